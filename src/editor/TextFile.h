@@ -1,0 +1,12 @@
+#pragma once
+// Text file reading and writing for windows: failures are reported in a warning box titled
+// "Error" when a parent window is given.
+
+#include <QString>
+
+class QWidget;
+
+// Reads a whole text file (see readTextFile); "Invalid Text File." when it cannot be opened.
+QString loadTextFile(const QString& path, QWidget* parent = nullptr);
+// Writes a text file (see writeTextFile); "Error occured while save to <path>" on failure.
+bool saveTextFile(const QString& path, const QString& text, bool unicode, QWidget* parent = nullptr);

@@ -1,0 +1,179 @@
+#include "editor/TextUtils.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextStream>
+
+QString eolString(EolFormat format)
+{
+    switch (format) {
+    case EolWindows:
+        return QStringLiteral("\r\n");
+    case EolUnix:
+        return QStringLiteral("\n");
+    default:
+        return QStringLiteral("\r");
+    }
+}
+
+QString eolName(EolFormat format)
+{
+    switch (format) {
+    case EolWindows:
+        return QStringLiteral("Windows");
+    case EolUnix:
+        return QStringLiteral("Unix/OSX");
+    default:
+        return QStringLiteral("Mac");
+    }
+}
+
+namespace {
+
+struct WidthRange {
+    int upTo;
+    int width;
+};
+
+// Ranges of UTF-16 units by inclusive upper bound; each covers the units above the previous bound.
+constexpr WidthRange widthTable[] = {
+    {159, 0},    {687, 1},    {710, 0},    {711, 1},    {727, 0},    {733, 1},    {879, 0},
+    {1154, 1},   {1161, 0},   {4347, 1},   {4447, 2},   {7467, 1},   {7521, 0},   {8369, 1},
+    {8426, 0},   {9000, 1},   {9002, 2},   {11021, 1},  {12350, 2},  {12351, 1},  {12438, 2},
+    {12442, 0},  {19893, 2},  {19967, 1},  {55203, 2},  {63743, 1},  {64106, 2},  {65039, 1},
+    {65059, 0},  {65131, 2},  {65279, 1},  {65376, 2},  {65500, 1},  {65510, 2},  {120831, 1},
+    {262141, 2}, {1114109, 1},
+};
+
+} // namespace
+
+int charWidth(QChar c)
+{
+    const int code = c.unicode();
+    if (code == 10 || (code >= 13 && code <= 15))
+        return 0;
+    if (code <= 126)
+        return 1;
+    for (const WidthRange& range : widthTable) {
+        if (range.upTo >= code)
+            return range.width;
+    }
+    return 1;
+}
+
+int displayWidth(const QString& text)
+{
+    int width = 0;
+    for (const QChar c : text)
+        width += charWidth(c);
+    return width;
+}
+
+QStringList splitTextLines(const QString& text)
+{
+    QStringList lines;
+    if (text.isEmpty())
+        return lines;
+    const QByteArray bytes = text.toUtf8();
+    const char* data = bytes.constData();
+    const int size = bytes.size();
+    // A NUL byte ends a line's text, as it ends the text of a C string.
+    auto addLine = [&](int from, int to) {
+        const void* nul = memchr(data + from, '\0', size_t(to - from));
+        if (nul)
+            to = int(static_cast<const char*>(nul) - data);
+        lines.append(QString::fromUtf8(data + from, to - from));
+    };
+    int start = 0;
+    for (int i = 0; i < size; ++i) {
+        const char c = data[i];
+        if (c == '\n') {
+            addLine(start, i);
+            start = i + 1;
+        } else if (c == '\r') {
+            addLine(start, i);
+            if (i + 1 < size && data[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < size)
+        addLine(start, size);
+    return lines;
+}
+
+QString lstripChars(const QString& text, const QString& chars)
+{
+    int i = 0;
+    while (i < text.size() && chars.contains(text.at(i)))
+        ++i;
+    return text.mid(i);
+}
+
+QString rstripChars(const QString& text, const QString& chars)
+{
+    int end = text.size();
+    while (end > 0 && chars.contains(text.at(end - 1)))
+        --end;
+    return text.left(end);
+}
+
+QString swapCaseText(const QString& text)
+{
+    QString result = text;
+    for (QChar& c : result) {
+        const ushort code = c.unicode();
+        if (code >= 'A' && code <= 'Z')
+            c = QChar(ushort(code + ('a' - 'A')));
+        else if (code > 127 && c.category() == QChar::Letter_Uppercase)
+            c = c.toLower();
+        else
+            c = c.toUpper();
+    }
+    return result;
+}
+
+QStringList splitKeepSeparators(const QString& text, const QString& separator, bool enabled)
+{
+    QStringList parts;
+    if (!enabled || separator.isEmpty())
+        return parts;
+    int pos = 0;
+    for (int found = text.indexOf(separator, pos); found >= 0; found = text.indexOf(separator, pos)) {
+        if (found > pos)
+            parts.append(text.mid(pos, found - pos));
+        parts.append(QString());
+        pos = found + separator.size();
+    }
+    if (pos < text.size())
+        parts.append(text.mid(pos));
+    return parts;
+}
+
+QString readTextFile(const QString& path, bool* ok)
+{
+    QFile file(path);
+    // A folder opens on some systems but reads as nothing; treat it as unreadable.
+    const bool opened = !QFileInfo(path).isDir() && file.open(QIODevice::ReadOnly);
+    if (ok)
+        *ok = opened;
+    if (!opened)
+        return QString();
+    QTextStream stream(&file);
+    stream.setAutoDetectUnicode(true);
+    return stream.readAll();
+}
+
+bool writeTextFile(const QString& path, const QString& text, bool unicode)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = unicode ? text.toUtf8() : text.toLatin1();
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
