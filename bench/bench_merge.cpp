@@ -1,0 +1,116 @@
+// Times a merge of a million records against paste and awk building the same bytes from the same
+// two columns written as files, checks that both outputs are equal and prints the ratio last.
+
+#include "TestSupport.h"
+#include "engine/MergeEngine.h"
+#include "engine/PlainColumn.h"
+#include "settings/Preferences.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int Records = 1000000;
+
+class NoStop : public Callback
+{
+public:
+    bool isStopRequested() override { return false; }
+    bool setProgress(int) override { return false; }
+};
+
+bool writeLines(const QString& path, const QStringList& lines)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += line.toUtf8();
+        bytes += '\n';
+    }
+    return file.write(bytes) == bytes.size();
+}
+
+QString shellQuote(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(QStringLiteral("'"), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    TestSupport::useTemporaryConfigHome();
+    Preferences::instance()->setEditorEolFormat(EolUnix);
+
+    QStringList names;
+    QStringList numbers;
+    names.reserve(Records);
+    numbers.reserve(Records);
+    for (int i = 0; i < Records; ++i) {
+        names.append(QStringLiteral("user%1").arg(100000 + i));
+        numbers.append(QString::number((i * 7919LL) % 10000000));
+    }
+    PlainColumn first(QStringLiteral("#1#"), names);
+    PlainColumn second(QStringLiteral("#2#"), numbers);
+
+    QTemporaryDir dir;
+    const QString c1 = dir.filePath(QStringLiteral("c1"));
+    const QString c2 = dir.filePath(QStringLiteral("c2"));
+    const QString out = dir.filePath(QStringLiteral("out"));
+    if (!dir.isValid() || !writeLines(c1, names) || !writeLines(c2, numbers)) {
+        std::fprintf(stderr, "cannot write the column files\n");
+        return 2;
+    }
+
+    MergeEngine engine;
+    engine.setMultiLine(true);
+    engine.setup({&first, &second}, QStringLiteral("INSERT INTO users VALUES ('#1#', #2#);"));
+    NoStop callback;
+    QElapsedTimer timer;
+    timer.start();
+    const QString merged = engine.merge(&callback);
+    const double mergeMs = timer.nsecsElapsed() / 1e6;
+
+    // Records separated by LF with none after the last, as the merge does.
+    const QString awkProgram = QStringLiteral("BEGIN { ORS = \"\" } NR > 1 { print \"\\n\" } "
+                                              "{ print \"INSERT INTO users VALUES (\" q $1 q \", \" $2 \");\" }");
+    const QString script = QStringLiteral("paste -d '\\t' %1 %2 | awk -F '\\t' -v q=\"'\" %3 > %4")
+                               .arg(shellQuote(c1), shellQuote(c2), shellQuote(awkProgram), shellQuote(out));
+    QProcess shell;
+    timer.start();
+    shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), script});
+    const bool finished = shell.waitForFinished(-1);
+    const double awkMs = timer.nsecsElapsed() / 1e6;
+    if (!finished || shell.exitStatus() != QProcess::NormalExit || shell.exitCode() != 0) {
+        std::fprintf(stderr, "paste | awk failed: %s\n", shell.readAllStandardError().constData());
+        return 2;
+    }
+
+    QFile awkFile(out);
+    if (!awkFile.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read the awk output\n");
+        return 2;
+    }
+    const QByteArray awkBytes = awkFile.readAll();
+    const QByteArray mergedBytes = merged.toUtf8();
+    const bool equal = awkBytes == mergedBytes;
+
+    std::printf("records: %d\n", Records);
+    std::printf("merge output: %lld bytes\n", static_cast<long long>(mergedBytes.size()));
+    std::printf("outputs equal: %s\n", equal ? "yes" : "NO");
+    std::printf("merge: %.1f ms\n", mergeMs);
+    std::printf("awk: %.1f ms\n", awkMs);
+    std::printf("ratio merge/awk: %.2f\n", mergeMs / awkMs);
+    return equal ? 0 : 1;
+}

@@ -1,0 +1,75 @@
+#include "editor/ScintillaEdit.h"
+
+ScintillaEdit::ScintillaEdit(QWidget* parent)
+    : QsciScintillaBase(parent)
+{
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int) { emit updateUi(); });
+    connect(this, &QsciScintillaBase::SCN_PAINTED, this, &ScintillaEdit::painted);
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, &ScintillaEdit::notifyModified);
+    connect(this, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, [this] { emit savePointChanged(true); });
+    connect(this, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, [this] { emit savePointChanged(false); });
+}
+
+QByteArray ScintillaEdit::getText() const
+{
+    const int length = textLength();
+    return length > 0 ? QByteArray(characterPointer(), length) : QByteArray();
+}
+
+void ScintillaEdit::setText(const QByteArray& bytes)
+{
+    // SCI_SETTEXT takes a C string and would stop at the first NUL byte.
+    beginUndoAction();
+    setTargetRange(0, textLength());
+    replaceTarget(bytes);
+    endUndoAction();
+}
+
+const char* ScintillaEdit::characterPointer() const
+{
+    return static_cast<const char*>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+}
+
+const char* ScintillaEdit::rangePointer(int position, int length) const
+{
+    return reinterpret_cast<const char*>(send(SCI_GETRANGEPOINTER, position, length));
+}
+
+QByteArray ScintillaEdit::textRange(int start, int end) const
+{
+    start = qBound(0, start, textLength());
+    end = qBound(start, end, textLength());
+    return start < end ? QByteArray(rangePointer(start, end - start), end - start) : QByteArray();
+}
+
+QByteArray ScintillaEdit::getLine(int line) const
+{
+    if (line < 0 || line >= lineCount())
+        return QByteArray();
+    const int start = positionFromLine(line);
+    return textRange(start, start + lineLength(line));
+}
+
+QByteArray ScintillaEdit::getSelText() const
+{
+    if (!selectionIsRectangle())
+        return textRange(selectionStart(), selectionEnd());
+    // A rectangular selection is several pieces joined by line breaks; only the component can build it.
+    // The size it asks for counts the terminating NUL.
+    const int size = int(send(SCI_GETSELTEXT));
+    if (size <= 1)
+        return QByteArray();
+    QByteArray bytes(size, '\0');
+    SendScintilla(SCI_GETSELTEXT, 0UL, static_cast<void*>(bytes.data()));
+    bytes.chop(1);
+    return bytes;
+}
+
+void ScintillaEdit::notifyModified(int position, int type, const char* text, int length, int added, int line,
+                                   int foldNow, int foldPrev, int /*token*/, int /*annotationLinesAdded*/)
+{
+    const QByteArray bytes = text && length > 0 ? QByteArray(text, length) : QByteArray();
+    emit modified(type, position, length, added, bytes, line, foldNow, foldPrev);
+    if (added != 0 && (type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)))
+        emit linesAdded(added);
+}

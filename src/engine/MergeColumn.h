@@ -1,0 +1,35 @@
+#pragma once
+// What the merge engine needs from a column: its snippet and its lines, read by index or through a
+// line cursor. The column widget implements it; the tests use an in-memory column.
+
+#include <QString>
+
+#include <memory>
+
+class MergeColumn
+{
+public:
+    MergeColumn() : m_life(std::make_shared<char>(0)) {}
+    // A copy is another column: it gets a token of its own, so deleting the copy does not look like
+    // the original went away (and the other way round).
+    MergeColumn(const MergeColumn&) : m_life(std::make_shared<char>(0)) {}
+    MergeColumn& operator=(const MergeColumn&) { return *this; }
+    virtual ~MergeColumn() = default;
+
+    // The text by which a template names this column.
+    virtual QString snippet() const = 0;
+    // Line terminators plus one: an empty column has one empty line.
+    virtual int lineCount() const = 0;
+    // Line i (0-based) without its terminator; empty at or past the line count.
+    virtual QString lineText(int i) const = 0;
+    virtual void resetLineCursor() = 0;
+    // The line at the cursor; moves the cursor on by one.
+    virtual QString nextLine() = 0;
+
+    // Expires when this column is destroyed. A long run keeps it next to the column pointer and looks
+    // at it after letting events run, which is where a column can be removed under it.
+    std::weak_ptr<const void> lifeToken() const { return m_life; }
+
+private:
+    std::shared_ptr<char> m_life;
+};

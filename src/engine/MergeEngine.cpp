@@ -1,0 +1,400 @@
+#include "engine/MergeEngine.h"
+
+#include "settings/Preferences.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
+
+// The columns of one run and its event pacing. Events are the only point where a column can be
+// removed under a run, so the life tokens are looked at right after each event-processing call; a
+// column found gone is replaced by null and reads as empty for the rest of the run.
+class MergeEngine::Run
+{
+public:
+    Run(const QVector<GuardedColumn>& columns, int eventInterval)
+        : m_guarded(columns), m_intervalNs(qint64(eventInterval) * 1000000), m_clockStepNs(m_intervalNs / 10)
+    {
+        m_live.reserve(m_guarded.size());
+        for (const GuardedColumn& g : qAsConst(m_guarded))
+            m_live.append(g.life.expired() ? nullptr : g.column);
+        m_clock.start();
+    }
+
+    const QVector<MergeColumn*>& live() const { return m_live; }
+    // The snippets to cut the template with; a column already gone keeps its place and reads empty.
+    QStringList snippets() const
+    {
+        QStringList snippets;
+        for (int i = 0; i < m_live.size(); ++i)
+            snippets.append(m_live.at(i) ? m_live.at(i)->snippet() : m_guarded.at(i).snippet);
+        return snippets;
+    }
+
+    // Lets pending events run before the first item and then once at least the interval has passed.
+    // Returns true when they ran (and columns may have gone or changed).
+    //
+    // Reading the clock costs about as much as building a short record, so it is read every
+    // m_stride items, the stride following the pace of the run so that a read comes about every
+    // tenth of the interval whether an item takes 50 ns or 5 ms.
+    bool pumpEvents()
+    {
+        if (--m_countdown > 0)
+            return false;
+        qint64 now = m_clock.nsecsElapsed();
+        const qint64 spent = now - m_lastRead;
+        const qint64 wanted = m_clockStepNs == 0 ? 1
+                              : spent > 0       ? qint64(m_stride) * m_clockStepNs / spent
+                                                : qint64(m_stride) * 8;
+        m_stride = int(qBound<qint64>(1, wanted, qMin(qint64(m_stride) * 8, qint64(MaxStride))));
+        m_countdown = m_stride;
+        m_lastRead = now;
+        if (!m_first && now - m_lastEvents < m_intervalNs)
+            return false;
+        m_first = false;
+        QCoreApplication::processEvents();
+        now = m_clock.nsecsElapsed();
+        m_lastEvents = now;
+        m_lastRead = now;
+        for (int i = 0; i < m_live.size(); ++i) {
+            if (m_live.at(i) && m_guarded.at(i).life.expired())
+                m_live[i] = nullptr;
+        }
+        return true;
+    }
+
+private:
+    // Caps how many items pass unseen when they suddenly get slower.
+    static constexpr int MaxStride = 256;
+
+    QVector<GuardedColumn> m_guarded;
+    QVector<MergeColumn*> m_live;
+    QElapsedTimer m_clock;
+    const qint64 m_intervalNs;
+    const qint64 m_clockStepNs;
+    qint64 m_lastRead = 0;
+    qint64 m_lastEvents = 0;
+    int m_stride = 1;
+    int m_countdown = 1;
+    bool m_first = true;
+};
+
+namespace {
+
+// Room for the records built from tokens: the literals and separators once per record, and for each
+// reference its column's mean line length (from a few evenly spread lines) times the records that take
+// a line of it: all of them when lines are drawn at random, else those within the column's line count.
+qint64 estimateLength(const QVector<TemplateToken>& tokens, const QVector<MergeColumn*>& columns, qint64 records,
+                      int separatorLength, bool randomLines)
+{
+    constexpr int Samples = 16;
+    qint64 perRecord = separatorLength;
+    qint64 values = 0;
+    for (const TemplateToken& token : tokens) {
+        if (!token.isColumn()) {
+            perRecord += token.text.size();
+            continue;
+        }
+        const MergeColumn* column = columns.at(token.column);
+        const int lines = column ? column->lineCount() : 0;
+        if (lines < 1)
+            continue;
+        const qint64 taking = randomLines ? records : qMin<qint64>(lines, records);
+        const int span = randomLines ? lines : int(taking);
+        const int samples = qMin(span, Samples);
+        qint64 sampled = 0;
+        for (int j = 0; j < samples; ++j)
+            sampled += column->lineText(samples > 1 ? int(qint64(span - 1) * j / (samples - 1)) : 0).size();
+        values += (sampled + samples - 1) / samples * taking; // mean first: no overflow for huge counts
+    }
+    return perRecord * records + values;
+}
+
+// Reserves the estimate with some slack: untouched capacity costs address space, not memory, while
+// growing a large string near its end would copy it. Large buffers ask for transparent huge pages,
+// which spares most of the page faults of filling them.
+void reserveResult(QString& text, qint64 estimate, int limit)
+{
+    const int capacity = int(qMin<qint64>(estimate + estimate / 8 + 64, limit));
+    text.reserve(capacity);
+#ifdef Q_OS_LINUX
+    constexpr quintptr HugePage = quintptr(2) << 20;
+    const quintptr begin = quintptr(text.constData());
+    const quintptr end = begin + quintptr(text.capacity()) * sizeof(QChar);
+    const quintptr alignedBegin = (begin + HugePage - 1) & ~(HugePage - 1);
+    const quintptr alignedEnd = end & ~(HugePage - 1);
+    if (alignedEnd > alignedBegin + HugePage)
+        madvise(reinterpret_cast<void*>(alignedBegin), alignedEnd - alignedBegin, MADV_HUGEPAGE);
+#endif
+}
+
+// Gives back the reserve when a run ended well short of it (a stop, or lines shorter than sampled).
+void trimCapacity(QString& text)
+{
+    if (text.capacity() > 2 * text.size() + 1024)
+        text.squeeze();
+}
+
+} // namespace
+
+MergeEngine::MergeEngine() = default;
+
+void MergeEngine::setup(const QList<MergeColumn*>& columns, const QString& templateText)
+{
+    m_columns.clear();
+    m_columns.reserve(columns.size());
+    for (MergeColumn* column : columns)
+        m_columns.append(column ? GuardedColumn{column, column->lifeToken(), column->snippet()} : GuardedColumn());
+    m_template = templateText;
+    m_result.clear();
+    ++m_setupSerial;
+}
+
+void MergeEngine::setMultiLine(bool multiLine)
+{
+    m_multiLine = multiLine;
+}
+
+QList<TemplateToken> MergeEngine::tokenize(const QString& templateText, const QList<MergeColumn*>& columns)
+{
+    QStringList snippets;
+    for (const MergeColumn* column : columns)
+        snippets.append(column ? column->snippet() : QString());
+    return tokenizeSnippets(templateText, snippets);
+}
+
+QList<TemplateToken> MergeEngine::tokenizeSnippets(const QString& templateText, const QStringList& snippets)
+{
+    struct Cut
+    {
+        int column;
+        QString snippet;
+    };
+    QVector<Cut> cuts;
+    for (int i = 0; i < snippets.size(); ++i) {
+        if (!snippets.at(i).isEmpty())
+            cuts.append(Cut{i, snippets.at(i)});
+    }
+    // Longer snippets first, so "ab" is cut out before "a"; equal lengths keep the list order.
+    std::stable_sort(cuts.begin(), cuts.end(),
+                     [](const Cut& a, const Cut& b) { return a.snippet.size() > b.snippet.size(); });
+
+    QList<TemplateToken> tokens{TemplateToken::literal(templateText)};
+    for (const Cut& cut : qAsConst(cuts)) {
+        QList<TemplateToken> next;
+        for (const TemplateToken& token : qAsConst(tokens)) {
+            if (token.isColumn()) {
+                next.append(token);
+                continue;
+            }
+            const QString& text = token.text;
+            int at = text.indexOf(cut.snippet, 0, Qt::CaseSensitive);
+            if (at < 0) {
+                next.append(token);
+                continue;
+            }
+            int from = 0;
+            while (at >= 0) {
+                if (at > from)
+                    next.append(TemplateToken::literal(text.mid(from, at - from)));
+                next.append(TemplateToken::reference(cut.column));
+                from = at + cut.snippet.size();
+                at = text.indexOf(cut.snippet, from, Qt::CaseSensitive);
+            }
+            if (from < text.size())
+                next.append(TemplateToken::literal(text.mid(from)));
+        }
+        tokens.swap(next);
+    }
+    return tokens;
+}
+
+QString MergeEngine::merge(Callback* callback)
+{
+    if (m_columns.isEmpty() || m_template.isEmpty())
+        return m_template;
+    if (!m_result.isEmpty())
+        return m_result;
+
+    bool truncated = false;
+    const quint64 serial = m_setupSerial;
+    Run run(m_columns, m_eventInterval);
+    const QVector<MergeColumn*>& columns = run.live();
+    const QVector<TemplateToken> tokens = tokenizeSnippets(m_template, run.snippets()).toVector();
+
+    int records = 0;
+    for (const TemplateToken& token : tokens) {
+        if (token.isColumn() && columns.at(token.column))
+            records = qMax(records, columns.at(token.column)->lineCount());
+    }
+
+    const QString separator = m_multiLine ? Preferences::instance()->eolString() : QString();
+    const int limit = m_resultLimit;
+    QString out;
+    reserveResult(out, estimateLength(tokens, columns, records, separator.size(), false), limit);
+    for (int i = 0; i < records; ++i) {
+        run.pumpEvents();
+        if (callback && callback->isStopRequested())
+            break;
+        const int recordStart = out.size();
+        if (i > 0)
+            out += separator;
+        for (const TemplateToken& token : tokens) {
+            if (!token.isColumn())
+                out += token.text;
+            else if (MergeColumn* column = columns.at(token.column))
+                out += column->lineText(i);
+        }
+        if (out.size() > limit) {
+            out.truncate(recordStart);
+            truncated = true;
+            break;
+        }
+    }
+    trimCapacity(out);
+    m_truncated = truncated;
+    if (serial == m_setupSerial)
+        m_result = out;
+    return out;
+}
+
+QString MergeEngine::replaceMatches(Callback* callback)
+{
+    if (m_columns.isEmpty() || m_template.isEmpty())
+        return m_template;
+    if (!m_result.isEmpty())
+        return m_result;
+
+    bool truncated = false;
+    const quint64 serial = m_setupSerial;
+    Run run(m_columns, m_eventInterval);
+    const int limit = m_resultLimit;
+    QString text = m_template;
+    bool stopped = false;
+    for (int c = 0; c < run.live().size() && !truncated; ++c) {
+        MergeColumn* column = run.live().at(c);
+        if (!column)
+            continue;
+        // An empty snippet names nothing, as in a merge; as a pattern it would match between every
+        // two characters.
+        const QString pattern = column->snippet();
+        if (pattern.isEmpty())
+            continue;
+        const QRegularExpression re(pattern, QRegularExpression::MultilineOption);
+        if (!re.isValid())
+            continue;
+        column->resetLineCursor();
+
+        // Matches are found in the text as this pass found it and the new text is built piece by
+        // piece, which is the running-offset replacement without moving the tail at every match.
+        const QString source = text;
+        QString out;
+        out.reserve(source.size());
+        int copied = 0; // end, in source, of what is already in out
+        bool overflow = false;
+        QRegularExpressionMatchIterator it = re.globalMatch(source);
+        while (it.hasNext()) {
+            if (run.pumpEvents())
+                column = run.live().at(c);
+            if (stopped || (callback && callback->isStopRequested())) {
+                stopped = true;
+                break;
+            }
+            const QRegularExpressionMatch match = it.next();
+            int group = match.lastCapturedIndex();
+            while (group > 0 && match.capturedStart(group) < 0)
+                --group;
+            const int start = match.capturedStart(group);
+            const int end = match.capturedEnd(group);
+            // A group that reaches back (through a look-around) into text this pass already
+            // replaced cannot be placed; such a match is left alone and takes no line.
+            if (start < copied)
+                continue;
+            const QString value = column ? column->nextLine() : QString();
+            if (qint64(out.size()) + (start - copied) + value.size() > limit) {
+                overflow = true;
+                break;
+            }
+            out.append(source.constData() + copied, start - copied);
+            out += value;
+            copied = end;
+        }
+        if (overflow || qint64(out.size()) + (source.size() - copied) > limit) {
+            // Keep the text as the previous passes left it rather than a half-replaced one.
+            truncated = true;
+            break;
+        }
+        out.append(source.constData() + copied, source.size() - copied);
+        text = out;
+    }
+    m_truncated = truncated;
+    if (serial == m_setupSerial)
+        m_result = text;
+    return text;
+}
+
+QString MergeEngine::generateRandom(int count, Callback* callback)
+{
+    m_truncated = false;
+    bool truncated = false;
+    if (count < 1)
+        return QString();
+
+    Run run(m_columns, m_eventInterval);
+    const QVector<MergeColumn*>& columns = run.live();
+    const QVector<TemplateToken> tokens = tokenizeSnippets(m_template, run.snippets()).toVector();
+
+    // Line counts are read again whenever events ran, since the columns can be edited meanwhile.
+    QVector<quint32> lineCounts(columns.size(), 0);
+    auto readLineCounts = [&]() {
+        for (int i = 0; i < columns.size(); ++i)
+            lineCounts[i] = columns.at(i) ? quint32(qMax(0, columns.at(i)->lineCount())) : 0;
+    };
+    readLineCounts();
+
+    const quint64 now = quint64(QDateTime::currentMSecsSinceEpoch());
+    const quint32 seed[2] = {quint32(now), quint32(now >> 32)};
+    QRandomGenerator random(seed, 2);
+
+    const QString separator = m_multiLine ? Preferences::instance()->eolString() : QString();
+    const int limit = m_resultLimit;
+    const int progressStep = count / 100;
+    QString out;
+    reserveResult(out, estimateLength(tokens, columns, count, separator.size(), true), limit);
+    for (int k = 1; k <= count; ++k) {
+        if (run.pumpEvents())
+            readLineCounts();
+        if (callback && callback->isStopRequested())
+            break;
+        const int recordStart = out.size();
+        if (k > 1)
+            out += separator;
+        for (const TemplateToken& token : tokens) {
+            if (!token.isColumn()) {
+                out += token.text;
+            } else if (MergeColumn* column = columns.at(token.column)) {
+                const quint32 lines = lineCounts.at(token.column);
+                if (lines > 0)
+                    out += column->lineText(int(random.bounded(lines)));
+            }
+        }
+        if (out.size() > limit) {
+            out.truncate(recordStart);
+            truncated = true;
+            break;
+        }
+        if (progressStep >= 1 && callback && k % progressStep == 0)
+            callback->setProgress(k);
+    }
+    trimCapacity(out);
+    m_truncated = truncated;
+    return out;
+}

@@ -1,0 +1,72 @@
+#pragma once
+// Builds the result text from a template and columns: the merge (one record per line), Replace Match
+// (each column's snippet as a regular expression whose matches take its lines) and random records.
+
+#include "engine/Callback.h"
+#include "engine/MergeColumn.h"
+#include "engine/TemplateToken.h"
+
+#include <QList>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+
+class MergeEngine
+{
+public:
+    MergeEngine();
+
+    // The columns taking part, in the caller's order (not owned), and the template. Clears the
+    // stored result.
+    void setup(const QList<MergeColumn*>& columns, const QString& templateText);
+    void setMultiLine(bool multiLine);
+    bool isMultiLine() const { return m_multiLine; }
+
+    // One record per line of the longest column the template names, joined by the preferred line
+    // ending (or by nothing when multi-line is off). The callback may be null.
+    QString merge(Callback* callback = nullptr);
+    // Each column's snippet as a regular expression; its matches in the text take the column's
+    // successive lines. The callback may be null.
+    QString replaceMatches(Callback* callback = nullptr);
+    // count records, each column reference taking a randomly chosen line. Leaves the stored result.
+    QString generateRandom(int count, Callback* callback = nullptr);
+
+    // Cuts a template into literals and column references, longest snippet first.
+    static QList<TemplateToken> tokenize(const QString& templateText, const QList<MergeColumn*>& columns);
+
+    // The result of the last merge or Replace Match since setup; empty when none.
+    QString result() const { return m_result; }
+    // Whether the last run ended early because its text reached the size limit; the text it
+    // returned holds the records (or the replacements) that fitted.
+    bool resultTruncated() const { return m_truncated; }
+
+    // How often a run lets pending events be processed, in ms (10 by default; 0 means before every
+    // record or match).
+    void setEventInterval(int ms) { m_eventInterval = qMax(0, ms); }
+    // Largest result, in UTF-16 units, a run builds before it stops; well below what a string can hold.
+    void setResultLimit(int units) { m_resultLimit = qMax(0, units); }
+    int resultLimit() const { return m_resultLimit; }
+
+private:
+    struct GuardedColumn
+    {
+        MergeColumn* column = nullptr;
+        std::weak_ptr<const void> life;
+        QString snippet; // as it was at setup, to cut out a column removed before the run starts
+    };
+    class Run;
+
+    static QList<TemplateToken> tokenizeSnippets(const QString& templateText, const QStringList& snippets);
+
+    QVector<GuardedColumn> m_columns;
+    QString m_template;
+    QString m_result;
+    bool m_multiLine = true;
+    bool m_truncated = false;
+    int m_eventInterval = 10;
+    int m_resultLimit = 1 << 29;
+    // Counts setups, so that a run during which another setup came in does not store its result
+    // over the new setup's empty one.
+    quint64 m_setupSerial = 0;
+};

@@ -1,0 +1,103 @@
+#pragma once
+// A grid of text cells that the column tools build from a text (split by separators, or row by row
+// from regular-expression matches), let the user rearrange, and finally hand over column by column.
+
+#include <QBitArray>
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+
+class CellTable
+{
+public:
+    using Row = QStringList;
+    // One flag per cell of a rectangular box, indexed [row - top][column - left].
+    using Mask = QVector<QBitArray>;
+    // Asked whenever pending events have been processed; returning true abandons the operation.
+    using StopFunction = std::function<bool()>;
+
+    CellTable() = default;
+    // Same as split() without a stop.
+    CellTable(const QString& text, const QString& filter, bool matchWholeWord, int linesPerRow);
+
+    // Replaces the table by the cells of text. Every line (or every group of linesPerRow lines,
+    // joined by a space) that is not blank becomes a row, cut at the filter: at every character
+    // when it is empty, at each occurrence of the whole filter with matchWholeWord, else at runs of
+    // its characters. Rows are padded to the same length. Returns false, leaving the table as it
+    // was, when stopped.
+    bool split(const QString& text, const QString& filter, bool matchWholeWord, int linesPerRow,
+               const StopFunction& isStopRequested = StopFunction());
+
+    QString sourceText() const { return m_sourceText; }
+    QString filter() const { return m_filter; }
+    bool matchWholeWord() const { return m_matchWholeWord; }
+
+    // Row and column indices taken by the operations below wrap around (-1 is the last one); on
+    // an empty dimension they address nothing. The column count is the length of the longest row,
+    // so a shorter row (left by regroup) reads as empty cells and no cell is ever out of reach.
+    int rowCount() const { return m_rows.size(); }
+    int columnCount() const { return m_columnCount; }
+    // Width = columns, height = rows.
+    QSize dimensions() const { return QSize(m_columnCount, m_rows.size()); }
+    bool isEmpty() const { return m_rows.isEmpty(); }
+    const QVector<Row>& rows() const { return m_rows; }
+
+    QString cell(int row, int column) const;
+    Row row(int row) const;
+    QString rowText(int row, const QString& separator) const;
+    QStringList column(int column) const;
+    // The column's cells joined by line feeds, as loaded into a text column.
+    QString columnText(int column) const;
+    // Every row joined by separator, the rows joined by line feeds.
+    QString text(const QString& separator) const;
+
+    // Accepted only as the first row or when it has exactly columnCount() cells.
+    bool appendRow(const Row& cells);
+    void clearCell(int row, int column);
+    void removeRow(int row);
+    void removeColumn(int column);
+    // Remove several rows or columns in one pass; each index is wrapped against the present
+    // counts and duplicates are removed once.
+    void removeRows(const QList<int>& rows);
+    void removeColumns(const QList<int>& columns);
+    // Needs exactly one value per row.
+    bool setColumn(int column, const QStringList& values);
+    void reverseRow(int row);
+    void reverseColumn(int column);
+    void flipHorizontally();
+    void flipVertically();
+    // Quarter turns clockwise; negative turns go counter-clockwise.
+    void rotate(int quarterTurns);
+    // Positions must lie inside the table; they are not wrapped.
+    bool swapCells(int column1, int row1, int column2, int row2);
+
+    // These two let pending events run while they work. They return false, leaving the table as
+    // it was, when stopped or when the table was changed meanwhile.
+    // Drops every column whose cells all hold the same text; a single row is left alone.
+    bool removeConstantColumns(const StopFunction& isStopRequested = StopFunction());
+    // Joins the cells of each row into one item and lays the items out itemsPerRow to a row; the
+    // last row may be shorter. Also false, changing nothing, for itemsPerRow < 1.
+    bool regroup(int itemsPerRow, const StopFunction& isStopRequested = StopFunction());
+
+    // The text of the box between two corners (in any order): masked-out cells read as empty,
+    // cells are joined by a space and rows by line feeds. With align every cell is padded with
+    // spaces to the longest cell of its column.
+    QString selectionText(int row1, int column1, int row2, int column2, const Mask& mask, bool align) const;
+    static Mask fullMask(int rows, int columns);
+
+private:
+    int wrapRow(int row) const;
+    int wrapColumn(int column) const;
+    void setCellText(int row, int column, const QString& text);
+    void updateColumnCount();
+
+    QVector<Row> m_rows;
+    int m_columnCount = 0;
+    QString m_sourceText;
+    QString m_filter;
+    bool m_matchWholeWord = false;
+};
