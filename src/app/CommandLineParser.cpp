@@ -57,6 +57,7 @@ bool CommandLineParser::parse(const QStringList& arguments)
         }
         if (argument.size() == 1) {
             warn(tr("Bad argument %1: lonely hyphen").arg(index));
+            m_helpRequested = true;
             printUsage();
             return false;
         }
