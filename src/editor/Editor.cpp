@@ -1,0 +1,933 @@
+#include "editor/Editor.h"
+
+#include "editor/CaretSyncTarget.h"
+#include "editor/LineList.h"
+#include "editor/TextFile.h"
+#include "settings/Preferences.h"
+#include "widgets/QProgressIndicator.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+
+#include <cstring>
+
+namespace {
+
+constexpr int kTextStyle = 0;
+constexpr int kLineNumberStyle = 33; // STYLE_LINENUMBER
+constexpr int kLineNumberMargin = 1;
+constexpr int kBusyDelayMs = 1500;
+constexpr int kMinZoom = -10;
+constexpr int kMaxZoom = 20;
+
+} // namespace
+
+Editor::Editor(QWidget* parent)
+    : ScintillaEdit(parent)
+    , m_preferences(Preferences::instance())
+    , m_busy(new QProgressIndicator(this))
+    , m_parentWidget(parent)
+{
+    styleSetBack(kLineNumberStyle, toScintillaColor(QColor(0xE4, 0xE4, 0xE4)));
+    styleSetFore(kLineNumberStyle, toScintillaColor(QColor(0x80, 0x80, 0x80)));
+
+    // The component keeps the pointer shape up to date as the mouse moves; this is only the start.
+    viewport()->setCursor(Qt::IBeamCursor);
+    setFocusPolicy(Qt::WheelFocus);
+    setAttribute(Qt::WA_KeyCompression);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setInputMethodHints(Qt::ImhNoAutoUppercase | Qt::ImhNoPredictiveText | Qt::ImhMultiLine);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_NoSystemBackground);
+    // Only real text changes are of interest; style and marker notifications would only cost time.
+    setModEventMask(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT);
+
+    setMarginTypeN(kLineNumberMargin, SC_MARGIN_NUMBER);
+    setUseTabs(!m_preferences->editorReplaceTabBySpace());
+
+    buildContextMenu();
+
+    setCaretLineVisible(m_preferences->editorHighlightCurrentLine());
+    const QColor caretLineColor = m_preferences->editorHighlightCurrentLineColor();
+    setCaretLineBack(toScintillaColor(caretLineColor));
+    setCaretLineBackAlpha(toScintillaAlpha(caretLineColor));
+    setCaretLineVisibleAlways(true);
+
+    m_showLineNumbers = m_preferences->editorDisplayLineNumber();
+    updateLineNumberMargin();
+
+    setTabWidth(m_preferences->editorTabWidth());
+
+    connect(this, &ScintillaEdit::linesAdded, this, &Editor::onLinesChanged);
+    // Margin widths are pixels: a zoomed font needs a wider margin for the same digits.
+    connect(this, &QsciScintillaBase::SCN_ZOOM, this, &Editor::updateLineNumberMargin);
+    connect(m_preferences, &Preferences::showLineNumberChanged, this, &Editor::onShowLineNumberChanged);
+    connect(m_preferences, &Preferences::showSpaceChanged, this, &Editor::onShowSpaceChanged);
+    connect(m_preferences, &Preferences::showEolChanged, this, &Editor::onShowEolChanged);
+    connect(m_preferences, &Preferences::highlightCurrentLineChanged, this, &Editor::onHighlightCurrentLineChanged);
+    connect(m_preferences, &Preferences::highlightCurrentLineColorChanged, this,
+            &Editor::onHighlightCurrentLineColorChanged);
+    connect(m_preferences, &Preferences::editorFontColorChanged, this, &Editor::onEditorFontColorChanged);
+    connect(m_preferences, &Preferences::editorSelectionBackgroundColorChanged, this,
+            &Editor::onEditorSelectionBackgroundColorChanged);
+    connect(m_preferences, &Preferences::tabWidthChanged, this, &Editor::onTabWidthChanged);
+    connect(m_preferences, &Preferences::editorFontChanged, this, &Editor::onEditorFontChanged);
+    connect(m_preferences, &Preferences::useSpaceChanged, this, &Editor::onUseSpaceChanged);
+    connect(m_preferences, &Preferences::useUnicodeChanged, this, &Editor::onUseUnicodeChanged);
+    connect(m_preferences, &Preferences::editorEolFormatChanged, this, &Editor::onEolFormatChanged);
+    connect(this, &ScintillaEdit::updateUi, this, &Editor::slotUpdateUi);
+    // The component moves its scroll bars with signals blocked, so scrollContentsBy only sees the
+    // user dragging them; wheel, keyboard and programmatic scrolling come through here.
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+        if (updated & (SC_UPDATE_V_SCROLL | SC_UPDATE_H_SCROLL))
+            announceScroll();
+    });
+    connect(this, &ScintillaEdit::painted, this, &Editor::slotPainted);
+    connect(this, &ScintillaEdit::modified, this, &Editor::onTextModified);
+
+    setEolFormat(m_preferences->editorEolFormat());
+
+    styleSetFore(kTextStyle, toScintillaColor(m_preferences->editorFontColor()));
+    const QColor selectionColor = m_preferences->editorSelectionBackgroundColor();
+    setSelBack(true, toScintillaColor(selectionColor));
+    setSelAlpha(toScintillaAlpha(selectionColor));
+
+    setUnicode(m_preferences->editorUnicode());
+
+    if (m_preferences->guiShowSpace())
+        setViewWS(SCWS_VISIBLEALWAYS);
+    if (m_preferences->guiShowEol())
+        setViewEOL(true);
+}
+
+Editor::~Editor() = default;
+
+// --- conversion ---------------------------------------------------------------------------------
+
+QByteArray Editor::toEditorBytes(const QString& text) const
+{
+    if (isUnicode())
+        return text.toUtf8();
+    // Latin-1 by hand: a character outside it becomes one "?", also when it takes two UTF-16 units.
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    const QChar* in = text.constData();
+    const int size = text.size();
+    int written = 0;
+    for (int i = 0; i < size; ++i) {
+        const ushort unit = in[i].unicode();
+        if (unit < 0x100) {
+            out[written++] = char(unit);
+        } else {
+            out[written++] = '?';
+            if (QChar::isHighSurrogate(unit) && i + 1 < size && in[i + 1].isLowSurrogate())
+                ++i;
+        }
+    }
+    bytes.resize(written);
+    return bytes;
+}
+
+QString Editor::fromEditorBytes(const char* bytes, int length) const
+{
+    if (!bytes || length <= 0)
+        return QString();
+    return isUnicode() ? QString::fromUtf8(bytes, length) : QString::fromLatin1(bytes, length);
+}
+
+// --- reading ------------------------------------------------------------------------------------
+
+QString Editor::text() const
+{
+    return fromEditorBytes(characterPointer(), textLength());
+}
+
+QString Editor::lineText(int line) const
+{
+    if (line < 0 || line >= lineCount())
+        return QString();
+    const int start = positionFromLine(line);
+    const int end = lineEndPosition(line);
+    return fromEditorBytes(rangePointer(start, end - start), end - start);
+}
+
+QString Editor::selectedText() const
+{
+    if (!selectionIsRectangle()) {
+        const int start = selectionStart();
+        const int end = selectionEnd();
+        return fromEditorBytes(rangePointer(start, end - start), end - start);
+    }
+    const QByteArray bytes = getSelText();
+    return fromEditorBytes(bytes.constData(), bytes.size());
+}
+
+QString Editor::selectedOrAllText() const
+{
+    return hasSelectedText() ? selectedText() : text();
+}
+
+QStringList Editor::splitBytes(const char* bytes, int length, bool keepLastEmpty, QString* trailingBreak) const
+{
+    QStringList lines;
+    if (trailingBreak)
+        trailingBreak->clear();
+    if (length <= 0) {
+        if (keepLastEmpty)
+            lines.append(QString());
+        return lines;
+    }
+    // Decoding line by line straight from the component's buffer keeps a million-line document to
+    // one pass without an intermediate copy of the whole text.
+    const bool unicode = isUnicode();
+    auto decode = [unicode](const char* from, int size) {
+        return unicode ? QString::fromUtf8(from, size) : QString::fromLatin1(from, size);
+    };
+    int start = 0;
+    int lastBreak = -1;
+    for (int i = 0; i < length; ++i) {
+        const char c = bytes[i];
+        if (c != '\n' && c != '\r')
+            continue;
+        lines.append(decode(bytes + start, i - start));
+        lastBreak = i;
+        if (c == '\r' && i + 1 < length && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < length || keepLastEmpty)
+        lines.append(decode(bytes + start, length - start));
+    else if (trailingBreak)
+        *trailingBreak = QString::fromLatin1(bytes + lastBreak, length - lastBreak);
+    return lines;
+}
+
+QStringList Editor::allLines() const
+{
+    return splitBytes(characterPointer(), textLength(), true, nullptr);
+}
+
+QStringList Editor::selectedLines() const
+{
+    return selectedLines(nullptr);
+}
+
+QStringList Editor::selectedLines(QString* trailingBreak) const
+{
+    if (!hasSelectedText()) {
+        if (trailingBreak)
+            trailingBreak->clear();
+        return allLines();
+    }
+    if (selectionIsRectangle()) {
+        const QByteArray bytes = getSelText();
+        return splitBytes(bytes.constData(), bytes.size(), false, trailingBreak);
+    }
+    const int start = selectionStart();
+    const int length = selectionEnd() - start;
+    return splitBytes(rangePointer(start, length), length, false, trailingBreak);
+}
+
+// --- writing ------------------------------------------------------------------------------------
+
+void Editor::appendText(const QString& text)
+{
+    appendBytes(toEditorBytes(text));
+}
+
+void Editor::appendLine(const QString& text)
+{
+    // CR LF whatever the EOL mode: this is the break the rest of the program splits columns at.
+    if (textLength() > 0)
+        appendBytes(QByteArrayLiteral("\r\n") + toEditorBytes(text));
+    else
+        appendBytes(toEditorBytes(text));
+}
+
+void Editor::appendLines(const QStringList& lines)
+{
+    appendLine(lines.join(QLatin1Char('\n')));
+}
+
+void Editor::replaceSelection(const QString& text)
+{
+    const QByteArray bytes = toEditorBytes(text);
+    if (selectionIsRectangle()) {
+        // Only the component knows how to clear the pieces of a rectangle.
+        replaceSel(bytes);
+        return;
+    }
+    // Through the target rather than SCI_REPLACESEL, which takes a C string and would drop
+    // everything after a NUL character.
+    const int start = selectionStart();
+    beginUndoAction();
+    setTargetRange(start, selectionEnd());
+    replaceTarget(bytes);
+    endUndoAction();
+    setEmptySelection(start + bytes.size());
+    scrollCaret();
+}
+
+int Editor::replaceTargetText(const QString& text, bool regex)
+{
+    const QByteArray bytes = toEditorBytes(text);
+    return regex ? replaceTargetRE(bytes) : replaceTarget(bytes);
+}
+
+void Editor::setTextKeepView(const QString& text, bool restore)
+{
+    int line = 0;
+    int index = 0;
+    cursorPosition(&line, &index);
+    const int firstLine = firstVisibleLine();
+    const int horizontal = xOffset();
+
+    if (selectionEmpty())
+        selectAll();
+    replaceSelection(text);
+
+    if (restore) {
+        // Caret first: moving it may scroll, the view is put back afterwards.
+        setCursorPosition(line, index);
+        setFirstVisibleLine(firstLine);
+        setXOffset(horizontal);
+    }
+}
+
+void Editor::setLines(const QStringList& lines, bool restore)
+{
+    setTextKeepView(lines.join(QLatin1Char('\n')), restore);
+}
+
+// --- positions ----------------------------------------------------------------------------------
+
+void Editor::lineIndexFromPosition(int position, int* line, int* index) const
+{
+    const int l = lineFromPosition(position);
+    const int start = positionFromLine(l);
+    int count = 0;
+    if (!isUnicode()) {
+        count = position - start;
+    } else {
+        for (int pos = start; pos < position; ++count) {
+            const int next = positionAfter(pos);
+            if (next <= pos)
+                break;
+            pos = next;
+        }
+    }
+    if (line)
+        *line = l;
+    if (index)
+        *index = count;
+}
+
+int Editor::positionFromLineIndex(int line, int index) const
+{
+    // An index past the line's end stops at the end rather than running into the next line.
+    line = qBound(0, line, lineCount() - 1);
+    const int start = positionFromLine(line);
+    const int end = lineEndPosition(line);
+    if (index <= 0)
+        return start;
+    if (!isUnicode())
+        return qMin(start + index, end);
+    int pos = start;
+    for (int i = 0; i < index && pos < end; ++i)
+        pos = positionAfter(pos);
+    return qMin(pos, end);
+}
+
+void Editor::setCursorPosition(int line, int index)
+{
+    gotoPos(positionFromLineIndex(line, index));
+}
+
+void Editor::cursorPosition(int* line, int* index) const
+{
+    lineIndexFromPosition(currentPos(), line, index);
+}
+
+bool Editor::getSelection(int* lineFrom, int* indexFrom, int* lineTo, int* indexTo) const
+{
+    if (!hasSelectedText()) {
+        for (int* value : {lineFrom, indexFrom, lineTo, indexTo}) {
+            if (value)
+                *value = -1;
+        }
+        return false;
+    }
+    lineIndexFromPosition(selectionStart(), lineFrom, indexFrom);
+    lineIndexFromPosition(selectionEnd(), lineTo, indexTo);
+    return true;
+}
+
+void Editor::selectionRange(int* start, int* end) const
+{
+    if (start)
+        *start = selectionStart();
+    if (end)
+        *end = selectionEnd();
+}
+
+bool Editor::hasSelectedText() const
+{
+    return !selectionEmpty();
+}
+
+void Editor::removeSelectedText()
+{
+    replaceSelection(QString());
+}
+
+// --- modes --------------------------------------------------------------------------------------
+
+int Editor::eolModeFromFormat(EolFormat format)
+{
+    switch (format) {
+    case EolUnix:
+        return SC_EOL_LF;
+    case EolMac:
+        return SC_EOL_CR;
+    case EolWindows:
+    default:
+        return SC_EOL_CRLF;
+    }
+}
+
+EolFormat Editor::formatFromEolMode(int mode)
+{
+    switch (mode) {
+    case SC_EOL_LF:
+        return EolUnix;
+    case SC_EOL_CR:
+        return EolMac;
+    default:
+        return EolWindows;
+    }
+}
+
+EolFormat Editor::eolFormat() const
+{
+    return formatFromEolMode(eOLMode());
+}
+
+void Editor::setEolFormat(EolFormat format)
+{
+    setEOLMode(eolModeFromFormat(format));
+}
+
+void Editor::convertEols(EolFormat format)
+{
+    startBusy();
+    convertEOLs(eolModeFromFormat(format));
+    stopBusy();
+}
+
+bool Editor::isUnicode() const
+{
+    return codePage() == SC_CP_UTF8;
+}
+
+void Editor::setUnicode(bool unicode)
+{
+    setCodePage(unicode ? SC_CP_UTF8 : 0);
+}
+
+void Editor::setViewWhitespace(bool visible)
+{
+    onShowSpaceChanged(visible);
+}
+
+void Editor::setZoomFactor(int zoom)
+{
+    setZoom(qBound(kMinZoom, zoom, kMaxZoom));
+}
+
+int Editor::toScintillaColor(const QColor& color)
+{
+    return color.red() | (color.green() << 8) | (color.blue() << 16);
+}
+
+int Editor::toScintillaAlpha(const QColor& color)
+{
+    return color.alpha() == 255 ? SC_ALPHA_NOALPHA : color.alpha();
+}
+
+void Editor::startBusy()
+{
+    m_busy->start(kBusyDelayMs);
+}
+
+void Editor::stopBusy()
+{
+    m_busy->stopNow();
+}
+
+void Editor::scrollToLine(int firstVisible, int line)
+{
+    const int lines = lineCount();
+    setFirstVisibleLine(qMax(0, firstVisible > lines ? lines - 1 : firstVisible));
+    const int caretLine = qBound(0, firstVisibleLine() + line - firstVisible, lines - 1);
+    setCursorPosition(caretLine, 0);
+}
+
+bool Editor::saveToFile(const QString& path)
+{
+    return saveTextFile(path, text(), isUnicode());
+}
+
+// --- line-number margin -------------------------------------------------------------------------
+
+void Editor::updateLineNumberMargin()
+{
+    int width = 0;
+    if (m_showLineNumbers) {
+        int digits = 1;
+        for (int n = lineCount(); n >= 10; n /= 10)
+            ++digits;
+        width = textWidth(kLineNumberStyle, QByteArray(digits, '9')) + 4;
+    }
+    setMarginWidthN(kLineNumberMargin, width);
+    m_actionDisplayLineNumber->setChecked(width > 0);
+}
+
+void Editor::showLineNumber(bool bChecked)
+{
+    m_showLineNumbers = bChecked;
+    updateLineNumberMargin();
+}
+
+void Editor::onLinesChanged(int addedLines)
+{
+    if (addedLines != 0 && m_showLineNumbers)
+        updateLineNumberMargin();
+}
+
+// --- preference followers -----------------------------------------------------------------------
+
+void Editor::onShowLineNumberChanged(bool bShow)
+{
+    showLineNumber(bShow);
+}
+
+void Editor::onShowSpaceChanged(bool bShow)
+{
+    setViewWS(bShow ? SCWS_VISIBLEALWAYS : SCWS_INVISIBLE);
+}
+
+void Editor::onShowEolChanged(bool bShow)
+{
+    setViewEOL(bShow);
+}
+
+void Editor::onHighlightCurrentLineChanged(bool bShow)
+{
+    setCaretLineVisible(bShow);
+}
+
+void Editor::onHighlightCurrentLineColorChanged(const QColor& color)
+{
+    setCaretLineBack(toScintillaColor(color));
+    setCaretLineBackAlpha(toScintillaAlpha(color));
+}
+
+void Editor::onEditorFontColorChanged(const QColor& color)
+{
+    styleSetFore(kTextStyle, toScintillaColor(color));
+}
+
+void Editor::onEditorSelectionBackgroundColorChanged(const QColor& color)
+{
+    setSelBack(true, toScintillaColor(color));
+    setSelAlpha(toScintillaAlpha(color));
+}
+
+void Editor::onTabWidthChanged(int width)
+{
+    setTabWidth(width);
+}
+
+void Editor::onEditorFontChanged(const QFont& font)
+{
+    setFont(font);
+}
+
+void Editor::onUseSpaceChanged(bool bUse)
+{
+    setUseTabs(!bUse);
+}
+
+void Editor::onUseUnicodeChanged(bool bUse)
+{
+    setUnicode(bUse);
+    emit onCodecChanged();
+}
+
+void Editor::onEolFormatChanged(EolFormat format)
+{
+    setEolFormat(format);
+    emit onEolModeChanged();
+}
+
+// --- tracking -----------------------------------------------------------------------------------
+
+void Editor::slotUpdateUi()
+{
+    const int position = currentPos();
+    if (position == m_lastCaretPosition)
+        return;
+    m_lastCaretPosition = position;
+    const int line = lineFromPosition(position);
+    const int col = column(position);
+    emit cursorPositionChanged(line, col);
+    if (hasFocus() && m_columnManager && m_preferences->columnsSynchronousCaret())
+        m_columnManager->syncCaret(m_parentWidget, firstVisibleLine(), line, col);
+}
+
+void Editor::slotPainted()
+{
+    const int start = selectionStart();
+    const int end = selectionEnd();
+    if (start == m_lastSelectionStart && end == m_lastSelectionEnd)
+        return;
+    m_lastSelectionStart = start;
+    m_lastSelectionEnd = end;
+    emit selectionChanged();
+}
+
+void Editor::onTextModified(int, int, int, int, const QByteArray&, int, int, int)
+{
+    emit textChanged();
+}
+
+// --- events -------------------------------------------------------------------------------------
+
+void Editor::mousePressEvent(QMouseEvent* event)
+{
+    emit m_preferences->focusEditorChanged(this);
+    ScintillaEdit::mousePressEvent(event);
+}
+
+void Editor::contextMenuEvent(QContextMenuEvent* event)
+{
+    updateContextMenu();
+    m_contextMenu->popup(event->globalPos());
+    event->accept();
+}
+
+void Editor::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls()) {
+        event->accept();
+        return;
+    }
+    ScintillaEdit::dragEnterEvent(event);
+}
+
+void Editor::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (event->mimeData()->hasUrls()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        return;
+    }
+    ScintillaEdit::dragMoveEvent(event);
+}
+
+void Editor::dropEvent(QDropEvent* event)
+{
+    if (!event->mimeData()->hasUrls()) {
+        ScintillaEdit::dropEvent(event);
+        return;
+    }
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty())
+        return;
+    // One drop is one undo step, however many files it brings.
+    beginUndoAction();
+    for (const QUrl& url : urls)
+        appendText(loadTextFile(url.toLocalFile()) + QLatin1Char('\n'));
+    endUndoAction();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+void Editor::scrollContentsBy(int dx, int dy)
+{
+    ScintillaEdit::scrollContentsBy(dx, dy);
+    announceScroll();
+}
+
+void Editor::announceScroll()
+{
+    const int line = firstVisibleLine();
+    const int x = xOffset();
+    if (line == m_lastScrollLine && x == m_lastScrollX)
+        return;
+    m_lastScrollLine = line;
+    m_lastScrollX = x;
+    emit onScroll(this);
+}
+
+// --- context menu -------------------------------------------------------------------------------
+
+void Editor::buildContextMenu()
+{
+    m_contextMenu = new QMenu(this);
+    QMenu* menu = m_contextMenu;
+    m_actionCut = menu->addAction(tr("Cut"), this, &Editor::actionCut);
+    m_actionCopy = menu->addAction(tr("Copy"), this, &Editor::actionCopy);
+    m_actionDelete = menu->addAction(tr("Delete"), this, &Editor::actionDelete);
+    m_actionPaste = menu->addAction(tr("Paste"), this, &Editor::actionPaste);
+    m_actionSelectAll = menu->addAction(tr("SelectAll"), this, &Editor::actionSelectAll);
+    menu->addSeparator();
+    m_actionRemoveEmptyLines = menu->addAction(tr("Remove Empty Lines"), this, &Editor::actionRemoveEmptyLines);
+    m_actionPad = menu->addAction(QIcon(QStringLiteral(":/popmenu/images/padding.png")), tr("Pad Space"), this,
+                                  &Editor::pad);
+    menu->addSeparator();
+
+    m_stripMenu = menu->addMenu(tr("&Strip"));
+    m_stripMenu->addAction(tr("Left"), this, &Editor::lstrip);
+    m_stripMenu->addAction(tr("Right"), this, &Editor::rstrip);
+    m_stripMenu->addAction(tr("Left and Right"), this, &Editor::strip);
+    menu->addSeparator();
+
+    m_alignMenu = menu->addMenu(tr("&Align"));
+    m_alignMenu->addAction(QIcon(QStringLiteral(":/popmenu/images/align_left.png")), tr("&Left"), this,
+                           &Editor::alignLeft);
+    m_alignMenu->addAction(QIcon(QStringLiteral(":/popmenu/images/align_right.png")), tr("&Right"), this,
+                           &Editor::alignRight);
+    m_alignMenu->addAction(QIcon(QStringLiteral(":/popmenu/images/align_center.png")), tr("&Center"), this,
+                           &Editor::alignCenter);
+    menu->addSeparator();
+
+    m_convertMenu = menu->addMenu(tr("&Convert"));
+    m_convertMenu->addAction(tr("&Upper"), this, &Editor::upper);
+    m_convertMenu->addAction(tr("&Lower"), this, &Editor::lower);
+    m_convertMenu->addAction(tr("Upper First Character"), this, &Editor::upperFirstChar);
+    m_convertMenu->addAction(tr("Lower First Character"), this, &Editor::lowerFirstChar);
+    m_convertMenu->addAction(tr("&Swap Case"), this, &Editor::swapCase);
+    menu->addSeparator();
+
+    m_truncateMenu = menu->addMenu(tr("&Truncate"));
+    m_truncateMenu->addAction(tr("&Left with 1 character"), this, &Editor::truncateLeft);
+    m_truncateMenu->addAction(tr("&Right with 1 character"), this, &Editor::truncateRight);
+    menu->addSeparator();
+
+    m_actionDisplayLineNumber = menu->addAction(tr("Display Line Number"));
+    m_actionDisplayLineNumber->setCheckable(true);
+    // triggered, not toggled: the margin code ticks the action itself and must not loop back here.
+    connect(m_actionDisplayLineNumber, &QAction::triggered, this, &Editor::showLineNumber);
+    menu->addSeparator();
+
+    m_sortMenu = menu->addMenu(tr("Sort"));
+    m_sortMenu->addAction(tr("Alphabetic Ascending"), this, &Editor::sortAscendAsAlpha);
+    m_sortMenu->addAction(tr("Alphabetic Descending"), this, &Editor::sortDescendAsAlpha);
+    m_sortMenu->addSeparator();
+    m_sortMenu->addAction(tr("Numberic Ascending"), this, &Editor::sortAscendAsNumber);
+    m_sortMenu->addAction(tr("Numberic Descending"), this, &Editor::sortDescendAsNumber);
+    m_sortMenu->addSeparator();
+    m_sortMenu->addAction(tr("Random"), this, &Editor::sortRandom);
+    m_sortMenu->addSeparator();
+    m_sortMenu->addAction(tr("Re&verse"), this, &Editor::reverse);
+}
+
+void Editor::updateContextMenu()
+{
+    const bool selection = hasSelectedText();
+    // Looked at as bytes: decoding a million lines only to find a line break would be wasted.
+    QByteArray rectangle;
+    const char* bytes = nullptr;
+    int length = 0;
+    if (selection && selectionIsRectangle()) {
+        rectangle = getSelText();
+        bytes = rectangle.constData();
+        length = rectangle.size();
+    } else if (selection) {
+        length = selectionEnd() - selectionStart();
+        bytes = rangePointer(selectionStart(), length);
+    } else {
+        length = textLength();
+        bytes = characterPointer();
+    }
+    const bool nonEmpty = length > 0;
+    const bool multiLine
+        = nonEmpty && (std::memchr(bytes, '\n', size_t(length)) || std::memchr(bytes, '\r', size_t(length)));
+    const QClipboard* clipboard = QApplication::clipboard();
+
+    m_actionCut->setEnabled(selection);
+    m_actionCopy->setEnabled(selection);
+    m_actionDelete->setEnabled(selection);
+    m_actionPaste->setEnabled(clipboard && !clipboard->text().isEmpty());
+    m_sortMenu->menuAction()->setEnabled(multiLine);
+    m_actionPad->setEnabled(multiLine);
+    m_alignMenu->menuAction()->setEnabled(multiLine);
+    m_actionSelectAll->setEnabled(nonEmpty);
+    m_actionRemoveEmptyLines->setEnabled(nonEmpty);
+    m_stripMenu->menuAction()->setEnabled(nonEmpty);
+    m_convertMenu->menuAction()->setEnabled(nonEmpty);
+    m_truncateMenu->menuAction()->setEnabled(nonEmpty);
+    m_actionDisplayLineNumber->setEnabled(true);
+}
+
+// --- clipboard slots ----------------------------------------------------------------------------
+
+void Editor::actionCut()
+{
+    cut();
+}
+
+void Editor::actionCopy()
+{
+    copy();
+}
+
+void Editor::actionPaste()
+{
+    paste();
+}
+
+void Editor::actionDelete()
+{
+    replaceSelection(QString());
+}
+
+void Editor::actionSelectAll()
+{
+    selectAll();
+}
+
+// --- line operations ----------------------------------------------------------------------------
+
+template <typename Step>
+void Editor::applyLineStep(Step step)
+{
+    startBusy();
+    // A selection that ends with a line break keeps it: the lines after it must not be pulled up
+    // onto the last selected one.
+    QString trailingBreak;
+    // Built straight from the temporary so that the steps change the only copy of the list.
+    LineList list(selectedLines(&trailingBreak), eolFormat(), isUnicode());
+    // The per-line steps let events through; the editor may be gone when they return.
+    const QPointer<Editor> alive(this);
+    step(list);
+    if (!alive)
+        return;
+    setTextKeepView(list.joined() + trailingBreak, true);
+    stopBusy();
+}
+
+void Editor::upper()
+{
+    applyLineStep([](LineList& list) { list.toUpper(); });
+}
+
+void Editor::lower()
+{
+    applyLineStep([](LineList& list) { list.toLower(); });
+}
+
+void Editor::upperFirstChar()
+{
+    applyLineStep([](LineList& list) { list.upperFirstChar(); });
+}
+
+void Editor::lowerFirstChar()
+{
+    applyLineStep([](LineList& list) { list.lowerFirstChar(); });
+}
+
+void Editor::swapCase()
+{
+    applyLineStep([](LineList& list) { list.swapCase(); });
+}
+
+void Editor::truncateLeft()
+{
+    applyLineStep([](LineList& list) { list.truncateLeft(); });
+}
+
+void Editor::truncateRight()
+{
+    applyLineStep([](LineList& list) { list.truncateRight(); });
+}
+
+void Editor::lstrip()
+{
+    applyLineStep([](LineList& list) { list.lstrip(); });
+}
+
+void Editor::rstrip()
+{
+    applyLineStep([](LineList& list) { list.rstrip(); });
+}
+
+void Editor::strip()
+{
+    applyLineStep([](LineList& list) { list.strip(); });
+}
+
+void Editor::actionRemoveEmptyLines()
+{
+    applyLineStep([](LineList& list) { list.removeEmptyLines(); });
+}
+
+void Editor::pad()
+{
+    applyLineStep([](LineList& list) { list.pad(); });
+}
+
+void Editor::alignLeft()
+{
+    applyLineStep([](LineList& list) { list.align(LineList::AlignLeft); });
+}
+
+void Editor::alignRight()
+{
+    applyLineStep([](LineList& list) { list.align(LineList::AlignRight); });
+}
+
+void Editor::alignCenter()
+{
+    applyLineStep([](LineList& list) { list.align(LineList::AlignCenter); });
+}
+
+void Editor::sortAscendAsAlpha()
+{
+    applyLineStep([](LineList& list) { list.sort(LineList::SortText, Qt::AscendingOrder); });
+}
+
+void Editor::sortDescendAsAlpha()
+{
+    applyLineStep([](LineList& list) { list.sort(LineList::SortText, Qt::DescendingOrder); });
+}
+
+void Editor::sortAscendAsNumber()
+{
+    applyLineStep([](LineList& list) { list.sort(LineList::SortNumber, Qt::AscendingOrder); });
+}
+
+void Editor::sortDescendAsNumber()
+{
+    applyLineStep([](LineList& list) { list.sort(LineList::SortNumber, Qt::DescendingOrder); });
+}
+
+void Editor::sortRandom()
+{
+    applyLineStep([](LineList& list) { list.shuffle(); });
+}
+
+void Editor::reverse()
+{
+    applyLineStep([](LineList& list) { list.reverse(); });
+}

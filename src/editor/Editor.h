@@ -1,0 +1,203 @@
+#pragma once
+// The text area used everywhere in the program: a Scintilla editor that follows the editor
+// preferences, converts between strings and the component's bytes (UTF-8 or Latin-1), offers text
+// access by document, line and selection, and the line operations of its context menu.
+
+#include "editor/ScintillaEdit.h"
+#include "editor/TextUtils.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class CaretSyncTarget;
+class Preferences;
+class QAction;
+class QMenu;
+class QProgressIndicator;
+
+class Editor : public ScintillaEdit
+{
+    Q_OBJECT
+public:
+    explicit Editor(QWidget* parent = nullptr);
+    ~Editor() override;
+
+    // Text access; NUL bytes in the document come back as U+0000 rather than ending the text.
+    QString text() const;
+    QString lineText(int line) const;
+    QString selectedText() const;
+    QString selectedOrAllText() const;
+    // One entry per line of the document, without line breaks; an empty document has one empty line.
+    QStringList allLines() const;
+    // The selected text cut at its line breaks (a final break adds no empty line), or allLines.
+    QStringList selectedLines() const;
+
+    QByteArray toEditorBytes(const QString& text) const;
+    QString fromEditorBytes(const char* bytes, int length) const;
+
+    void appendText(const QString& text);
+    // Puts CR LF before the text unless the document is empty.
+    void appendLine(const QString& text);
+    void appendLines(const QStringList& lines);
+    void replaceSelection(const QString& text);
+    // Replaces the target range; returns the byte length of what was put in.
+    int replaceTargetText(const QString& text, bool regex);
+    // Replaces the selection, or the whole text when nothing is selected, in one undo step; with
+    // restore the caret's line and character index and the scroll position stay where they were.
+    void setTextKeepView(const QString& text, bool restore);
+    void setLines(const QStringList& lines, bool restore);
+
+    // Line and index (characters from the line start) to and from component positions.
+    void lineIndexFromPosition(int position, int* line, int* index) const;
+    int positionFromLineIndex(int line, int index) const;
+    void setCursorPosition(int line, int index);
+    void cursorPosition(int* line, int* index) const;
+    // False and all four -1 when nothing is selected.
+    bool getSelection(int* lineFrom, int* indexFrom, int* lineTo, int* indexTo) const;
+    void selectionRange(int* start, int* end) const;
+    bool hasSelectedText() const;
+    void removeSelectedText();
+
+    // Setting the format neither converts existing line breaks nor signals.
+    EolFormat eolFormat() const;
+    void setEolFormat(EolFormat format);
+    // Rewrites every line break of the document, as one undo step.
+    void convertEols(EolFormat format);
+    bool isUnicode() const;
+    void setUnicode(bool unicode);
+    void setViewWhitespace(bool visible);
+    // Clamped to -10 .. 20.
+    void setZoomFactor(int zoom);
+
+    QString name() const { return m_name; }
+    void setName(const QString& name) { m_name = name; }
+
+    void startBusy();
+    void stopBusy();
+
+    void setColumnManager(CaretSyncTarget* manager) { m_columnManager = manager; }
+    // Follows another column: the first visible line and the caret line relative to it.
+    void scrollToLine(int firstVisibleLine, int line);
+    bool saveToFile(const QString& path);
+
+    // The search state of find and replace, with findFirst / findNext / findPrevious, belongs here.
+
+    // The context menu with the enabled state of its items brought up to date.
+    QMenu* contextMenu() const { return m_contextMenu; }
+    void updateContextMenu();
+    int lineNumberMarginWidth() const { return marginWidthN(1); }
+
+    static int toScintillaColor(const QColor& color);
+    // 255 (opaque) becomes the component's no-alpha value 256.
+    static int toScintillaAlpha(const QColor& color);
+    static int eolModeFromFormat(EolFormat format);
+    static EolFormat formatFromEolMode(int mode);
+
+signals:
+    void onScroll(Editor* editor);
+    void onCodecChanged();
+    void onEolModeChanged();
+    // The caret's line and its column with tabs expanded.
+    void cursorPositionChanged(int line, int column);
+    void selectionChanged();
+    void textChanged();
+
+public slots:
+    void showLineNumber(bool bChecked);
+    void reverse();
+    void alignLeft();
+    void alignRight();
+    void alignCenter();
+    void pad();
+    void actionCut();
+    void actionCopy();
+    void actionPaste();
+    void actionDelete();
+    void actionSelectAll();
+    void actionRemoveEmptyLines();
+    void upper();
+    // Hides QWidget::lower(), which stacks the widget; here it is the line operation.
+    void lower();
+    void upperFirstChar();
+    void lowerFirstChar();
+    void truncateLeft();
+    void truncateRight();
+    void lstrip();
+    void rstrip();
+    void strip();
+    void swapCase();
+    void sortAscendAsAlpha();
+    void sortDescendAsAlpha();
+    void sortAscendAsNumber();
+    void sortDescendAsNumber();
+    void sortRandom();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private slots:
+    void onLinesChanged(int addedLines);
+    void onShowLineNumberChanged(bool bShow);
+    void onShowSpaceChanged(bool bShow);
+    void onShowEolChanged(bool bShow);
+    void onHighlightCurrentLineChanged(bool bShow);
+    void onHighlightCurrentLineColorChanged(const QColor& color);
+    void onEditorFontColorChanged(const QColor& color);
+    void onEditorSelectionBackgroundColorChanged(const QColor& color);
+    void onTabWidthChanged(int width);
+    void onEditorFontChanged(const QFont& font);
+    void onUseSpaceChanged(bool bUse);
+    void onUseUnicodeChanged(bool bUse);
+    void onEolFormatChanged(EolFormat format);
+    void slotUpdateUi();
+    void slotPainted();
+    void onTextModified(int type, int position, int length, int linesAdded, const QByteArray& text, int line,
+                        int foldNow, int foldPrev);
+
+private:
+    void buildContextMenu();
+    void updateLineNumberMargin();
+    // onScroll once for every move of the view, whichever way the view was moved.
+    void announceScroll();
+    // Splits bytes at CR LF, LF and CR. keepLastEmpty gives the empty rest after a final break (and
+    // one line for no bytes); *trailingBreak, when given, receives that final break.
+    QStringList splitBytes(const char* bytes, int length, bool keepLastEmpty, QString* trailingBreak) const;
+    QStringList selectedLines(QString* trailingBreak) const;
+    // The common frame of the line operations: selected lines (or all), one step, one replacement.
+    template <typename Step>
+    void applyLineStep(Step step);
+
+    Preferences* m_preferences = nullptr;
+    QProgressIndicator* m_busy = nullptr;
+    QPointer<QWidget> m_parentWidget;
+    bool m_showLineNumbers = true;
+    QString m_name;
+    CaretSyncTarget* m_columnManager = nullptr;
+
+    QMenu* m_contextMenu = nullptr;
+    QMenu* m_stripMenu = nullptr;
+    QMenu* m_alignMenu = nullptr;
+    QMenu* m_convertMenu = nullptr;
+    QMenu* m_truncateMenu = nullptr;
+    QMenu* m_sortMenu = nullptr;
+    QAction* m_actionCut = nullptr;
+    QAction* m_actionCopy = nullptr;
+    QAction* m_actionDelete = nullptr;
+    QAction* m_actionPaste = nullptr;
+    QAction* m_actionSelectAll = nullptr;
+    QAction* m_actionRemoveEmptyLines = nullptr;
+    QAction* m_actionPad = nullptr;
+    QAction* m_actionDisplayLineNumber = nullptr;
+
+    int m_lastCaretPosition = -1;
+    int m_lastSelectionStart = -1;
+    int m_lastSelectionEnd = -1;
+    int m_lastScrollLine = 0;
+    int m_lastScrollX = 0;
+};
