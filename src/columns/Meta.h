@@ -1,0 +1,89 @@
+#pragma once
+// One column of values: a small tool bar, an editor holding one value per line and the snippet by
+// which a template names the column. The merge engine reads its lines straight from the editor.
+
+#include "engine/MergeColumn.h"
+
+#include <QWidget>
+
+class Editor;
+class MetaManager;
+class Preferences;
+class QLineEdit;
+
+namespace Ui {
+class MetaForm;
+}
+
+class Meta : public QWidget, public MergeColumn
+{
+    Q_OBJECT
+public:
+    Meta(MetaManager* manager, int number, const QString& content, const QString& snippet,
+         QWidget* parent = nullptr);
+    ~Meta() override;
+
+    void setIndex(int index);
+    int index() const { return m_index; }
+    bool isChecked() const;
+    void setChecked(bool checked);
+    void setRemoveDisabled(bool disabled);
+    void setInsertEnabled(bool enabled);
+    QString text() const;
+    void setText(const QString& text);
+    bool isEmpty() const;
+    void clear();
+    QString snippet() const override;
+    void setSnippet(const QString& snippet);
+    QLineEdit* snippetEdit() const;
+    void appendText(const QString& text, bool showBusy);
+    Editor* editor() const;
+    bool isSelected() const { return m_selected; }
+    void setSelected(bool selected) { m_selected = selected; }
+
+    int lineCount() const override;
+    QString lineText(int i) const override;
+    void resetLineCursor() override { m_lineCursor = 0; }
+    QString nextLine() override { return lineText(m_lineCursor++); }
+
+    int firstVisibleLine() const;
+    void showPosition(int firstVisibleLine, int line, int column);
+
+signals:
+    void textChangedSignal(Meta* widget);
+    void repTextChangedSignal(QLineEdit* edit);
+
+public slots:
+    void on_btnUndo_clicked();
+    void on_btnRedo_clicked();
+    void on_btnClear_clicked();
+    void on_textEdit_savePointChanged();
+    void on_btnInsert_clicked();
+    void on_btnAppend_clicked();
+    void on_btnRemove_clicked();
+    void on_btnGenNumber_clicked();
+    void on_btnGenLetter_clicked();
+    void on_btnGenDate_clicked();
+    void on_btnGenTime_clicked();
+    void on_btnLoad_clicked();
+    void on_btnSave_clicked();
+    void on_textEdit_textChanged();
+    void on_edtRep_textEdited();
+    void on_chkEnable_toggled(bool checked);
+    void onPrefixSuffixChanged(const QString& prefix, const QString& suffix);
+    void onHideToolbarChanged(bool bHide);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    QString defaultSnippet(const QString& prefix, const QString& suffix) const;
+    void updateUndoRedo();
+
+    Ui::MetaForm* m_ui;
+    MetaManager* m_manager;
+    Preferences* m_preferences;
+    int m_index;
+    int m_lineCursor = 0;
+    bool m_selected = false;
+};

@@ -1,0 +1,371 @@
+#include "columns/MetaManager.h"
+
+#include "columns/Meta.h"
+#include "editor/Editor.h"
+#include "editor/TextFile.h"
+#include "settings/Preferences.h"
+#include "tools/CellTable.h"
+
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QUrl>
+
+namespace {
+const QString kUriList = QStringLiteral("text/uri-list");
+const QString kMetaWidget = QStringLiteral("Meta/Widget");
+} // namespace
+
+MetaManager::MetaManager(QWidget* parent)
+    : QFrame(parent)
+    , m_splitter(new QSplitter(Qt::Horizontal, this))
+    , m_highlight(0, 0, -1, -1)
+    , m_preferences(Preferences::instance())
+{
+    setAcceptDrops(true);
+    auto* layout = new QHBoxLayout(this);
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->setSizePolicy(QSizePolicy::Expanding, m_splitter->sizePolicy().verticalPolicy());
+    layout->addWidget(m_splitter);
+
+    const int start = qMin(m_preferences->columnsStartColumns(), MaxColumns);
+    for (int i = 0; i < start; ++i)
+        insertMeta(QString(), QString(), -1);
+}
+
+MetaManager::~MetaManager()
+{
+    const QList<Meta*> metas = m_metas;
+    m_metas.clear();
+    m_current = nullptr;
+    qDeleteAll(metas);
+}
+
+Meta* MetaManager::metaAt(int i) const
+{
+    return i >= 0 && i < m_metas.size() ? m_metas.at(i) : nullptr;
+}
+
+QList<Meta*> MetaManager::checkedMetas() const
+{
+    QList<Meta*> result;
+    for (Meta* meta : m_metas) {
+        if (meta->isChecked())
+            result.append(meta);
+    }
+    return result;
+}
+
+Meta* MetaManager::createMeta(int number, const QString& content, const QString& snippet)
+{
+    auto* meta = new Meta(this, number, content, snippet, m_splitter);
+    connect(meta->editor(), &Editor::onScroll, this, &MetaManager::onEditorScroll);
+    connect(meta, &Meta::textChangedSignal, this, &MetaManager::metaTextChanged);
+    return meta;
+}
+
+void MetaManager::insertMeta(const QString& content, const QString& snippet, int index)
+{
+    if (m_metas.size() >= MaxColumns)
+        return;
+    const int number = index < 0 ? m_metas.size() + 1 : index + 1;
+    Meta* meta = createMeta(number, content, snippet);
+    if (index < 0 || index >= m_metas.size())
+        m_metas.append(meta);
+    else
+        m_metas.insert(index, meta);
+    relayout();
+    emit metaChanged();
+}
+
+void MetaManager::insertEmptyMeta(int index, bool renumber)
+{
+    // The buttons are greyed at the limit, but a fifth column must not come in any other way either.
+    if (m_metas.size() >= MaxColumns)
+        return;
+    index = qBound(0, index, m_metas.size());
+    Meta* meta = createMeta(index + 1, QString(), QString());
+    m_metas.insert(index, meta);
+    if (renumber)
+        relayout();
+    else
+        m_splitter->insertWidget(index, meta);
+    emit metaChanged();
+}
+
+void MetaManager::removeMeta(int index, bool renumber)
+{
+    if (m_metas.isEmpty())
+        return;
+    if (index == -1)
+        index = m_metas.size() - 1;
+    if (index < 0 || index >= m_metas.size())
+        return;
+    Meta* meta = m_metas.takeAt(index);
+    if (m_current == meta)
+        m_current = nullptr;
+    meta->hide();
+    meta->setParent(nullptr);
+    // Deleted now rather than later: its life token must expire at once, so that a merge running
+    // in a nested event loop stops reading it.
+    delete meta;
+    if (renumber)
+        relayout();
+    if (m_metas.size() == 1)
+        m_metas.first()->setRemoveDisabled(true);
+    emit metaChanged();
+}
+
+void MetaManager::moveMeta(int from, int to)
+{
+    if (from == to || from < 0 || to < 0 || from >= m_metas.size() || to >= m_metas.size())
+        return;
+    m_metas.swapItemsAt(from, to);
+    relayout();
+}
+
+void MetaManager::relayout()
+{
+    const int n = m_metas.size();
+    for (int i = 0; i < n; ++i) {
+        Meta* meta = m_metas.at(i);
+        meta->setIndex(i);
+        // An unticked column keeps all its buttons grey.
+        const bool active = meta->isChecked();
+        meta->setRemoveDisabled(n == 1 || !active);
+        meta->setInsertEnabled(active && n < MaxColumns);
+        m_splitter->insertWidget(i, meta);
+    }
+}
+
+void MetaManager::selectAll()
+{
+    for (Meta* meta : qAsConst(m_metas))
+        meta->setChecked(true);
+}
+
+void MetaManager::unselectAll()
+{
+    for (Meta* meta : qAsConst(m_metas))
+        meta->setChecked(false);
+}
+
+void MetaManager::clearChecked()
+{
+    for (Meta* meta : qAsConst(m_metas)) {
+        if (meta->isChecked())
+            meta->clear();
+    }
+}
+
+void MetaManager::setCurrentMeta(Meta* meta)
+{
+    if (m_current)
+        m_current->setSelected(false);
+    m_current = meta;
+    if (m_current)
+        m_current->setSelected(true);
+}
+
+void MetaManager::setMeta(int index, const QString& content, const QString& snippet)
+{
+    if (index >= m_metas.size()) {
+        insertMeta(content, snippet, index);
+        return;
+    }
+    if (index < 0)
+        return;
+    Meta* meta = m_metas.at(index);
+    meta->setText(content);
+    meta->setSnippet(snippet);
+}
+
+void MetaManager::syncCaret(QWidget* source, int firstVisibleLine, int line, int column)
+{
+    for (Meta* meta : qAsConst(m_metas)) {
+        if (meta != source && meta->editor() != source)
+            meta->showPosition(firstVisibleLine, line, column);
+    }
+}
+
+void MetaManager::loadIntoColumns(const CellTable& table)
+{
+    if (m_preferences->miscClearColumnsBeforeLoad())
+        clearChecked();
+    const int width = table.columnCount();
+    int empty = 0;
+    for (Meta* meta : qAsConst(m_metas)) {
+        if (meta->isEmpty())
+            ++empty;
+    }
+    for (int i = 0; i < width - empty; ++i)
+        insertMeta(QString(), QString(), -1);
+    int next = 0;
+    for (Meta* meta : qAsConst(m_metas)) {
+        if (next >= width)
+            break;
+        if (meta->isEmpty())
+            meta->setText(table.columnText(next++));
+    }
+}
+
+void MetaManager::metaTextChanged(Meta* meta)
+{
+    Q_UNUSED(meta)
+    emit metaChanged();
+}
+
+// The generator settings window is not part of the row; without it there is nothing to append.
+void MetaManager::onRequestAppendNumber(Meta* meta)
+{
+    Q_UNUSED(meta)
+}
+
+void MetaManager::onRequestAppendLetter(Meta* meta)
+{
+    Q_UNUSED(meta)
+}
+
+void MetaManager::onRequestAppendDate(Meta* meta)
+{
+    Q_UNUSED(meta)
+}
+
+void MetaManager::onRequestAppendTime(Meta* meta)
+{
+    Q_UNUSED(meta)
+}
+
+void MetaManager::metaRepTextChanged(QLineEdit* repEdit)
+{
+    if (!repEdit)
+        return;
+    const QString text = repEdit->text();
+    QList<QLineEdit*> same;
+    for (Meta* meta : qAsConst(m_metas)) {
+        QLineEdit* edit = meta->snippetEdit();
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Text, Qt::black);
+        edit->setPalette(palette);
+        if (edit->text() == text)
+            same.append(edit);
+    }
+    if (same.size() < 2)
+        return;
+    for (QLineEdit* edit : qAsConst(same)) {
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Text, Qt::red);
+        edit->setPalette(palette);
+    }
+}
+
+void MetaManager::onEditorScroll(Editor* editor)
+{
+    if (!editor || !m_preferences->columnsSynchronousScroll())
+        return;
+    const int horizontal = editor->horizontalScrollBar()->value();
+    const int vertical = editor->verticalScrollBar()->value();
+    for (Meta* meta : qAsConst(m_metas)) {
+        Editor* other = meta->editor();
+        if (other == editor)
+            continue;
+        other->horizontalScrollBar()->setValue(horizontal);
+        other->verticalScrollBar()->setValue(vertical);
+    }
+}
+
+int MetaManager::metaIndexAt(const QPoint& pos) const
+{
+    for (int i = 0; i < m_metas.size(); ++i) {
+        const QRect rect(m_metas.at(i)->mapTo(this, QPoint(0, 0)), m_metas.at(i)->size());
+        if (rect.contains(pos))
+            return i;
+    }
+    return -1;
+}
+
+void MetaManager::setHighlight(const QRect& rect)
+{
+    const QRect old = m_highlight;
+    m_highlight = rect;
+    update(old.united(rect));
+}
+
+void MetaManager::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasFormat(kUriList) || event->mimeData()->hasFormat(kMetaWidget))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MetaManager::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!event->mimeData()->hasFormat(kUriList) && !event->mimeData()->hasFormat(kMetaWidget)) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    const int i = metaIndexAt(event->pos());
+    if (i < 0) {
+        setHighlight(QRect(0, 0, -1, -1));
+        return;
+    }
+    const QRect rect(m_metas.at(i)->mapTo(this, QPoint(0, 0)), m_metas.at(i)->size());
+    setHighlight(rect.adjusted(8, 10, 8, 8));
+}
+
+void MetaManager::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    setHighlight(QRect(0, 0, -1, -1));
+    QFrame::dragLeaveEvent(event);
+}
+
+void MetaManager::dropEvent(QDropEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (data->hasFormat(kUriList)) {
+        const QList<QUrl> urls = data->urls();
+        // Each dropped file becomes a new column holding the file's text.
+        for (const QUrl& url : urls) {
+            const QString path = url.toLocalFile();
+            if (path.isEmpty() || m_metas.size() >= MaxColumns)
+                continue;
+            insertMeta(loadTextFile(path, this), QString(), -1);
+        }
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+    } else if (data->hasFormat(kMetaWidget)) {
+        const int target = metaIndexAt(event->pos());
+        const int source = m_metas.indexOf(m_current);
+        if (target >= 0 && source >= 0) {
+            moveMeta(source, target);
+            event->setDropAction(Qt::MoveAction);
+            event->accept();
+        } else {
+            event->ignore();
+        }
+    } else {
+        event->ignore();
+    }
+    setHighlight(QRect(0, 0, -1, -1));
+}
+
+void MetaManager::paintEvent(QPaintEvent* event)
+{
+    Q_UNUSED(event)
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (!m_highlight.isEmpty()) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(QStringLiteral("#eeeeee")));
+        painter.drawRect(m_highlight.adjusted(0, 0, -1, -1));
+    }
+}
