@@ -1,16 +1,650 @@
 #include "mainwindow/MainWindow.h"
 
-#include <QCoreApplication>
+#include "editor/Editor.h"
+#include "editor/TextUtils.h"
+#include "mainwindow/AboutDialog.h"
+#include "mainwindow/PreferencesDialog.h"
+#include "settings/Preferences.h"
+#include "ui_MainWindow.h"
+#include "widgets/QProgressIndicator.h"
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QUrl>
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), m_ui(new Ui::MainWindow), m_preferences(*Preferences::instance())
 {
-    setWindowTitle(QCoreApplication::applicationName());
-    resize(800, 600);
+    m_ui->setupUi(this);
+    connect(&m_preferences, &Preferences::toolbarIconSizeChanged, this, &MainWindow::onToolbarIconSizeChanged);
+    connect(&m_preferences, &Preferences::hideMenuBarChanged, this, &MainWindow::onHideMenuBarChanged);
+    connect(&m_preferences, &Preferences::hideStatusBarChanged, this, &MainWindow::onHideStatusBarChanged);
+    connect(&m_preferences, &Preferences::focusEditorChanged, this, &MainWindow::onFocusEditorChanged);
+
+    static const int minimumWidths[6] = {80, 220, 120, 160, 80, 32};
+    for (int i = 0; i < 6; ++i) {
+        m_labels[i] = new QLabel(this);
+        m_labels[i]->setMinimumSize(minimumWidths[i], 20);
+        statusBar()->addPermanentWidget(m_labels[i]);
+    }
+
+    // The tool dialogs (set operations, Data Setting, data generator, split, batch replace, match,
+    // find) are created here, once, when they exist; each has its one slot below.
+    m_engine.setup({}, QString());
+    m_aboutDialog = new AboutDialog(this);
+
+    showMaximized();
+    m_busy = new QProgressIndicator(this);
+
+    m_currentFile.clear();
+    m_exportPath.clear();
+    m_stopRequested = true;
+    m_running = false;
+    m_ui->tpl->setName(tr("Template"));
+    m_ui->result->setName(tr("Result"));
+
+    for (int i = 0; i < MaxRecentFiles; ++i) {
+        auto* action = new QAction(this);
+        action->setVisible(false);
+        connect(action, &QAction::triggered, this, &MainWindow::openRecentFile);
+        m_ui->menuRecentFiles->insertAction(m_ui->actionClearRecentFiles, action);
+        m_recentFileActions.append(action);
+    }
+    m_ui->menuRecentFiles->insertSeparator(m_ui->actionClearRecentFiles);
+    connect(m_ui->actionClearRecentFiles, &QAction::triggered, this, &MainWindow::clearRecentFiles);
+
+    QByteArray geometry;
+    QByteArray state;
+    m_preferences.loadWindowState(geometry, state);
+    if (!geometry.isEmpty())
+        restoreGeometry(geometry);
+    else
+        showMaximized();
+    if (!state.isEmpty())
+        restoreState(state);
+    if (m_preferences.columnsStartColumns() >= 4)
+        m_ui->actionAddMeta->setEnabled(false);
+    refreshRecentFileActions();
+
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->addAction(m_ui->actionRestore);
+    m_trayMenu->addAction(m_ui->actionMaximize);
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(m_ui->actionExit);
+    m_trayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/window/images/logo.png")), this);
+    m_trayIcon->setToolTip(tr("Lineweld"));
+    m_trayIcon->setContextMenu(m_trayMenu);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::trayIconActivated);
+
+    m_ui->actionToolBars->setMenu(createPopupMenu());
+
+    m_ui->actionShowSpace->setChecked(m_preferences.guiShowSpace());
+    m_ui->actionShowEol->setChecked(m_preferences.guiShowEol());
+    m_ui->MainMenu->setVisible(!m_preferences.guiHideMenuBar());
+    statusBar()->setVisible(!m_preferences.guiHideStatusBar());
+    onToolbarIconSizeChanged(m_preferences.guiToolbarIconSize());
+    if (m_preferences.guiAlwaysOnTop())
+        m_ui->actionAlwaysOnTop->trigger();
+
+    m_ui->tpl->setFocus();
+    onFocusEditorChanged(m_ui->tpl);
 }
+
+MainWindow::~MainWindow() = default;
+
+Editor* MainWindow::focusEditor() const
+{
+    if (auto* editor = qobject_cast<Editor*>(QApplication::focusWidget()))
+        return editor;
+    return m_focusEditor;
+}
+
+void MainWindow::setResultText(const QString& text)
+{
+    m_ui->result->setTextKeepView(text, true);
+}
+
+void MainWindow::setResultLines(const QStringList& lines)
+{
+    setResultText(lines.join(QLatin1Char('\n')));
+}
+
+void MainWindow::showStatusMessage(const QString& message, int milliseconds)
+{
+    statusBar()->showMessage(message, milliseconds);
+}
+
+bool MainWindow::setProgress(int records)
+{
+    Q_UNUSED(records);
+    return false;
+}
+
+// ---- file commands ----
 
 void MainWindow::openFile(const QString& fileName)
 {
-    Q_UNUSED(fileName);
+    if (!QFileInfo::exists(fileName))
+        return;
+    // Reading the template file needs the template object and the column manager; until they are
+    // part of the program nothing is read, and the current file stays as it was.
 }
 
-void MainWindow::openLastFile() {}
+void MainWindow::openLastFile()
+{
+    const QStringList files = m_preferences.recentFiles();
+    if (m_preferences.guiOpenLastFile() && !files.isEmpty())
+        openFile(files.first());
+}
+
+bool MainWindow::saveFile(const QString& path)
+{
+    const QString target = path.isEmpty() ? m_currentFile : path;
+    if (target.isEmpty())
+        return false;
+    // Writing needs the template object; without it nothing is written and nothing claims success.
+    QMessageBox::warning(this, tr("Error"), tr("Cannot save to %1.").arg(target));
+    return false;
+}
+
+void MainWindow::addRecentFile(const QString& path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if (canonical.isEmpty())
+        return;
+    QStringList files = m_preferences.recentFiles();
+    files.removeAll(canonical);
+    files.prepend(canonical);
+    while (files.size() > MaxRecentFiles)
+        files.removeLast();
+    m_preferences.setRecentFiles(files);
+    refreshRecentFileActions();
+    m_currentFile = path;
+}
+
+void MainWindow::refreshRecentFileActions()
+{
+    const QStringList files = m_preferences.recentFiles();
+    const int n = qMin(int(MaxRecentFiles), files.size());
+    for (int i = 0; i < MaxRecentFiles; ++i) {
+        QAction* action = m_recentFileActions.at(i);
+        if (i < n) {
+            action->setText(QStringLiteral("%1: %2").arg(i + 1).arg(QFileInfo(files.at(i)).fileName()));
+            action->setData(files.at(i));
+            action->setVisible(true);
+        } else {
+            action->setVisible(false);
+        }
+    }
+    m_ui->menuRecentFiles->setEnabled(n > 0);
+    m_ui->actionClearRecentFiles->setEnabled(n > 0);
+}
+
+void MainWindow::openRecentFile()
+{
+    if (auto* action = qobject_cast<QAction*>(sender()))
+        openFile(action->data().toString());
+}
+
+void MainWindow::clearRecentFiles()
+{
+    m_preferences.setRecentFiles({});
+    refreshRecentFileActions();
+}
+
+QString MainWindow::askSavePath()
+{
+    return QFileDialog::getSaveFileName(this, tr("Save tpl"), QStringLiteral("untitled"),
+                                        tr("Template Files (*.s);;All Files (*)"));
+}
+
+QString MainWindow::askExportPath()
+{
+    return QFileDialog::getSaveFileName(this, tr("Export result"), m_exportPath.isEmpty() ? tr("result") : m_exportPath,
+                                        tr("Text Files (*.txt);;All Files (*)"));
+}
+
+void MainWindow::exportTo(const QString& path)
+{
+    if (path.isEmpty())
+        return;
+    if (!m_ui->result->saveToFile(path))
+        return;
+    m_exportPath = path;
+    showStatusMessage(tr("Export to %1").arg(path));
+}
+
+void MainWindow::on_actionLoadMeta_triggered()
+{
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open tpl"), QStringLiteral("tpl"), tr("Template (*.s)"));
+    if (!path.isEmpty())
+        openFile(path);
+}
+
+void MainWindow::on_actionSaveMeta_triggered()
+{
+    const QString path = m_currentFile.isEmpty() ? askSavePath() : m_currentFile;
+    if (!path.isEmpty())
+        saveFile(path);
+}
+
+void MainWindow::on_actionSaveAs_triggered()
+{
+    const QString path = askSavePath();
+    if (!path.isEmpty())
+        saveFile(path);
+}
+
+void MainWindow::on_actionExport_triggered()
+{
+    exportTo(m_exportPath.isEmpty() ? askExportPath() : m_exportPath);
+}
+
+void MainWindow::on_actionExportAs_triggered()
+{
+    exportTo(askExportPath());
+}
+
+// ---- runs ----
+
+void MainWindow::on_actionStart_triggered()
+{
+    if (m_running) {
+        m_stopRequested = true;
+        return;
+    }
+    m_running = true;
+    m_stopRequested = false;
+    m_ui->actionStart->setToolTip(tr("Stop"));
+    m_ui->actionStart->setIcon(QIcon(QStringLiteral(":/toolbar/images/stop.png")));
+    m_ui->actionReplace->setEnabled(false);
+    m_busy->start(1500);
+
+    // The ticked columns of the column manager join the run here.
+    m_engine.setup({}, m_ui->tpl->text());
+    const QString text = m_engine.merge(this);
+    setResultText(text);
+    m_busy->stop();
+    if (m_preferences.miscCopyToClipBoardAfterMerged())
+        m_ui->actionCopyToClipboard->trigger();
+
+    m_ui->actionReplace->setEnabled(true);
+    m_ui->actionStart->setToolTip(tr("Start merge"));
+    m_ui->actionStart->setIcon(QIcon(QStringLiteral(":/toolbar/images/start.png")));
+    m_running = false;
+}
+
+void MainWindow::on_actionReplace_triggered()
+{
+    m_busy->start(1500);
+    m_ui->actionReplace->setEnabled(false);
+    m_ui->actionStart->setEnabled(false);
+    m_engine.setup({}, m_ui->tpl->text());
+    setResultText(m_engine.replaceMatches(nullptr));
+    if (m_preferences.miscCopyToClipBoardAfterMerged())
+        m_ui->actionCopyToClipboard->trigger();
+    m_ui->actionStart->setEnabled(true);
+    m_ui->actionReplace->setEnabled(true);
+    m_busy->stop();
+}
+
+void MainWindow::on_actionRepMultiLine_toggled(bool checked)
+{
+    m_engine.setMultiLine(checked);
+}
+
+void MainWindow::on_actionCopyToClipboard_triggered()
+{
+    Editor* result = m_ui->result;
+    result->selectAll();
+    result->copy();
+    result->setEmptySelection(result->currentPos());
+    showStatusMessage(tr("Copy Into Clipboard."));
+}
+
+// ---- columns (the column manager plugs in here) ----
+
+void MainWindow::metaChanged() {}
+void MainWindow::on_actionAddMeta_triggered() {}
+void MainWindow::on_actionPopMeta_triggered() {}
+void MainWindow::on_actionSelectAllMeta_triggered() {}
+void MainWindow::on_actionUnSelectAllMeta_triggered() {}
+void MainWindow::on_actionClearAllMeta_triggered() {}
+
+// ---- data and tool dialogs, one slot each ----
+
+void MainWindow::on_actionGenNumber_triggered() {}
+void MainWindow::on_actionGenAlpha_triggered() {}
+void MainWindow::on_actionGenDate_triggered() {}
+void MainWindow::on_actionGenTime_triggered() {}
+void MainWindow::on_actionFast_Data_Setting_triggered() {}
+void MainWindow::on_actionDiff_triggered() {}
+void MainWindow::on_actionSplit_triggered() {}
+void MainWindow::on_actionMatch_triggered() {}
+void MainWindow::on_actionScript_triggered() {}
+void MainWindow::on_actionDataGeneral_triggered() {}
+void MainWindow::on_actionResize_triggered() {}
+void MainWindow::on_actionFind_triggered() {}
+void MainWindow::on_actionFindNext_triggered() {}
+void MainWindow::on_actionFindPrevious_triggered() {}
+void MainWindow::on_actionGoto_triggered() {}
+
+void MainWindow::bringUp(QWidget* dialog)
+{
+    if (dialog->isMaximized() || dialog->isMinimized()) {
+        dialog->showNormal();
+        dialog->activateWindow();
+    } else {
+        dialog->show();
+    }
+}
+
+void MainWindow::on_actionSetting_triggered()
+{
+    PreferencesDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::on_actionAbout_triggered()
+{
+    m_aboutDialog->show();
+}
+
+void MainWindow::on_actionAboutQt_triggered()
+{
+    QMessageBox::aboutQt(this, tr("About Qt"));
+}
+
+void MainWindow::on_actionHelp_triggered()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QStringLiteral("help.chm")));
+}
+
+// ---- editing on the focused editor ----
+
+void MainWindow::on_actionUndo_triggered()
+{
+    if (Editor* e = focusEditor())
+        e->undo();
+}
+
+void MainWindow::on_actionRedo_triggered()
+{
+    if (Editor* e = focusEditor())
+        e->redo();
+}
+
+void MainWindow::on_actionCut_triggered()
+{
+    if (Editor* e = focusEditor())
+        e->cut();
+}
+
+void MainWindow::on_actionCopy_triggered()
+{
+    if (Editor* e = focusEditor())
+        e->copy();
+}
+
+void MainWindow::on_actionPaste_triggered()
+{
+    if (Editor* e = focusEditor())
+        e->paste();
+}
+
+void MainWindow::on_actionDelete_triggered()
+{
+    if (Editor* e = focusEditor())
+        e->removeSelectedText();
+}
+
+void MainWindow::on_actionSelectAll_triggered()
+{
+    if (Editor* e = focusEditor())
+        e->selectAll();
+}
+
+void MainWindow::formatFocusEditor(int format)
+{
+    if (Editor* e = focusEditor()) {
+        e->convertEols(EolFormat(format));
+        e->setEolFormat(EolFormat(format));
+    }
+}
+
+void MainWindow::on_actionFormatWindows_triggered()
+{
+    formatFocusEditor(EolWindows);
+}
+
+void MainWindow::on_actionFormatUnix_triggered()
+{
+    formatFocusEditor(EolUnix);
+}
+
+void MainWindow::on_actionFormatMac_triggered()
+{
+    formatFocusEditor(EolMac);
+}
+
+void MainWindow::on_actionZoomIn_triggered()
+{
+    if (Editor* e = focusEditor())
+        e->setZoom(e->zoom() + 1);
+}
+
+void MainWindow::on_actionZoomOut_triggered()
+{
+    if (Editor* e = focusEditor())
+        e->setZoom(e->zoom() - 1);
+}
+
+void MainWindow::on_actionZoomRestore_triggered()
+{
+    if (Editor* e = focusEditor())
+        e->setZoomFactor(0);
+}
+
+void MainWindow::on_menuEdit_aboutToShow()
+{
+    Editor* e = focusEditor();
+    const bool selected = e && e->hasSelectedText();
+    m_ui->actionUndo->setEnabled(e && e->canUndo());
+    m_ui->actionRedo->setEnabled(e && e->canRedo());
+    m_ui->actionCut->setEnabled(selected);
+    m_ui->actionCopy->setEnabled(selected);
+    m_ui->actionDelete->setEnabled(selected);
+    m_ui->actionPaste->setEnabled(e != nullptr);
+    m_ui->actionSelectAll->setEnabled(e != nullptr);
+    m_ui->menuEolMode->setEnabled(e != nullptr);
+}
+
+void MainWindow::on_menuEolMode_aboutToShow()
+{
+    Editor* e = focusEditor();
+    m_ui->actionFormatWindows->setEnabled(e && e->eolFormat() != EolWindows);
+    m_ui->actionFormatUnix->setEnabled(e && e->eolFormat() != EolUnix);
+    m_ui->actionFormatMac->setEnabled(e && e->eolFormat() != EolMac);
+}
+
+// ---- view ----
+
+void MainWindow::on_actionShowSpace_toggled(bool checked)
+{
+    m_preferences.setGuiShowSpace(checked);
+}
+
+void MainWindow::on_actionShowEol_toggled(bool checked)
+{
+    m_preferences.setGuiShowEol(checked);
+}
+
+void MainWindow::on_actionAlwaysOnTop_toggled(bool checked)
+{
+    setWindowFlag(Qt::WindowStaysOnTopHint, checked);
+    m_preferences.setGuiAlwaysOnTop(checked);
+    show();
+}
+
+void MainWindow::on_actionFullScreen_toggled(bool checked)
+{
+    if (checked)
+        showFullScreen();
+    else
+        showNormal();
+}
+
+void MainWindow::on_actionClose_triggered()
+{
+    // The column manager's ticked columns are cleared here too.
+    m_ui->tpl->setTextKeepView(QString(), false);
+    m_ui->result->setTextKeepView(QString(), false);
+    m_currentFile.clear();
+}
+
+void MainWindow::on_actionExit_triggered()
+{
+    close();
+}
+
+void MainWindow::on_actionRestore_triggered()
+{
+    showNormal();
+}
+
+void MainWindow::on_actionMaximize_triggered()
+{
+    showMaximized();
+}
+
+void MainWindow::onHideMenuBarChanged(bool hide)
+{
+    m_ui->MainMenu->setVisible(!hide);
+}
+
+void MainWindow::onHideStatusBarChanged(bool hide)
+{
+    statusBar()->setVisible(!hide);
+}
+
+void MainWindow::onToolbarIconSizeChanged(int size)
+{
+    for (QToolBar* bar : {m_ui->tbMain, m_ui->tbColumns, m_ui->tbData, m_ui->tbTools, m_ui->tbStart})
+        bar->setIconSize(QSize(size, size));
+}
+
+void MainWindow::onMenuFocusOut()
+{
+    if (m_preferences.guiHideMenuBar())
+        m_ui->MainMenu->hide();
+}
+
+void MainWindow::keyReleaseEvent(QKeyEvent* event)
+{
+    if ((event->key() == Qt::Key_Alt || event->key() == Qt::Key_F10) && m_ui->MainMenu->isHidden()) {
+        m_ui->MainMenu->show();
+        m_ui->MainMenu->setFocus(Qt::MenuBarFocusReason);
+    }
+    QMainWindow::keyReleaseEvent(event);
+}
+
+void MainWindow::trayIconActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::Trigger && !isVisible()) {
+        m_trayIcon->hide();
+        showMaximized();
+        activateWindow();
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && m_preferences.miscHideAfterMinimized()) {
+        hide();
+        m_trayIcon->show();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    m_preferences.saveWindowState(saveGeometry(), saveState());
+    hide();
+    if (m_preferences.guiSaveBeforeExit() && !m_currentFile.isEmpty())
+        saveFile(QString());
+    event->accept();
+}
+
+// ---- status bar ----
+
+void MainWindow::onFocusEditorChanged(Editor* editor)
+{
+    if (!editor || editor == m_focusEditor)
+        return;
+    m_focusEditor = editor;
+    connect(editor, &Editor::selectionChanged, this, &MainWindow::onEditorSelectionChanged, Qt::UniqueConnection);
+    connect(editor, &Editor::cursorPositionChanged, this, &MainWindow::onEditorCaretChanged, Qt::UniqueConnection);
+    connect(editor, &Editor::linesAdded, this, &MainWindow::onEditorLinesChanged, Qt::UniqueConnection);
+    connect(editor, &Editor::onCodecChanged, this, &MainWindow::onEditorCodecChanged, Qt::UniqueConnection);
+    connect(editor, &Editor::onEolModeChanged, this, &MainWindow::onEditorEolModeChanged, Qt::UniqueConnection);
+    m_labels[0]->setText(editor->name());
+    refreshStatusLabels();
+}
+
+void MainWindow::refreshStatusLabels()
+{
+    Editor* e = focusEditor();
+    if (!e)
+        return;
+    onEditorLinesChanged(0);
+    int line = 0;
+    int index = 0;
+    e->cursorPosition(&line, &index);
+    onEditorCaretChanged(line, index);
+    onEditorSelectionChanged();
+    onEditorEolModeChanged();
+    onEditorCodecChanged();
+}
+
+void MainWindow::onEditorCodecChanged()
+{
+    if (Editor* e = focusEditor())
+        m_labels[5]->setText(e->isUnicode() ? QStringLiteral("utf-8") : QStringLiteral("asc"));
+}
+
+void MainWindow::onEditorCaretChanged(int line, int index)
+{
+    m_labels[2]->setText(tr("Caret:%1,%2").arg(line + 1).arg(index));
+    onEditorLinesChanged(0);
+}
+
+void MainWindow::onEditorSelectionChanged()
+{
+    Editor* e = focusEditor();
+    if (!e)
+        return;
+    int lineFrom = 0, indexFrom = 0, lineTo = 0, indexTo = 0;
+    if (e->getSelection(&lineFrom, &indexFrom, &lineTo, &indexTo) && e->hasSelectedText())
+        m_labels[3]->setText(tr("Selection:%1,%2").arg(e->selectedText().size()).arg(lineTo - lineFrom + 1));
+    else
+        m_labels[3]->setText(tr("Selection:%1,%2").arg(0).arg(0));
+}
+
+void MainWindow::onEditorLinesChanged(int linesAdded)
+{
+    Q_UNUSED(linesAdded);
+    if (Editor* e = focusEditor())
+        m_labels[1]->setText(tr("Length:%1 Lines:%2").arg(e->textLength()).arg(e->lineCount()));
+}
+
+void MainWindow::onEditorEolModeChanged()
+{
+    if (Editor* e = focusEditor())
+        m_labels[4]->setText(eolName(e->eolFormat()));
+}

@@ -1,0 +1,271 @@
+// The main window as the user meets it: its actions, menus, runs, clipboard, export and recent files.
+
+#include "TestSupport.h"
+
+#include "editor/Editor.h"
+#include "mainwindow/AboutDialog.h"
+#include "mainwindow/MainWindow.h"
+#include "settings/Preferences.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void actions_data();
+    void actions();
+    void menusInOrder();
+    void toolBarsInOrder();
+    void mergeOfTemplateAlone();
+    void copyToClipboard();
+    void recentFilesClearDisablesMenu();
+    void editMenuFollowsFocusEditor();
+    void eolMenuDisablesCurrentFormat();
+    void statusLabels();
+    void aboutBoxShowsOnce();
+
+private:
+    QAction* action(const char* name) const { return m_window->findChild<QAction*>(QLatin1String(name)); }
+    Editor* editor(const char* name) const { return m_window->findChild<Editor*>(QLatin1String(name)); }
+    static QStringList entries(const QList<QAction*>& actions);
+
+    MainWindow* m_window = nullptr;
+};
+
+void TestMainWindow::initTestCase()
+{
+    TestSupport::useTemporaryConfigHome();
+    Preferences::instance();
+}
+
+void TestMainWindow::init()
+{
+    m_window = new MainWindow;
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+}
+
+void TestMainWindow::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+}
+
+QStringList TestMainWindow::entries(const QList<QAction*>& actions)
+{
+    QStringList names;
+    for (QAction* a : actions) {
+        if (a->isSeparator())
+            names << QStringLiteral("|");
+        else if (a->menu())
+            names << a->menu()->objectName();
+        else if (!a->objectName().isEmpty())
+            names << a->objectName();
+    }
+    return names;
+}
+
+void TestMainWindow::actions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shortcut");
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<int>("check"); // -1 not checkable, 0 off, 1 on
+    QTest::newRow("start") << "actionStart" << "Merge" << "F5" << "Start merge" << -1;
+    QTest::newRow("replace") << "actionReplace" << "Replace Match" << "F6" << "Replace Match" << -1;
+    QTest::newRow("multi") << "actionRepMultiLine" << "Multiple Line" << "" << "Set result multiple lines." << 1;
+    QTest::newRow("copy") << "actionCopyToClipboard" << "Copy result to clipboard" << "F8"
+                          << "Copy result to clipboard." << -1;
+    QTest::newRow("clear") << "actionClearAllMeta" << "Clear Columns" << "Ctrl+Alt+Shift+C"
+                           << "Clear all columns's text." << -1;
+    QTest::newRow("unix") << "actionFormatUnix" << "Linux/OSX(\\n)" << "" << "" << -1;
+    QTest::newRow("windows") << "actionFormatWindows" << "Windows(\\r\\n)" << "" << "" << -1;
+    QTest::newRow("top") << "actionAlwaysOnTop" << "Always On Top" << "" << "" << 0;
+    QTest::newRow("full") << "actionFullScreen" << "Full Screen" << "F11" << "" << 0;
+    QTest::newRow("saveas") << "actionSaveAs" << "SaveAs" << "Ctrl+Shift+S" << "" << -1;
+    QTest::newRow("exit") << "actionExit" << "Exit" << "Ctrl+Alt+C" << "" << -1;
+    QTest::newRow("zoomin") << "actionZoomIn" << "Zoom In" << "Ctrl++" << "" << -1;
+}
+
+void TestMainWindow::actions()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    QFETCH(QString, shortcut);
+    QFETCH(QString, tooltip);
+    QFETCH(int, check);
+    QAction* a = m_window->findChild<QAction*>(name);
+    QVERIFY(a);
+    QCOMPARE(a->text(), text);
+    QCOMPARE(a->shortcut(), QKeySequence(shortcut));
+    if (!tooltip.isEmpty())
+        QCOMPARE(a->toolTip(), tooltip);
+    QCOMPARE(a->isCheckable(), check >= 0);
+    if (check >= 0)
+        QCOMPARE(a->isChecked(), check == 1);
+}
+
+void TestMainWindow::menusInOrder()
+{
+    QMenuBar* bar = m_window->findChild<QMenuBar*>(QStringLiteral("MainMenu"));
+    QVERIFY(bar);
+    QCOMPARE(entries(bar->actions()), QStringList({"menuFile", "menuEdit", "menu_Search", "menuColumns", "menuData",
+                                                   "menuView", "menuStart", "menuTools", "menu_Help"}));
+    auto* file = m_window->findChild<QMenu*>(QStringLiteral("menuFile"));
+    QCOMPARE(entries(file->actions()),
+             QStringList({"actionLoadMeta", "menuRecentFiles", "|", "actionSaveMeta", "actionSaveAs", "actionExport",
+                          "actionExportAs", "|", "actionClose", "|", "actionExit"}));
+    auto* start = m_window->findChild<QMenu*>(QStringLiteral("menuStart"));
+    QCOMPARE(entries(start->actions()),
+             QStringList({"actionStart", "actionReplace", "|", "actionCopyToClipboard", "actionRepMultiLine"}));
+    // Ten hidden recent-file entries, a separator, then the clear action.
+    auto* recent = m_window->findChild<QMenu*>(QStringLiteral("menuRecentFiles"));
+    const QList<QAction*> items = recent->actions();
+    QCOMPARE(items.size(), 12);
+    QVERIFY(items.at(10)->isSeparator());
+    QCOMPARE(items.at(11)->objectName(), QStringLiteral("actionClearRecentFiles"));
+}
+
+void TestMainWindow::toolBarsInOrder()
+{
+    auto* bar = m_window->findChild<QToolBar*>(QStringLiteral("tbStart"));
+    QVERIFY(bar);
+    QCOMPARE(bar->windowTitle(), QStringLiteral("Start"));
+    QCOMPARE(entries(bar->actions()), QStringList({"actionStart", "actionCopyToClipboard", "actionReplace",
+                                                   "actionRepMultiLine"}));
+    QCOMPARE(m_window->toolBarArea(bar), Qt::TopToolBarArea);
+}
+
+void TestMainWindow::mergeOfTemplateAlone()
+{
+    // Without columns the template comes through as it is, and the action is restored afterwards.
+    const QString tpl = QStringLiteral("héllo \"x\"");
+    editor("tpl")->setTextKeepView(tpl, false);
+    action("actionStart")->trigger();
+    QCOMPARE(editor("result")->text(), tpl);
+    QCOMPARE(action("actionStart")->toolTip(), QStringLiteral("Start merge"));
+    QVERIFY(action("actionReplace")->isEnabled());
+    QVERIFY(m_window->isStopRequested() == false);
+
+    action("actionReplace")->trigger();
+    QCOMPARE(editor("result")->text(), tpl);
+    QVERIFY(action("actionStart")->isEnabled());
+    QVERIFY(action("actionReplace")->isEnabled());
+}
+
+void TestMainWindow::copyToClipboard()
+{
+    editor("result")->setTextKeepView(QStringLiteral("a\nb"), false);
+    QApplication::clipboard()->clear();
+    action("actionCopyToClipboard")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("a\nb"));
+    QVERIFY(!editor("result")->hasSelectedText());
+    QCOMPARE(m_window->statusBar()->currentMessage(), QStringLiteral("Copy Into Clipboard."));
+}
+
+void TestMainWindow::recentFilesClearDisablesMenu()
+{
+    QTemporaryDir dir;
+    QStringList files;
+    for (int i = 0; i < 3; ++i)
+        files << dir.filePath(QStringLiteral("f%1.s").arg(i));
+    Preferences::instance()->setRecentFiles(files);
+    delete m_window;
+    m_window = new MainWindow;
+    auto* recent = m_window->findChild<QMenu*>(QStringLiteral("menuRecentFiles"));
+    QVERIFY(recent->isEnabled());
+    QCOMPARE(recent->actions().at(0)->text(), QStringLiteral("1: f0.s"));
+    QCOMPARE(recent->actions().at(2)->data().toString(), files.at(2));
+    QVERIFY(recent->actions().at(2)->isVisible());
+    QVERIFY(!recent->actions().at(3)->isVisible());
+    // A listed file that is gone opens nothing and leaves the current file empty.
+    recent->actions().at(0)->trigger();
+    QVERIFY(m_window->currentFile().isEmpty());
+    action("actionClearRecentFiles")->trigger();
+    QVERIFY(Preferences::instance()->recentFiles().isEmpty());
+    QVERIFY(!recent->isEnabled());
+    QVERIFY(!action("actionClearRecentFiles")->isEnabled());
+    QVERIFY(!recent->actions().at(0)->isVisible());
+}
+
+void TestMainWindow::editMenuFollowsFocusEditor()
+{
+    Editor* tpl = editor("tpl");
+    tpl->setFocus();
+    QTRY_VERIFY(tpl->hasFocus());
+    QCOMPARE(m_window->focusEditor(), tpl);
+    tpl->setTextKeepView(QStringLiteral("abc"), false);
+    tpl->setEmptySelection(0);
+    auto* edit = m_window->findChild<QMenu*>(QStringLiteral("menuEdit"));
+    QMetaObject::invokeMethod(edit, "aboutToShow");
+    QVERIFY(!action("actionCut")->isEnabled());
+    QVERIFY(action("actionPaste")->isEnabled());
+    tpl->selectAll();
+    QMetaObject::invokeMethod(edit, "aboutToShow");
+    QVERIFY(action("actionCut")->isEnabled());
+    QVERIFY(action("actionCopy")->isEnabled());
+    action("actionCopy")->trigger();
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("abc"));
+    action("actionDelete")->trigger();
+    QCOMPARE(tpl->text(), QString());
+}
+
+void TestMainWindow::eolMenuDisablesCurrentFormat()
+{
+    Editor* tpl = editor("tpl");
+    tpl->setFocus();
+    QTRY_VERIFY(tpl->hasFocus());
+    tpl->setTextKeepView(QStringLiteral("a\nb"), false);
+    action("actionFormatWindows")->trigger();
+    QCOMPARE(tpl->eolFormat(), EolWindows);
+    QCOMPARE(tpl->textLength(), 4);
+    auto* eol = m_window->findChild<QMenu*>(QStringLiteral("menuEolMode"));
+    QMetaObject::invokeMethod(eol, "aboutToShow");
+    QVERIFY(!action("actionFormatWindows")->isEnabled());
+    QVERIFY(action("actionFormatUnix")->isEnabled());
+    QVERIFY(action("actionFormatMac")->isEnabled());
+}
+
+void TestMainWindow::statusLabels()
+{
+    QList<QLabel*> labels;
+    for (QLabel* l : m_window->statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+        labels << l;
+    QVERIFY(labels.size() >= 6);
+    QStringList texts;
+    for (QLabel* l : labels)
+        texts << l->text();
+    QVERIFY2(texts.contains(QStringLiteral("Template")), qPrintable(texts.join('|')));
+    QVERIFY2(texts.contains(QStringLiteral("Caret:1,0")), qPrintable(texts.join('|')));
+    editor("tpl")->setTextKeepView(QStringLiteral("ab\ncd"), false);
+    editor("tpl")->setCursorPosition(1, 1);
+    QTRY_VERIFY(std::any_of(labels.begin(), labels.end(),
+                            [](QLabel* l) { return l->text() == QStringLiteral("Caret:2,1"); }));
+}
+
+void TestMainWindow::aboutBoxShowsOnce()
+{
+    action("actionAbout")->trigger();
+    action("actionAbout")->trigger();
+    const QList<AboutDialog*> boxes = m_window->findChildren<AboutDialog*>();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first()->isVisible());
+    boxes.first()->hide();
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
