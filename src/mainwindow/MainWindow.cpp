@@ -1,5 +1,7 @@
 #include "mainwindow/MainWindow.h"
 
+#include "columns/Meta.h"
+#include "columns/MetaManager.h"
 #include "editor/Editor.h"
 #include "editor/TextUtils.h"
 #include "mainwindow/AboutDialog.h"
@@ -36,6 +38,7 @@ MainWindow::MainWindow(QWidget* parent)
     // The tool dialogs (set operations, Data Setting, data generator, split, batch replace, match,
     // find) are created here, once, when they exist; each has its one slot below.
     m_engine.setup({}, QString());
+    connect(m_ui->manager, &MetaManager::metaChanged, this, &MainWindow::metaChanged);
     m_aboutDialog = new AboutDialog(this);
 
     showMaximized();
@@ -91,6 +94,7 @@ MainWindow::MainWindow(QWidget* parent)
     if (m_preferences.guiAlwaysOnTop())
         m_ui->actionAlwaysOnTop->trigger();
 
+    metaChanged();
     m_ui->tpl->setFocus();
     onFocusEditorChanged(m_ui->tpl);
 }
@@ -266,8 +270,7 @@ void MainWindow::on_actionStart_triggered()
     m_ui->actionReplace->setEnabled(false);
     m_busy->start(1500);
 
-    // The ticked columns of the column manager join the run here.
-    m_engine.setup({}, m_ui->tpl->text());
+    m_engine.setup(checkedColumns(), m_ui->tpl->text());
     const QString text = m_engine.merge(this);
     setResultText(text);
     m_busy->stop();
@@ -285,7 +288,7 @@ void MainWindow::on_actionReplace_triggered()
     m_busy->start(1500);
     m_ui->actionReplace->setEnabled(false);
     m_ui->actionStart->setEnabled(false);
-    m_engine.setup({}, m_ui->tpl->text());
+    m_engine.setup(checkedColumns(), m_ui->tpl->text());
     setResultText(m_engine.replaceMatches(nullptr));
     if (m_preferences.miscCopyToClipBoardAfterMerged())
         m_ui->actionCopyToClipboard->trigger();
@@ -308,14 +311,60 @@ void MainWindow::on_actionCopyToClipboard_triggered()
     showStatusMessage(tr("Copy Into Clipboard."));
 }
 
-// ---- columns (the column manager plugs in here) ----
+// ---- columns ----
 
-void MainWindow::metaChanged() {}
-void MainWindow::on_actionAddMeta_triggered() {}
-void MainWindow::on_actionPopMeta_triggered() {}
-void MainWindow::on_actionSelectAllMeta_triggered() {}
-void MainWindow::on_actionUnSelectAllMeta_triggered() {}
-void MainWindow::on_actionClearAllMeta_triggered() {}
+MetaManager* MainWindow::metaManager() const
+{
+    return m_ui->manager;
+}
+
+QList<MergeColumn*> MainWindow::checkedColumns() const
+{
+    QList<MergeColumn*> columns;
+    for (Meta* meta : m_ui->manager->checkedMetas())
+        columns.append(meta);
+    return columns;
+}
+
+void MainWindow::metaChanged()
+{
+    const int n = m_ui->manager->count();
+    m_ui->actionPopMeta->setEnabled(n > 1);
+    m_ui->actionAddMeta->setEnabled(n <= 3);
+    // The set-operations dialog reloads its columns here once it exists.
+}
+
+void MainWindow::on_actionAddMeta_triggered()
+{
+    m_ui->manager->insertMeta(QString(), QString(), -1);
+    if (m_ui->manager->count() > 1 && !m_ui->actionPopMeta->isEnabled())
+        m_ui->actionPopMeta->setEnabled(true);
+}
+
+void MainWindow::on_actionPopMeta_triggered()
+{
+    // The row keeps at least one column, even when the disabled action is triggered from code.
+    // A running merge holds guarded references to its columns, so removal is safe at any time.
+    if (m_ui->manager->count() > 1)
+        m_ui->manager->removeMeta(-1, false);
+    if (m_ui->manager->count() < 2)
+        m_ui->actionPopMeta->setEnabled(false);
+}
+
+void MainWindow::on_actionSelectAllMeta_triggered()
+{
+    m_ui->manager->selectAll();
+}
+
+void MainWindow::on_actionUnSelectAllMeta_triggered()
+{
+    m_ui->manager->unselectAll();
+}
+
+void MainWindow::on_actionClearAllMeta_triggered()
+{
+    m_ui->manager->clearChecked();
+}
 
 // ---- data and tool dialogs, one slot each ----
 
@@ -502,7 +551,7 @@ void MainWindow::on_actionFullScreen_toggled(bool checked)
 
 void MainWindow::on_actionClose_triggered()
 {
-    // The column manager's ticked columns are cleared here too.
+    m_ui->manager->clearChecked();
     m_ui->tpl->setTextKeepView(QString(), false);
     m_ui->result->setTextKeepView(QString(), false);
     m_currentFile.clear();

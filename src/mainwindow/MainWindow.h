@@ -13,6 +13,8 @@
 
 class AboutDialog;
 class Editor;
+class MergeColumn;
+class MetaManager;
 class Preferences;
 class QAction;
 class QLabel;
@@ -43,6 +45,7 @@ public:
     // Saves the working state to path, or to the current file when path is empty; returns success.
     bool saveFile(const QString& path);
     QString currentFile() const { return m_currentFile; }
+    MetaManager* metaManager() const;
     QString exportPath() const { return m_exportPath; }
 
     bool isStopRequested() override { return m_stopRequested; }
@@ -129,6 +132,7 @@ public slots:
 private:
     static constexpr int MaxRecentFiles = 10;
 
+    QList<MergeColumn*> checkedColumns() const;
     void addRecentFile(const QString& path);
     void refreshRecentFileActions();
     void exportTo(const QString& path);

@@ -2,6 +2,8 @@
 
 #include "TestSupport.h"
 
+#include "columns/Meta.h"
+#include "columns/MetaManager.h"
 #include "editor/Editor.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/MainWindow.h"
@@ -13,8 +15,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
@@ -30,6 +34,12 @@ private slots:
     void menusInOrder();
     void toolBarsInOrder();
     void mergeOfTemplateAlone();
+    void mergeThroughColumns();
+    void mergeWithoutLineBreaks();
+    void replaceMatchThroughColumns();
+    void secondTriggerStopsLongMerge();
+    void columnCountRules();
+    void preferencesReachWindowAndColumns();
     void copyToClipboard();
     void recentFilesClearDisablesMenu();
     void editMenuFollowsFocusEditor();
@@ -40,6 +50,8 @@ private slots:
 private:
     QAction* action(const char* name) const { return m_window->findChild<QAction*>(QLatin1String(name)); }
     Editor* editor(const char* name) const { return m_window->findChild<Editor*>(QLatin1String(name)); }
+    MetaManager* manager() const { return m_window->metaManager(); }
+    void setColumns(const QStringList& texts, const QStringList& snippets);
     static QStringList entries(const QList<QAction*>& actions);
 
     MainWindow* m_window = nullptr;
@@ -150,10 +162,19 @@ void TestMainWindow::toolBarsInOrder()
     QCOMPARE(m_window->toolBarArea(bar), Qt::TopToolBarArea);
 }
 
+void TestMainWindow::setColumns(const QStringList& texts, const QStringList& snippets)
+{
+    while (manager()->count() > texts.size())
+        manager()->removeMeta(-1, false);
+    for (int i = 0; i < texts.size(); ++i)
+        manager()->setMeta(i, texts.at(i), snippets.at(i));
+}
+
 void TestMainWindow::mergeOfTemplateAlone()
 {
-    // Without columns the template comes through as it is, and the action is restored afterwards.
+    // Without ticked columns the template is one record, and the actions are restored afterwards.
     const QString tpl = QStringLiteral("héllo \"x\"");
+    manager()->unselectAll();
     editor("tpl")->setTextKeepView(tpl, false);
     action("actionStart")->trigger();
     QCOMPARE(editor("result")->text(), tpl);
@@ -165,6 +186,129 @@ void TestMainWindow::mergeOfTemplateAlone()
     QCOMPARE(editor("result")->text(), tpl);
     QVERIFY(action("actionStart")->isEnabled());
     QVERIFY(action("actionReplace")->isEnabled());
+}
+
+void TestMainWindow::mergeThroughColumns()
+{
+    setColumns({QStringLiteral("ann\nbob\nçé"), QStringLiteral("1\n2\n3")}, {QStringLiteral("#1#"), QStringLiteral("#2#")});
+    editor("tpl")->setTextKeepView(QStringLiteral("INSERT INTO t VALUES ('#1#', #2#);"), false);
+    action("actionStart")->trigger();
+    QCOMPARE(editor("result")->text(), QStringLiteral("INSERT INTO t VALUES ('ann', 1);\n"
+                                                      "INSERT INTO t VALUES ('bob', 2);\n"
+                                                      "INSERT INTO t VALUES ('çé', 3);"));
+    // An unticked column takes no part: its snippet stays literal.
+    manager()->metaAt(1)->setChecked(false);
+    action("actionStart")->trigger();
+    QCOMPARE(editor("result")->text(), QStringLiteral("INSERT INTO t VALUES ('ann', #2#);\n"
+                                                      "INSERT INTO t VALUES ('bob', #2#);\n"
+                                                      "INSERT INTO t VALUES ('çé', #2#);"));
+}
+
+void TestMainWindow::mergeWithoutLineBreaks()
+{
+    setColumns({QStringLiteral("a\nb\nc")}, {QStringLiteral("#1#")});
+    editor("tpl")->setTextKeepView(QStringLiteral("[#1#]"), false);
+    action("actionRepMultiLine")->setChecked(false);
+    action("actionStart")->trigger();
+    QCOMPARE(editor("result")->text(), QStringLiteral("[a][b][c]"));
+    action("actionRepMultiLine")->setChecked(true);
+    action("actionStart")->trigger();
+    QCOMPARE(editor("result")->text(), QStringLiteral("[a]\n[b]\n[c]"));
+}
+
+void TestMainWindow::replaceMatchThroughColumns()
+{
+    // A column's snippet is a pattern; its matches take the column's lines one after the other,
+    // and a later column can match what an earlier one inserted.
+    setColumns({QStringLiteral("A\nB"), QStringLiteral("x")}, {QStringLiteral("\\d+"), QStringLiteral("B")});
+    editor("tpl")->setTextKeepView(QStringLiteral("1 2 3"), false);
+    action("actionReplace")->trigger();
+    QCOMPARE(editor("result")->text(), QStringLiteral("A x "));
+    QVERIFY(action("actionStart")->isEnabled());
+    QVERIFY(action("actionReplace")->isEnabled());
+}
+
+void TestMainWindow::secondTriggerStopsLongMerge()
+{
+    QStringList lines;
+    const int n = 400000;
+    lines.reserve(n);
+    for (int i = 0; i < n; ++i)
+        lines << QStringLiteral("value%1").arg(i);
+    setColumns({lines.join(QLatin1Char('\n'))}, {QStringLiteral("#1#")});
+    editor("tpl")->setTextKeepView(QStringLiteral("<#1#>"), false);
+    // The second trigger arrives while the first run processes events, as F5 pressed again would.
+    bool sawStopTooltip = false;
+    QTimer::singleShot(20, this, [&] {
+        sawStopTooltip = action("actionStart")->toolTip() == QStringLiteral("Stop");
+        action("actionStart")->trigger();
+    });
+    action("actionStart")->trigger();
+    QVERIFY(sawStopTooltip);
+    const QString result = editor("result")->text();
+    const QStringList records = result.split(QLatin1Char('\n'));
+    QVERIFY2(records.size() < n, qPrintable(QString::number(records.size())));
+    // The records built so far, each whole and in order.
+    for (int i = 0; i < records.size(); ++i) {
+        if (records.at(i) != QStringLiteral("<value%1>").arg(i))
+            QFAIL(qPrintable(QStringLiteral("record %1: %2").arg(i).arg(records.at(i))));
+    }
+    QCOMPARE(action("actionStart")->toolTip(), QStringLiteral("Start merge"));
+    // The next trigger runs to the end again.
+    action("actionStart")->trigger();
+    QCOMPARE(editor("result")->lineCount(), n);
+}
+
+void TestMainWindow::columnCountRules()
+{
+    setColumns({QString()}, {QStringLiteral("#1#")});
+    QCOMPARE(manager()->count(), 1);
+    QVERIFY(!action("actionPopMeta")->isEnabled());
+    QVERIFY(action("actionAddMeta")->isEnabled());
+    action("actionPopMeta")->trigger();
+    QCOMPARE(manager()->count(), 1);
+    for (int i = 0; i < 3; ++i)
+        action("actionAddMeta")->trigger();
+    QCOMPARE(manager()->count(), 4);
+    QVERIFY(!action("actionAddMeta")->isEnabled());
+    QVERIFY(action("actionPopMeta")->isEnabled());
+    action("actionAddMeta")->trigger();
+    QCOMPARE(manager()->count(), 4);
+    action("actionPopMeta")->trigger();
+    QCOMPARE(manager()->count(), 3);
+    QVERIFY(action("actionAddMeta")->isEnabled());
+
+    // Clear Columns empties the ticked columns only.
+    setColumns({QStringLiteral("x"), QStringLiteral("y")}, {QStringLiteral("#1#"), QStringLiteral("#2#")});
+    manager()->metaAt(1)->setChecked(false);
+    action("actionClearAllMeta")->trigger();
+    QCOMPARE(manager()->metaAt(0)->editor()->text(), QString());
+    QCOMPARE(manager()->metaAt(1)->editor()->text(), QStringLiteral("y"));
+}
+
+void TestMainWindow::preferencesReachWindowAndColumns()
+{
+    Preferences* prefs = Preferences::instance();
+    QVERIFY(m_window->statusBar()->isVisible());
+    prefs->setGuiHideStatusBar(true);
+    QVERIFY(!m_window->statusBar()->isVisible());
+    prefs->setGuiHideStatusBar(false);
+    QVERIFY(m_window->statusBar()->isVisible());
+
+    const int size = prefs->guiToolbarIconSize() == 24 ? 32 : 24;
+    prefs->setGuiToolbarIconSize(size);
+    for (const char* name : {"tbMain", "tbColumns", "tbData", "tbTools", "tbStart"})
+        QCOMPARE(m_window->findChild<QToolBar*>(QLatin1String(name))->iconSize(), QSize(size, size));
+
+    // The snippet prefix typed one character at a time renames the columns each time.
+    setColumns({QString(), QString()}, {QStringLiteral("#1#"), QStringLiteral("#2#")});
+    const QString oldPrefix = prefs->columnsPrefix();
+    prefs->setColumnsPrefix(QStringLiteral("$"));
+    QCOMPARE(manager()->metaAt(0)->snippet(), QStringLiteral("$1#"));
+    prefs->setColumnsPrefix(QStringLiteral("$$"));
+    QCOMPARE(manager()->metaAt(1)->snippet(), QStringLiteral("$$2#"));
+    prefs->setColumnsPrefix(oldPrefix);
+    QCOMPARE(manager()->metaAt(0)->snippet(), QStringLiteral("#1#"));
 }
 
 void TestMainWindow::copyToClipboard()
