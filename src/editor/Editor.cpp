@@ -117,6 +117,16 @@ QByteArray Editor::toEditorBytes(const QString& text) const
 {
     if (isUnicode())
         return text.toUtf8();
+    // The common case, all Latin-1, takes Qt's vectorised conversion; the test is a branch-free
+    // pass that the compiler vectorises too.
+    {
+        const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+        char16_t high = 0;
+        for (int i = 0, n = text.size(); i < n; ++i)
+            high |= units[i] & 0xFF00;
+        if (high == 0)
+            return text.toLatin1();
+    }
     // Latin-1 by hand: a character outside it becomes one "?", also when it takes two UTF-16 units.
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char* out = bytes.data();
@@ -301,6 +311,42 @@ void Editor::setTextKeepView(const QString& text, bool restore)
         setFirstVisibleLine(firstLine);
         setXOffset(horizontal);
     }
+}
+
+void Editor::loadText(const QString& text)
+{
+    int line = 0;
+    int index = 0;
+    cursorPosition(&line, &index);
+    const int firstLine = firstVisibleLine();
+    const int horizontal = xOffset();
+
+    // Without undo collection neither the old nor the new text is copied into the undo history,
+    // which would otherwise grow by both on every load.
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_CLEARALL);
+    // Exact for Latin-1 and for ASCII in UTF-8; the buffer grows on its own otherwise.
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(text.size()));
+    // The pieces go in from the last to the first, each at the start of the document: the widget's
+    // accessibility support turns the position of every insertion into a character offset by
+    // counting from the start, so appending would make the load quadratic.
+    constexpr int Piece = 1 << 20;
+    for (int end = text.size(); end > 0;) {
+        int start = qMax(0, end - Piece);
+        // A surrogate pair is never cut in two.
+        if (start > 0 && text.at(start).isLowSurrogate())
+            --start;
+        const QByteArray bytes = toEditorBytes(text.mid(start, end - start));
+        setTargetRange(0, 0);
+        replaceTarget(bytes);
+        end = start;
+    }
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+
+    setCursorPosition(line, index);
+    setFirstVisibleLine(firstLine);
+    setXOffset(horizontal);
 }
 
 void Editor::setLines(const QStringList& lines, bool restore)

@@ -47,6 +47,9 @@ public:
     // restore the caret's line and character index and the scroll position stay where they were.
     void setTextKeepView(const QString& text, bool restore);
     void setLines(const QStringList& lines, bool restore);
+    // Replaces the whole text as a fresh document, keeping the view: not undoable, and converted
+    // in pieces so that a text of many megabytes needs no second full copy on the way in.
+    void loadText(const QString& text);
 
     // Line and index (characters from the line start) to and from component positions.
     void lineIndexFromPosition(int position, int* line, int* index) const;
