@@ -3,6 +3,7 @@
 #include "columns/Meta.h"
 #include "editor/Editor.h"
 #include "editor/TextFile.h"
+#include "engine/FastMetaWnd.h"
 #include "settings/Preferences.h"
 #include "tools/CellTable.h"
 
@@ -225,22 +226,26 @@ void MetaManager::metaTextChanged(Meta* meta)
 // The generator settings window is not part of the row; without it there is nothing to append.
 void MetaManager::onRequestAppendNumber(Meta* meta)
 {
-    Q_UNUSED(meta)
+    if (m_fastMetaWnd)
+        m_fastMetaWnd->appendToColumn(FastMetaWnd::Number, meta);
 }
 
 void MetaManager::onRequestAppendLetter(Meta* meta)
 {
-    Q_UNUSED(meta)
+    if (m_fastMetaWnd)
+        m_fastMetaWnd->appendToColumn(FastMetaWnd::Letter, meta);
 }
 
 void MetaManager::onRequestAppendDate(Meta* meta)
 {
-    Q_UNUSED(meta)
+    if (m_fastMetaWnd)
+        m_fastMetaWnd->appendToColumn(FastMetaWnd::Date, meta);
 }
 
 void MetaManager::onRequestAppendTime(Meta* meta)
 {
-    Q_UNUSED(meta)
+    if (m_fastMetaWnd)
+        m_fastMetaWnd->appendToColumn(FastMetaWnd::Time, meta);
 }
 
 void MetaManager::metaRepTextChanged(QLineEdit* repEdit)

@@ -1,0 +1,78 @@
+#pragma once
+// A template file: the working state of a merge (multi-line flag, template text, the columns with their
+// snippets) in an INI file. Holds the values it read or was last given and writes only what changed.
+
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QSettings>
+#include <QString>
+
+class Preferences;
+
+class QTemplate : public QObject
+{
+    Q_OBJECT
+public:
+    // The row never holds more columns, so reading stops there whatever count the file gives.
+    static constexpr int MaxColumns = 4;
+    // A column's text and its snippet.
+    using Column = QPair<QString, QString>;
+
+    // Reads the whole file; a missing key takes its default, and so does everything when the file
+    // cannot be read (status() tells which).
+    explicit QTemplate(const QString& path, QObject* parent = nullptr);
+    ~QTemplate() override;
+
+    QString path() const { return m_path; }
+
+    // Setters compare with the held value and mark only a change for writing; sync() writes it out.
+    bool isMultiLine() const { return m_multiLine; }
+    void setMultiLine(bool multiLine);
+    QString templateText() const { return m_template; }
+    void setTemplate(const QString& text);
+    // The count as the file gives it (it may exceed the columns read) or as last set.
+    int metaCounts() const { return m_metaCounts; }
+    void setMetaCounts(int count);
+    // At most MaxColumns columns, in row order; the number of columns to show is this list's length.
+    QList<Column> columns() const { return m_columns; }
+    // Rewrites every column group, and the count, unless the list equals the held one. Columns past
+    // MaxColumns are dropped: no reader would ever see them.
+    void setColumns(const QList<Column>& columns);
+
+    // Writes what changed since the last successful sync (everything when the file does not exist) and
+    // returns whether the file now holds the held values. The new file is checked before it replaces the
+    // old one, so a failed or short write leaves the old file as it was; the changes are kept for the next try.
+    bool sync();
+    // Whether some held value is not known to be in the file.
+    bool hasUnsavedChanges() const;
+    // Outcome of the construction's read, then of the last sync(): NoError, AccessError (the file could
+    // not be read or written) or FormatError (a malformed file; what could be parsed was read).
+    QSettings::Status status() const { return m_status; }
+
+private:
+    void read();
+    void markAllUnsaved();
+    void writeChanges(QSettings& settings) const;
+    bool writeFile() const;
+
+    // Typed reads of one key ("group/key"), with the default for a missing or unusable value.
+    static bool readBool(const QSettings& settings, const QString& key, bool defaultValue);
+    static QString readString(const QSettings& settings, const QString& key, const QString& defaultValue);
+    static int readInt(const QSettings& settings, const QString& key, int defaultValue);
+
+    QString m_path;
+    Preferences* m_preferences = nullptr;
+    QSettings::Status m_status = QSettings::NoError;
+
+    bool m_multiLine = true;
+    QString m_template;
+    int m_metaCounts = 0;
+    QList<Column> m_columns;
+
+    // Set by a change, cleared only by a successful sync, so that a failed write is retried in full.
+    bool m_multiLineUnsaved = false;
+    bool m_templateUnsaved = false;
+    bool m_metaCountsUnsaved = false;
+    bool m_columnsUnsaved = false;
+};
