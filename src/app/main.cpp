@@ -2,15 +2,18 @@
 
 #include "app/CommandLineHandler.h"
 #include "mainwindow/MainWindow.h"
+#include "resources/Resources.h"
 #include "settings/Preferences.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <memory>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    lineweldInitResources();
     // The identity decides where the settings live, so it comes before anything that reads them.
     // No organisation name: the settings are filed under the domain.
     QCoreApplication::setOrganizationDomain(QStringLiteral("Vardel"));
@@ -34,6 +37,9 @@ int main(int argc, char* argv[])
         } else {
             window->openLastFile();
         }
+        // Start-up timing: leave as soon as the shown window has been through the event loop once.
+        if (qEnvironmentVariableIsSet("LINEWELD_QUIT_WHEN_SHOWN"))
+            QTimer::singleShot(0, &app, &QCoreApplication::quit);
         QApplication::exec();
     }
     Preferences::destroy();

@@ -3,6 +3,8 @@
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
+#include "engine/FastMetaWnd.h"
+#include "engine/QTemplate.h"
 #include "editor/TextUtils.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/PreferencesDialog.h"
@@ -37,7 +39,9 @@ MainWindow::MainWindow(QWidget* parent)
 
     // The tool dialogs (set operations, Data Setting, data generator, split, batch replace, match,
     // find) are created here, once, when they exist; each has its one slot below.
+    m_fastMetaWnd = new FastMetaWnd(m_ui->manager, [this]() { return focusEditor(); }, this);
     m_engine.setup({}, QString());
+    m_ui->manager->setFastMetaWnd(m_fastMetaWnd);
     connect(m_ui->manager, &MetaManager::metaChanged, this, &MainWindow::metaChanged);
     m_aboutDialog = new AboutDialog(this);
 
@@ -99,7 +103,10 @@ MainWindow::MainWindow(QWidget* parent)
     onFocusEditorChanged(m_ui->tpl);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    qDeleteAll(m_templates);
+}
 
 Editor* MainWindow::focusEditor() const
 {
@@ -110,7 +117,8 @@ Editor* MainWindow::focusEditor() const
 
 void MainWindow::setResultText(const QString& text)
 {
-    m_ui->result->setTextKeepView(text, true);
+    // A run's result replaces the whole text, whatever part of the old one was selected.
+    m_ui->result->loadText(text);
 }
 
 void MainWindow::setResultLines(const QStringList& lines)
@@ -135,8 +143,32 @@ void MainWindow::openFile(const QString& fileName)
 {
     if (!QFileInfo::exists(fileName))
         return;
-    // Reading the template file needs the template object and the column manager; until they are
-    // part of the program nothing is read, and the current file stays as it was.
+    m_busy->start(0);
+    auto* file = new QTemplate(fileName);
+    if (file->status() == QSettings::AccessError) {
+        // A folder or an unreadable file: the working state stays as it was.
+        delete file;
+        m_busy->stop();
+        QMessageBox::warning(this, tr("Error"), tr("Cannot read %1.").arg(fileName));
+        return;
+    }
+    m_ui->actionRepMultiLine->setChecked(file->isMultiLine());
+    m_engine.setMultiLine(file->isMultiLine());
+    m_ui->tpl->setTextKeepView(file->templateText(), true);
+    // The file's own count may be anything; the columns read from it are at most four.
+    const QList<QTemplate::Column> columns = file->columns();
+    const int c = columns.size();
+    while (m_ui->manager->count() > c && m_ui->manager->count() > 0)
+        m_ui->manager->removeMeta(-1, false);
+    for (int i = 0; i < c; ++i) {
+        QCoreApplication::processEvents();
+        m_ui->manager->setMeta(i, columns.at(i).first, columns.at(i).second);
+    }
+    delete m_templates.value(fileName);
+    m_templates.insert(fileName, file);
+    addRecentFile(fileName);
+    m_ui->result->loadText(QString());
+    m_busy->stop();
 }
 
 void MainWindow::openLastFile()
@@ -151,9 +183,26 @@ bool MainWindow::saveFile(const QString& path)
     const QString target = path.isEmpty() ? m_currentFile : path;
     if (target.isEmpty())
         return false;
-    // Writing needs the template object; without it nothing is written and nothing claims success.
-    QMessageBox::warning(this, tr("Error"), tr("Cannot save to %1.").arg(target));
-    return false;
+    m_busy->start(1500);
+    QTemplate*& file = m_templates[target];
+    if (!file)
+        file = new QTemplate(target);
+    file->setMultiLine(m_ui->actionRepMultiLine->isChecked());
+    file->setTemplate(m_ui->tpl->text());
+    QList<QTemplate::Column> columns;
+    for (Meta* meta : m_ui->manager->metas())
+        columns.append({meta->editor()->text(), meta->snippet()});
+    file->setColumns(columns);
+    if (!file->sync()) {
+        // What is on disk stays as it was, and so does the current file.
+        m_busy->stop();
+        QMessageBox::warning(this, tr("Error"), tr("Cannot save to %1.").arg(target));
+        return false;
+    }
+    addRecentFile(target);
+    showStatusMessage(tr("Save to %1").arg(target));
+    m_busy->stop();
+    return true;
 }
 
 void MainWindow::addRecentFile(const QString& path)
@@ -368,11 +417,36 @@ void MainWindow::on_actionClearAllMeta_triggered()
 
 // ---- data and tool dialogs, one slot each ----
 
-void MainWindow::on_actionGenNumber_triggered() {}
-void MainWindow::on_actionGenAlpha_triggered() {}
-void MainWindow::on_actionGenDate_triggered() {}
-void MainWindow::on_actionGenTime_triggered() {}
-void MainWindow::on_actionFast_Data_Setting_triggered() {}
+void MainWindow::generate(int generator)
+{
+    if (Editor* e = focusEditor())
+        m_fastMetaWnd->appendToEditor(FastMetaWnd::Generator(generator), e);
+}
+
+void MainWindow::on_actionGenNumber_triggered()
+{
+    generate(FastMetaWnd::Number);
+}
+
+void MainWindow::on_actionGenAlpha_triggered()
+{
+    generate(FastMetaWnd::Letter);
+}
+
+void MainWindow::on_actionGenDate_triggered()
+{
+    generate(FastMetaWnd::Date);
+}
+
+void MainWindow::on_actionGenTime_triggered()
+{
+    generate(FastMetaWnd::Time);
+}
+
+void MainWindow::on_actionFast_Data_Setting_triggered()
+{
+    bringUp(m_fastMetaWnd);
+}
 void MainWindow::on_actionDiff_triggered() {}
 void MainWindow::on_actionSplit_triggered() {}
 void MainWindow::on_actionMatch_triggered() {}

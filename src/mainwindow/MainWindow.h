@@ -6,12 +6,15 @@
 #include "engine/MergeEngine.h"
 
 #include <QList>
+#include <QMap>
 #include <QMainWindow>
 #include <QPointer>
 #include <QScopedPointer>
 #include <QSystemTrayIcon>
 
 class AboutDialog;
+class FastMetaWnd;
+class QTemplate;
 class Editor;
 class MergeColumn;
 class MetaManager;
@@ -136,6 +139,7 @@ private:
     void addRecentFile(const QString& path);
     void refreshRecentFileActions();
     void exportTo(const QString& path);
+    void generate(int generator);
     QString askExportPath();
     QString askSavePath();
     void formatFocusEditor(int format);
@@ -147,6 +151,8 @@ private:
     QLabel* m_labels[6] = {};
     MergeEngine m_engine;
     AboutDialog* m_aboutDialog = nullptr;
+    FastMetaWnd* m_fastMetaWnd = nullptr;
+    QMap<QString, QTemplate*> m_templates;
     QProgressIndicator* m_busy = nullptr;
     QMenu* m_trayMenu = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
