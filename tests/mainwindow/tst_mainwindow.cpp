@@ -7,16 +7,23 @@
 #include "editor/Editor.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/MainWindow.h"
+#include "mainwindow/PreferencesDialog.h"
 #include "settings/Preferences.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
@@ -39,6 +46,11 @@ private slots:
     void replaceMatchThroughColumns();
     void secondTriggerStopsLongMerge();
     void columnCountRules();
+    void saveAndReopenTemplate();
+    void saveTwiceWritesOnce();
+    void openTwoColumnsOnFour();
+    void failedSaveKeepsState();
+    void eleventhRecentFilePushesOldest();
     void preferencesReachWindowAndColumns();
     void copyToClipboard();
     void recentFilesClearDisablesMenu();
@@ -286,28 +298,170 @@ void TestMainWindow::columnCountRules()
     QCOMPARE(manager()->metaAt(1)->editor()->text(), QStringLiteral("y"));
 }
 
+void TestMainWindow::saveAndReopenTemplate()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("state.s"));
+    const QStringList texts = {QStringLiteral("a \"quoted\" value\nsecond; line = 2"), QStringLiteral("caf\u00e9\nStra\u00dfe"),
+                               QStringLiteral("  padded  \n#hash [x]"), QStringLiteral("4")};
+    const QStringList snippets = {QStringLiteral("#1#"), QStringLiteral("%b%"), QStringLiteral("#3#"), QStringLiteral("@4")};
+    setColumns(texts, snippets);
+    const QString tpl = QStringLiteral("INSERT INTO t VALUES ('#1#', '%b%');\n-- \"#3#\" @4");
+    editor("tpl")->setTextKeepView(tpl, false);
+    action("actionRepMultiLine")->setChecked(false);
+    QVERIFY(m_window->saveFile(path));
+    QCOMPARE(m_window->currentFile(), path);
+    QCOMPARE(Preferences::instance()->recentFiles().value(0), QFileInfo(path).canonicalFilePath());
+
+    delete m_window;
+    m_window = new MainWindow;
+    QCOMPARE(manager()->count(), 2);
+    m_window->openFile(path);
+    QCOMPARE(manager()->count(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(manager()->metaAt(i)->editor()->text(), texts.at(i));
+        QCOMPARE(manager()->metaAt(i)->snippet(), snippets.at(i));
+    }
+    QCOMPARE(editor("tpl")->text(), tpl);
+    QVERIFY(!action("actionRepMultiLine")->isChecked());
+    QCOMPARE(m_window->currentFile(), path);
+    action("actionRepMultiLine")->setChecked(true);
+}
+
+void TestMainWindow::saveTwiceWritesOnce()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("twice.s"));
+    setColumns({QStringLiteral("x\ny")}, {QStringLiteral("#1#")});
+    editor("tpl")->setTextKeepView(QStringLiteral("<#1#>"), false);
+    QVERIFY(m_window->saveFile(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QByteArray before = file.readAll();
+    const QDateTime old = QDateTime::currentDateTime().addDays(-3);
+    QVERIFY(file.setFileTime(old, QFileDevice::FileModificationTime));
+    file.close();
+    QVERIFY(m_window->saveFile(QString()));
+    QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+}
+
+void TestMainWindow::openTwoColumnsOnFour()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("two.s"));
+    setColumns({QStringLiteral("a"), QStringLiteral("b")}, {QStringLiteral("#1#"), QStringLiteral("#2#")});
+    QVERIFY(m_window->saveFile(path));
+    setColumns({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")},
+               {QStringLiteral("#1#"), QStringLiteral("#2#"), QStringLiteral("#3#"), QStringLiteral("#4#")});
+    editor("result")->setTextKeepView(QStringLiteral("old result"), false);
+    m_window->openFile(path);
+    QCOMPARE(manager()->count(), 2);
+    QCOMPARE(manager()->metaAt(1)->editor()->text(), QStringLiteral("b"));
+    QVERIFY(action("actionAddMeta")->isEnabled());
+    QCOMPARE(editor("result")->text(), QString());
+}
+
+void TestMainWindow::failedSaveKeepsState()
+{
+    QTemporaryDir dir;
+    const QString good = dir.filePath(QStringLiteral("good.s"));
+    QVERIFY(m_window->saveFile(good));
+    // A path that is a folder cannot be written: an "Error" box, and the current file stays.
+    const QString folder = dir.filePath(QStringLiteral("folder.s"));
+    QVERIFY(QDir().mkdir(folder));
+    QString boxTitle;
+    // The box is modal: poll until it shows, then close it.
+    QTimer closer;
+    closer.setInterval(20);
+    connect(&closer, &QTimer::timeout, this, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (box && box->isVisible()) {
+                boxTitle = box->windowTitle();
+                box->done(QMessageBox::Ok);
+                closer.stop();
+            }
+        }
+    });
+    closer.start();
+    QVERIFY(!m_window->saveFile(folder));
+    closer.stop();
+    QCOMPARE(boxTitle, QStringLiteral("Error"));
+    QCOMPARE(m_window->currentFile(), good);
+    QVERIFY(QFileInfo(folder).isDir());
+    QVERIFY(!Preferences::instance()->recentFiles().contains(QFileInfo(folder).canonicalFilePath()));
+}
+
+void TestMainWindow::eleventhRecentFilePushesOldest()
+{
+    QTemporaryDir dir;
+    Preferences::instance()->setRecentFiles({});
+    QStringList paths;
+    for (int i = 0; i < 11; ++i) {
+        paths << dir.filePath(QStringLiteral("r%1.s").arg(i));
+        QVERIFY(m_window->saveFile(paths.last()));
+    }
+    // Saving an older one again moves it to the top without a duplicate.
+    QVERIFY(m_window->saveFile(paths.at(5)));
+    const QStringList recent = Preferences::instance()->recentFiles();
+    QCOMPARE(recent.size(), 10);
+    QCOMPARE(recent.first(), QFileInfo(paths.at(5)).canonicalFilePath());
+    QCOMPARE(recent.count(recent.first()), 1);
+    QVERIFY(!recent.contains(QFileInfo(paths.at(0)).canonicalFilePath()));
+    QCOMPARE(recent.at(1), QFileInfo(paths.at(10)).canonicalFilePath());
+}
+
 void TestMainWindow::preferencesReachWindowAndColumns()
 {
+    // Every change in the dialog shows in the window while the dialog is still open.
     Preferences* prefs = Preferences::instance();
-    QVERIFY(m_window->statusBar()->isVisible());
-    prefs->setGuiHideStatusBar(true);
-    QVERIFY(!m_window->statusBar()->isVisible());
     prefs->setGuiHideStatusBar(false);
+    prefs->setGuiToolbarIconSize(24);
+    PreferencesDialog dialog(m_window);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* tabs = dialog.findChild<QTabWidget*>(QStringLiteral("tabWidget"));
+    QVERIFY(tabs);
+    auto showTabOf = [tabs](QWidget* widget) {
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(widget))
+                tabs->setCurrentIndex(i);
+    };
+
+    auto* hideStatus = dialog.findChild<QCheckBox*>(QStringLiteral("ckbHideStatusBar"));
+    QVERIFY(hideStatus);
+    showTabOf(hideStatus);
+    QVERIFY(m_window->statusBar()->isVisible());
+    QTest::mouseClick(hideStatus, Qt::LeftButton, {}, QPoint(4, hideStatus->height() / 2));
+    QVERIFY(!m_window->statusBar()->isVisible());
+    QTest::mouseClick(hideStatus, Qt::LeftButton, {}, QPoint(4, hideStatus->height() / 2));
     QVERIFY(m_window->statusBar()->isVisible());
 
-    const int size = prefs->guiToolbarIconSize() == 24 ? 32 : 24;
-    prefs->setGuiToolbarIconSize(size);
+    auto* large = dialog.findChild<QRadioButton*>(QStringLiteral("rbLarge"));
+    QVERIFY(large);
+    showTabOf(large);
+    QTest::mouseClick(large, Qt::LeftButton, {}, QPoint(4, large->height() / 2));
     for (const char* name : {"tbMain", "tbColumns", "tbData", "tbTools", "tbStart"})
-        QCOMPARE(m_window->findChild<QToolBar*>(QLatin1String(name))->iconSize(), QSize(size, size));
+        QCOMPARE(m_window->findChild<QToolBar*>(QLatin1String(name))->iconSize(), QSize(32, 32));
 
     // The snippet prefix typed one character at a time renames the columns each time.
     setColumns({QString(), QString()}, {QStringLiteral("#1#"), QStringLiteral("#2#")});
-    const QString oldPrefix = prefs->columnsPrefix();
-    prefs->setColumnsPrefix(QStringLiteral("$"));
+    auto* prefixBox = dialog.findChild<QComboBox*>(QStringLiteral("cmbPrefix"));
+    QVERIFY(prefixBox && prefixBox->lineEdit());
+    showTabOf(prefixBox);
+    QLineEdit* prefixEdit = prefixBox->lineEdit();
+    prefixEdit->setFocus();
+    prefixEdit->selectAll();
+    QTest::keyClick(prefixEdit, Qt::Key_Delete);
+    QTest::keyClick(prefixEdit, '$');
     QCOMPARE(manager()->metaAt(0)->snippet(), QStringLiteral("$1#"));
-    prefs->setColumnsPrefix(QStringLiteral("$$"));
+    QTest::keyClick(prefixEdit, '$');
     QCOMPARE(manager()->metaAt(1)->snippet(), QStringLiteral("$$2#"));
-    prefs->setColumnsPrefix(oldPrefix);
+    QTest::keyClick(prefixEdit, Qt::Key_Backspace);
+    QTest::keyClick(prefixEdit, Qt::Key_Backspace);
+    QTest::keyClick(prefixEdit, '#');
     QCOMPARE(manager()->metaAt(0)->snippet(), QStringLiteral("#1#"));
 }
 
