@@ -50,7 +50,8 @@ Meta::~Meta()
 
 QString Meta::defaultSnippet(const QString& prefix, const QString& suffix) const
 {
-    return QStringLiteral("%1%2%3").arg(prefix).arg(m_index + 1).arg(suffix);
+    // One pass: a prefix such as "%2" must not be taken for a place holder.
+    return QStringLiteral("%1%2%3").arg(prefix, QString::number(m_index + 1), suffix);
 }
 
 void Meta::updateUndoRedo()

@@ -227,7 +227,10 @@ void MainWindow::refreshRecentFileActions()
     for (int i = 0; i < MaxRecentFiles; ++i) {
         QAction* action = m_recentFileActions.at(i);
         if (i < n) {
-            action->setText(QStringLiteral("%1: %2").arg(i + 1).arg(QFileInfo(files.at(i)).fileName()));
+            // An ampersand in a file name is shown, not taken for a mnemonic.
+            QString name = QFileInfo(files.at(i)).fileName();
+            name.replace(QLatin1Char('&'), QLatin1String("&&"));
+            action->setText(QStringLiteral("%1: %2").arg(i + 1).arg(name));
             action->setData(files.at(i));
             action->setVisible(true);
         } else {

@@ -99,6 +99,13 @@ void TestMeta::defaultSnippetFollowsPrefixAndSuffix()
     QCOMPARE(meta.snippet(), QStringLiteral("$2#"));
     QCOMPARE(given.snippet(), QStringLiteral("$2#"));
     QCOMPARE(meta.editor()->name(), QStringLiteral("Column2"));
+
+    // Percent signs in the prefix or suffix are taken as typed.
+    Preferences::instance()->setColumnsPrefix(QStringLiteral("%2"));
+    Preferences::instance()->setColumnsSuffix(QStringLiteral("%1"));
+    QCOMPARE(meta.snippet(), QStringLiteral("%22%1"));
+    Preferences::instance()->setColumnsPrefix(QStringLiteral("#"));
+    Preferences::instance()->setColumnsSuffix(QStringLiteral("#"));
 }
 
 void TestMeta::untickGreysAllButCheckBox()

@@ -479,8 +479,8 @@ void TestMainWindow::recentFilesClearDisablesMenu()
 {
     QTemporaryDir dir;
     QStringList files;
-    for (int i = 0; i < 3; ++i)
-        files << dir.filePath(QStringLiteral("f%1.s").arg(i));
+    for (const char* name : {"f0.s", "f&1.s", "f2.s"})
+        files << dir.filePath(QLatin1String(name));
     Preferences::instance()->setRecentFiles(files);
     delete m_window;
     m_window = new MainWindow;
@@ -490,6 +490,8 @@ void TestMainWindow::recentFilesClearDisablesMenu()
     QCOMPARE(recent->actions().at(2)->data().toString(), files.at(2));
     QVERIFY(recent->actions().at(2)->isVisible());
     QVERIFY(!recent->actions().at(3)->isVisible());
+    // An ampersand in a name is doubled so that the menu shows it.
+    QCOMPARE(recent->actions().at(1)->text(), QStringLiteral("2: f&&1.s"));
     // A listed file that is gone opens nothing and leaves the current file empty.
     recent->actions().at(0)->trigger();
     QVERIFY(m_window->currentFile().isEmpty());
