@@ -104,7 +104,7 @@ int main(int argc, char** argv)
     std::printf("peak memory before the first merge: %.0f MB\n", peakMegabytes());
     double best = 1e18;
     for (int run = 0; run < 3; ++run) {
-        result->setTextKeepView(QString(), false);
+        result->loadText(QString());
         QElapsedTimer timer;
         timer.start();
         start->trigger();

@@ -326,8 +326,10 @@ void Editor::loadText(const QString& text)
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_CLEARALL);
-    // Exact for Latin-1 and for ASCII in UTF-8; the buffer grows on its own otherwise.
-    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(text.size()));
+    // Exact for Latin-1 and for ASCII in UTF-8; the buffer grows on its own otherwise. One byte
+    // more than the text: the buffer reallocates, copying the whole text, when an insertion
+    // would fill it exactly.
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(text.size()) + 1);
     // The pieces go in from the last to the first, each at the start of the document: the widget's
     // accessibility support turns the position of every insertion into a character offset by
     // counting from the start, so appending would make the load quadratic.
