@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -43,6 +44,7 @@ private slots:
     void mergeOfTemplateAlone();
     void mergeThroughColumns();
     void mergeWithoutLineBreaks();
+    void shippedSampleMerges();
     void replaceMatchThroughColumns();
     void secondTriggerStopsLongMerge();
     void columnCountRules();
@@ -214,6 +216,25 @@ void TestMainWindow::mergeThroughColumns()
     QCOMPARE(editor("result")->text(), QStringLiteral("INSERT INTO t VALUES ('ann', #2#);\n"
                                                       "INSERT INTO t VALUES ('bob', #2#);\n"
                                                       "INSERT INTO t VALUES ('çé', #2#);"));
+}
+
+void TestMainWindow::shippedSampleMerges()
+{
+    // The template file the repository ships opens on three columns and merges one record per name.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sample.s"));
+    QVERIFY(QFile::copy(QStringLiteral(LINEWELD_SOURCE_DIR "/examples/sample.s"), path));
+    m_window->openFile(path);
+    QCOMPARE(m_window->currentFile(), QFileInfo(path).canonicalFilePath());
+    QCOMPARE(manager()->count(), 3);
+    action("actionStart")->trigger();
+    const QStringList records = editor("result")->text().split(QLatin1Char('\n'));
+    QCOMPARE(records.size(), manager()->metaAt(0)->lineCount());
+    QVERIFY(records.size() > 10);
+    QCOMPARE(records.first(), QStringLiteral("INSERT INTO users (name, email, role) VALUES "
+                                             "('Alice Martin', 'alice.martin@example.com', 'admin');"));
+    for (const QString& record : records)
+        QVERIFY2(!record.contains(QLatin1Char('#')) && record.endsWith(QLatin1String("');")), qPrintable(record));
 }
 
 void TestMainWindow::mergeWithoutLineBreaks()
