@@ -1,4 +1,4 @@
-// The main window as the user meets it: its actions, menus, runs, clipboard, export and recent files.
+// The main window as the user meets it: its runs, column rules, template files, menus and dialogs.
 
 #include "TestSupport.h"
 
@@ -15,9 +15,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QLabel>
 #include <QMenu>
-#include <QMenuBar>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -37,13 +35,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void actions_data();
-    void actions();
-    void menusInOrder();
-    void toolBarsInOrder();
-    void mergeOfTemplateAlone();
     void mergeThroughColumns();
-    void mergeWithoutLineBreaks();
     void shippedSampleMerges();
     void replaceMatchThroughColumns();
     void secondTriggerStopsLongMerge();
@@ -57,8 +49,6 @@ private slots:
     void copyToClipboard();
     void recentFilesClearDisablesMenu();
     void editMenuFollowsFocusEditor();
-    void eolMenuDisablesCurrentFormat();
-    void statusLabels();
     void aboutBoxShowsOnce();
 
 private:
@@ -66,7 +56,6 @@ private:
     Editor* editor(const char* name) const { return m_window->findChild<Editor*>(QLatin1String(name)); }
     MetaManager* manager() const { return m_window->metaManager(); }
     void setColumns(const QStringList& texts, const QStringList& snippets);
-    static QStringList entries(const QList<QAction*>& actions);
 
     MainWindow* m_window = nullptr;
 };
@@ -90,116 +79,12 @@ void TestMainWindow::cleanup()
     m_window = nullptr;
 }
 
-QStringList TestMainWindow::entries(const QList<QAction*>& actions)
-{
-    QStringList names;
-    for (QAction* a : actions) {
-        if (a->isSeparator())
-            names << QStringLiteral("|");
-        else if (a->menu())
-            names << a->menu()->objectName();
-        else if (!a->objectName().isEmpty())
-            names << a->objectName();
-    }
-    return names;
-}
-
-void TestMainWindow::actions_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("shortcut");
-    QTest::addColumn<QString>("tooltip");
-    QTest::addColumn<int>("check"); // -1 not checkable, 0 off, 1 on
-    QTest::newRow("start") << "actionStart" << "Merge" << "F5" << "Start merge" << -1;
-    QTest::newRow("replace") << "actionReplace" << "Replace Match" << "F6" << "Replace Match" << -1;
-    QTest::newRow("multi") << "actionRepMultiLine" << "Multiple Line" << "" << "Set result multiple lines." << 1;
-    QTest::newRow("copy") << "actionCopyToClipboard" << "Copy result to clipboard" << "F8"
-                          << "Copy result to clipboard." << -1;
-    QTest::newRow("clear") << "actionClearAllMeta" << "Clear Columns" << "Ctrl+Alt+Shift+C"
-                           << "Clear all columns's text." << -1;
-    QTest::newRow("unix") << "actionFormatUnix" << "Linux/OSX(\\n)" << "" << "" << -1;
-    QTest::newRow("windows") << "actionFormatWindows" << "Windows(\\r\\n)" << "" << "" << -1;
-    QTest::newRow("top") << "actionAlwaysOnTop" << "Always On Top" << "" << "" << 0;
-    QTest::newRow("full") << "actionFullScreen" << "Full Screen" << "F11" << "" << 0;
-    QTest::newRow("saveas") << "actionSaveAs" << "SaveAs" << "Ctrl+Shift+S" << "" << -1;
-    QTest::newRow("exit") << "actionExit" << "Exit" << "Ctrl+Alt+C" << "" << -1;
-    QTest::newRow("zoomin") << "actionZoomIn" << "Zoom In" << "Ctrl++" << "" << -1;
-}
-
-void TestMainWindow::actions()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    QFETCH(QString, shortcut);
-    QFETCH(QString, tooltip);
-    QFETCH(int, check);
-    QAction* a = m_window->findChild<QAction*>(name);
-    QVERIFY(a);
-    QCOMPARE(a->text(), text);
-    QCOMPARE(a->shortcut(), QKeySequence(shortcut));
-    if (!tooltip.isEmpty())
-        QCOMPARE(a->toolTip(), tooltip);
-    QCOMPARE(a->isCheckable(), check >= 0);
-    if (check >= 0)
-        QCOMPARE(a->isChecked(), check == 1);
-}
-
-void TestMainWindow::menusInOrder()
-{
-    QMenuBar* bar = m_window->findChild<QMenuBar*>(QStringLiteral("MainMenu"));
-    QVERIFY(bar);
-    QCOMPARE(entries(bar->actions()), QStringList({"menuFile", "menuEdit", "menu_Search", "menuColumns", "menuData",
-                                                   "menuView", "menuStart", "menuTools", "menu_Help"}));
-    auto* file = m_window->findChild<QMenu*>(QStringLiteral("menuFile"));
-    QCOMPARE(entries(file->actions()),
-             QStringList({"actionLoadMeta", "menuRecentFiles", "|", "actionSaveMeta", "actionSaveAs", "actionExport",
-                          "actionExportAs", "|", "actionClose", "|", "actionExit"}));
-    auto* start = m_window->findChild<QMenu*>(QStringLiteral("menuStart"));
-    QCOMPARE(entries(start->actions()),
-             QStringList({"actionStart", "actionReplace", "|", "actionCopyToClipboard", "actionRepMultiLine"}));
-    // Ten hidden recent-file entries, a separator, then the clear action.
-    auto* recent = m_window->findChild<QMenu*>(QStringLiteral("menuRecentFiles"));
-    const QList<QAction*> items = recent->actions();
-    QCOMPARE(items.size(), 12);
-    QVERIFY(items.at(10)->isSeparator());
-    QCOMPARE(items.at(11)->objectName(), QStringLiteral("actionClearRecentFiles"));
-}
-
-void TestMainWindow::toolBarsInOrder()
-{
-    auto* bar = m_window->findChild<QToolBar*>(QStringLiteral("tbStart"));
-    QVERIFY(bar);
-    QCOMPARE(bar->windowTitle(), QStringLiteral("Start"));
-    QCOMPARE(entries(bar->actions()), QStringList({"actionStart", "actionCopyToClipboard", "actionReplace",
-                                                   "actionRepMultiLine"}));
-    QCOMPARE(m_window->toolBarArea(bar), Qt::TopToolBarArea);
-}
-
 void TestMainWindow::setColumns(const QStringList& texts, const QStringList& snippets)
 {
     while (manager()->count() > texts.size())
         manager()->removeMeta(-1, false);
     for (int i = 0; i < texts.size(); ++i)
         manager()->setMeta(i, texts.at(i), snippets.at(i));
-}
-
-void TestMainWindow::mergeOfTemplateAlone()
-{
-    // Without ticked columns the template is one record, and the actions are restored afterwards.
-    const QString tpl = QStringLiteral("héllo \"x\"");
-    manager()->unselectAll();
-    editor("tpl")->setTextKeepView(tpl, false);
-    action("actionStart")->trigger();
-    QCOMPARE(editor("result")->text(), tpl);
-    QCOMPARE(action("actionStart")->toolTip(), QStringLiteral("Start merge"));
-    QVERIFY(action("actionReplace")->isEnabled());
-    QVERIFY(m_window->isStopRequested() == false);
-
-    action("actionReplace")->trigger();
-    QCOMPARE(editor("result")->text(), tpl);
-    QVERIFY(action("actionStart")->isEnabled());
-    QVERIFY(action("actionReplace")->isEnabled());
 }
 
 void TestMainWindow::mergeThroughColumns()
@@ -235,18 +120,6 @@ void TestMainWindow::shippedSampleMerges()
                                              "('Alice Martin', 'alice.martin@example.com', 'admin');"));
     for (const QString& record : records)
         QVERIFY2(!record.contains(QLatin1Char('#')) && record.endsWith(QLatin1String("');")), qPrintable(record));
-}
-
-void TestMainWindow::mergeWithoutLineBreaks()
-{
-    setColumns({QStringLiteral("a\nb\nc")}, {QStringLiteral("#1#")});
-    editor("tpl")->setTextKeepView(QStringLiteral("[#1#]"), false);
-    action("actionRepMultiLine")->setChecked(false);
-    action("actionStart")->trigger();
-    QCOMPARE(editor("result")->text(), QStringLiteral("[a][b][c]"));
-    action("actionRepMultiLine")->setChecked(true);
-    action("actionStart")->trigger();
-    QCOMPARE(editor("result")->text(), QStringLiteral("[a]\n[b]\n[c]"));
 }
 
 void TestMainWindow::replaceMatchThroughColumns()
@@ -543,13 +416,8 @@ void TestMainWindow::editMenuFollowsFocusEditor()
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("abc"));
     action("actionDelete")->trigger();
     QCOMPARE(tpl->text(), QString());
-}
 
-void TestMainWindow::eolMenuDisablesCurrentFormat()
-{
-    Editor* tpl = editor("tpl");
-    tpl->setFocus();
-    QTRY_VERIFY(tpl->hasFocus());
+    // The line-ending menu disables the focused editor's own format.
     tpl->setTextKeepView(QStringLiteral("a\nb"), false);
     action("actionFormatWindows")->trigger();
     QCOMPARE(tpl->eolFormat(), EolWindows);
@@ -559,23 +427,6 @@ void TestMainWindow::eolMenuDisablesCurrentFormat()
     QVERIFY(!action("actionFormatWindows")->isEnabled());
     QVERIFY(action("actionFormatUnix")->isEnabled());
     QVERIFY(action("actionFormatMac")->isEnabled());
-}
-
-void TestMainWindow::statusLabels()
-{
-    QList<QLabel*> labels;
-    for (QLabel* l : m_window->statusBar()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
-        labels << l;
-    QVERIFY(labels.size() >= 6);
-    QStringList texts;
-    for (QLabel* l : labels)
-        texts << l->text();
-    QVERIFY2(texts.contains(QStringLiteral("Template")), qPrintable(texts.join('|')));
-    QVERIFY2(texts.contains(QStringLiteral("Caret:1,0")), qPrintable(texts.join('|')));
-    editor("tpl")->setTextKeepView(QStringLiteral("ab\ncd"), false);
-    editor("tpl")->setCursorPosition(1, 1);
-    QTRY_VERIFY(std::any_of(labels.begin(), labels.end(),
-                            [](QLabel* l) { return l->text() == QStringLiteral("Caret:2,1"); }));
 }
 
 void TestMainWindow::aboutBoxShowsOnce()
