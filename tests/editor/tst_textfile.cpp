@@ -12,17 +12,94 @@
 #include <QWidget>
 #include <QtTest>
 
+#include <unistd.h>
+
+namespace {
+
+bool putFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
+}
+
+} // namespace
+
 class TestTextFile : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase() { TestSupport::useTemporaryConfigHome(); }
-    void loadFailureShowsWarning();
-    void saveFailureShowsWarningAndKeepsFolder();
-    void noParentNoBox();
+
+    void loadFailureShowsWarning()
+    {
+        QTemporaryDir dir;
+        QWidget parent;
+        for (const QString& path : {dir.filePath(QStringLiteral("missing.txt")), dir.path()}) {
+            answerNextBox();
+            QCOMPARE(loadTextFile(path, &parent), QString());
+            QCOMPARE(m_title, QStringLiteral("Error"));
+            QCOMPARE(m_text, QStringLiteral("Invalid Text File."));
+        }
+        // Binary bytes come back unit for unit, NULs included, without a warning.
+        const QString path = dir.filePath(QStringLiteral("data.bin"));
+        QVERIFY(putFile(path, QByteArray("\x01\0\x02x\0\n", 6)));
+        answerNextBox();
+        QCOMPARE(loadTextFile(path, &parent), QString::fromLatin1("\x01\0\x02x\0\n", 6));
+        QCoreApplication::processEvents();
+        QCOMPARE(m_title, QString());
+    }
+
+    void saveFailureKeepsOldFile()
+    {
+        // A path that is a folder: the folder and what it holds stay.
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("a folder"));
+        QVERIFY(QDir().mkpath(folder) && putFile(folder + QStringLiteral("/kept.txt"), "kept"));
+        QWidget parent;
+        answerNextBox();
+        QVERIFY(!saveTextFile(folder, QStringLiteral("text"), true, &parent));
+        QCOMPARE(m_title, QStringLiteral("Error"));
+        QCOMPARE(m_text, QStringLiteral("Error occured while save to %1").arg(folder));
+        QCOMPARE(bytesOf(folder + QStringLiteral("/kept.txt")), QByteArray("kept"));
+        // No file can be made in /proc, not even by the superuser; the old file stays whole.
+        const QByteArray version = bytesOf(QStringLiteral("/proc/version"));
+        QVERIFY(!saveTextFile(QStringLiteral("/proc/version"), QStringLiteral("new"), true));
+        QCOMPARE(bytesOf(QStringLiteral("/proc/version")), version);
+    }
+
+    void readOnlyFolderKeepsOldFile()
+    {
+        if (geteuid() == 0)
+            QSKIP("folder permissions do not bind the superuser");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("old.txt"));
+        QVERIFY(putFile(path, "old"));
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        const bool written = saveTextFile(path, QStringLiteral("new"), true);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!written);
+        QCOMPARE(bytesOf(path), QByteArray("old"));
+    }
+
+    void noParentNoBox()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ok.txt"));
+        QVERIFY(saveTextFile(path, QStringLiteral("x\ny"), false));
+        QCOMPARE(loadTextFile(path), QStringLiteral("x\ny"));
+        // Without a parent a failure is only the return value; nothing waits for an answer.
+        QVERIFY(!saveTextFile(dir.path(), QStringLiteral("x"), false));
+        QCOMPARE(loadTextFile(dir.filePath(QStringLiteral("none"))), QString());
+    }
 
 private:
-    // Answers the next message box and records its title and text.
+    // Answers the next message box, recording its title and text.
     void answerNextBox()
     {
         m_title.clear();
@@ -39,40 +116,6 @@ private:
     QString m_title;
     QString m_text;
 };
-
-void TestTextFile::loadFailureShowsWarning()
-{
-    QTemporaryDir dir;
-    QWidget parent;
-    answerNextBox();
-    QCOMPARE(loadTextFile(dir.filePath(QStringLiteral("missing.txt")), &parent), QString());
-    QCOMPARE(m_title, QStringLiteral("Error"));
-    QCOMPARE(m_text, QStringLiteral("Invalid Text File."));
-}
-
-void TestTextFile::saveFailureShowsWarningAndKeepsFolder()
-{
-    QTemporaryDir dir;
-    const QString folder = dir.filePath(QStringLiteral("a folder"));
-    QVERIFY(QDir().mkpath(folder));
-    QWidget parent;
-    answerNextBox();
-    QVERIFY(!saveTextFile(folder, QStringLiteral("text"), true, &parent));
-    QCOMPARE(m_title, QStringLiteral("Error"));
-    QCOMPARE(m_text, QStringLiteral("Error occured while save to %1").arg(folder));
-    QVERIFY(QFileInfo(folder).isDir());
-}
-
-void TestTextFile::noParentNoBox()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("ok.txt"));
-    QVERIFY(saveTextFile(path, QStringLiteral("x\ny"), false));
-    QCOMPARE(loadTextFile(path), QStringLiteral("x\ny"));
-    // Without a parent a failure is only the return value; nothing waits for an answer.
-    QVERIFY(!saveTextFile(dir.path(), QStringLiteral("x"), false));
-    QCOMPARE(loadTextFile(dir.filePath(QStringLiteral("none"))), QString());
-}
 
 QTEST_MAIN(TestTextFile)
 #include "tst_textfile.moc"
