@@ -131,6 +131,14 @@ void MainWindow::showStatusMessage(const QString& message, int milliseconds)
     statusBar()->showMessage(message, milliseconds);
 }
 
+// A run that stopped at the size limit must not pass for a complete one.
+void MainWindow::reportTruncation()
+{
+    if (m_engine.resultTruncated())
+        showStatusMessage(tr("The result reached its size limit of %L1 characters; it holds what fitted.")
+                              .arg(m_engine.resultLimit()), 10000);
+}
+
 bool MainWindow::setProgress(int records)
 {
     Q_UNUSED(records);
@@ -325,6 +333,7 @@ void MainWindow::on_actionStart_triggered()
     m_engine.setup(checkedColumns(), m_ui->tpl->text());
     const QString text = m_engine.merge(this);
     setResultText(text);
+    reportTruncation();
     m_busy->stop();
     if (m_preferences.miscCopyToClipBoardAfterMerged())
         m_ui->actionCopyToClipboard->trigger();
@@ -342,6 +351,7 @@ void MainWindow::on_actionReplace_triggered()
     m_ui->actionStart->setEnabled(false);
     m_engine.setup(checkedColumns(), m_ui->tpl->text());
     setResultText(m_engine.replaceMatches(nullptr));
+    reportTruncation();
     if (m_preferences.miscCopyToClipBoardAfterMerged())
         m_ui->actionCopyToClipboard->trigger();
     m_ui->actionStart->setEnabled(true);

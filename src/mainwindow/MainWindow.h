@@ -50,6 +50,7 @@ public:
     QString currentFile() const { return m_currentFile; }
     MetaManager* metaManager() const;
     QString exportPath() const { return m_exportPath; }
+    MergeEngine& mergeEngine() { return m_engine; }
 
     bool isStopRequested() override { return m_stopRequested; }
     bool setProgress(int records) override;
@@ -144,6 +145,7 @@ private:
     QString askSavePath();
     void formatFocusEditor(int format);
     void refreshStatusLabels();
+    void reportTruncation();
     static void bringUp(QWidget* dialog);
 
     QScopedPointer<Ui::MainWindow> m_ui;

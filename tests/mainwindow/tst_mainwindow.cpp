@@ -101,6 +101,13 @@ void TestMainWindow::mergeThroughColumns()
     QCOMPARE(editor("result")->text(), QStringLiteral("INSERT INTO t VALUES ('ann', #2#);\n"
                                                       "INSERT INTO t VALUES ('bob', #2#);\n"
                                                       "INSERT INTO t VALUES ('çé', #2#);"));
+    QVERIFY(m_window->statusBar()->currentMessage().isEmpty());
+    // A run cut at the size limit says so rather than passing for a complete one.
+    m_window->mergeEngine().setResultLimit(40);
+    action("actionStart")->trigger();
+    QCOMPARE(editor("result")->text(), QStringLiteral("INSERT INTO t VALUES ('ann', #2#);"));
+    QVERIFY2(m_window->statusBar()->currentMessage().contains(QLatin1String("size limit of 40 characters")),
+             qPrintable(m_window->statusBar()->currentMessage()));
 }
 
 void TestMainWindow::shippedSampleMerges()
