@@ -10,128 +10,80 @@
 #include <QtTest>
 #include <QtWidgets>
 
-namespace {
-
 template <typename T = QSpinBox>
-T* child(FastMetaWnd& w, const char* name) { return w.findChild<T*>(QLatin1String(name)); }
-
-} // namespace
+static T* child(FastMetaWnd& w, const char* name) { return w.findChild<T*>(QLatin1String(name)); }
 
 class TestFastMetaWnd : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase() { TestSupport::useTemporaryConfigHome(); }
-    void init();
-    void controlsWritePreferences_data();
+    void init()
+    {
+        Preferences* p = Preferences::instance();
+        p->setEditorEolFormat(EolUnix);
+        p->setDataSettingNumberFrom(1);
+        p->setDataSettingNumberTo(3);
+        p->setDataSettingLetterFrom(10);
+        p->setDataSettingLetterTo(12);
+        p->setDataSettingLetterUpper(false);
+    }
     void controlsWritePreferences();
-    void cacheReusedUntilChange();
-    void generalButtons_data();
-    void generalButtons();
-    void fullRangeStaysLiveAndStops();
+    void generalButtonsAppend();
+    void longRunStaysLiveAndStops();
 };
-
-void TestFastMetaWnd::init()
-{
-    Preferences::instance()->setEditorEolFormat(EolUnix);
-    Preferences::instance()->setDataSettingNumberFrom(1);
-    Preferences::instance()->setDataSettingNumberTo(3);
-    Preferences::instance()->setDataSettingLetterFrom(10);
-    Preferences::instance()->setDataSettingLetterTo(12);
-    Preferences::instance()->setDataSettingLetterUpper(false);
-}
-
-void TestFastMetaWnd::controlsWritePreferences_data()
-{
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QByteArray>("property");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<FastMetaWnd::Generator>("generator");
-    QTest::newRow("number from") << "sbNumberFrom" << QByteArray("value") << QVariant(-42) << "DataSetting/NumberFrom"
-                                 << FastMetaWnd::Number;
-    QTest::newRow("letter upper") << "ckbLetterUpper" << QByteArray("checked") << QVariant(true)
-                                  << "DataSetting/LetterUpper" << FastMetaWnd::Letter;
-    QTest::newRow("date to") << "dtDateTo" << QByteArray("date") << QVariant(QDate(2016, 1, 2)) << "DataSetting/DateTo"
-                             << FastMetaWnd::Date;
-    QTest::newRow("time format") << "cbxTimeFormat" << QByteArray("currentText") << QVariant("hh mm")
-                                 << "DataSetting/TimeFormat" << FastMetaWnd::Time;
-}
 
 void TestFastMetaWnd::controlsWritePreferences()
 {
-    QFETCH(QString, control);
-    QFETCH(QByteArray, property);
-    QFETCH(QVariant, value);
-    QFETCH(QString, key);
-    QFETCH(FastMetaWnd::Generator, generator);
-    FastMetaWnd wnd(nullptr, {});
-    QString text;
-    for (int g = 0; g < FastMetaWnd::GeneratorCount; ++g)
-        QVERIFY(wnd.sequenceText(FastMetaWnd::Generator(g), &text));
-    QVERIFY(child<QWidget>(wnd, qPrintable(control))->setProperty(property, value)); // as the user would
-    const QVariant stored = value.type() == QVariant::Date ? QVariant(value.toDate().toJulianDay()) : value;
-    QCOMPARE(QSettings().value(key).toString(), stored.toString());
-    for (int g = 0; g < FastMetaWnd::GeneratorCount; ++g)
-        QCOMPARE(wnd.needsRebuild(FastMetaWnd::Generator(g)), g == generator);
-    FastMetaWnd again(nullptr, {}); // starts from what was written
-    QString theirs;
-    QVERIFY(again.sequenceText(generator, &theirs) && wnd.sequenceText(generator, &text) && theirs == text);
+    // A control set as the user would writes its key; a new dialog starts from what was written.
+    const struct { const char *control, *property; QVariant value; const char *stored, *key; int gen; } rows[] = {
+        {"sbNumberFrom", "value", -42, "-42", "NumberFrom", FastMetaWnd::Number},
+        {"ckbLetterUpper", "checked", true, "true", "LetterUpper", FastMetaWnd::Letter},
+        {"dtDateTo", "date", QDate(2016, 1, 2), "2457390", "DateTo", FastMetaWnd::Date}, // as a Julian day
+        {"cbxTimeFormat", "currentText", "hh mm", "hh mm", "TimeFormat", FastMetaWnd::Time},
+    };
+    for (const auto& row : rows) {
+        FastMetaWnd wnd(nullptr, {});
+        QString built[FastMetaWnd::GeneratorCount], text;
+        for (int g = 0; g < FastMetaWnd::GeneratorCount; ++g)
+            QVERIFY(wnd.sequenceText(FastMetaWnd::Generator(g), &built[g]) && !built[g].isEmpty());
+        QVERIFY2(child<QWidget>(wnd, row.control)->setProperty(row.property, row.value), row.control);
+        QCOMPARE(QSettings().value(QLatin1String("DataSetting/") + row.key).toString(), QString(row.stored));
+        // Only its own generator builds anew; the others hand back the very same buffer.
+        for (int g = 0; g < FastMetaWnd::GeneratorCount; ++g) {
+            QCOMPARE(wnd.needsRebuild(FastMetaWnd::Generator(g)), g == row.gen);
+            const QChar* cached = built[g].constData();
+            QVERIFY(wnd.sequenceText(FastMetaWnd::Generator(g), &built[g]));
+            QCOMPARE(built[g].constData() == cached, g != row.gen);
+        }
+        FastMetaWnd again(nullptr, {});
+        QVERIFY(again.sequenceText(FastMetaWnd::Generator(row.gen), &text));
+        QCOMPARE(text, built[row.gen]);
+    }
 }
 
-void TestFastMetaWnd::cacheReusedUntilChange()
+void TestFastMetaWnd::generalButtonsAppend()
 {
-    FastMetaWnd wnd(nullptr, {});
-    const QString first = wnd.numberText();
-    QCOMPARE(first, QStringLiteral("1\n2\n3"));
-    QVERIFY(!wnd.needsRebuild(FastMetaWnd::Number));
-    // Quiet moves and other generators' controls change nothing: the very same buffer comes back.
-    const QSignalBlocker quiet(child(wnd, "sbNumberTo"));
-    child(wnd, "sbNumberTo")->setValue(5);
-    child<QCheckBox>(wnd, "ckbLetterUpper")->setChecked(true);
-    QCOMPARE(wnd.numberText().constData(), first.constData());
-    // A change of its own rebuilds, with every control read afresh.
-    child(wnd, "sbNumberFrom")->setValue(2);
-    QVERIFY(wnd.needsRebuild(FastMetaWnd::Number));
-    QCOMPARE(wnd.numberText(), QStringLiteral("2\n3\n4\n5"));
-    // So does a change of the preferred line break.
-    Preferences::instance()->setEditorEolFormat(EolWindows);
-    QCOMPARE(wnd.numberText(), QStringLiteral("2\r\n3\r\n4\r\n5"));
+    // A General button appends to the focused editor on a line of its own, as one undo step.
+    const char* const rows[][3] = {{"btnGenNumber", "", "1\n2\n3"}, {"btnGenNumber", "x", "x\n1\n2\n3"},
+                                   {"btnGenNumber", "x\r", "x\r1\n2\n3"}, {"btnGenLetter", "y\r\n", "y\r\na\nb\nc"}};
+    for (const auto& row : rows) {
+        Editor editor;
+        editor.setText(editor.toEditorBytes(row[1]));
+        editor.emptyUndoBuffer();
+        FastMetaWnd wnd(nullptr, [&editor] { return &editor; });
+        QPushButton* pressed = child<QPushButton>(wnd, row[0]);
+        bool busySeen = false; // checked at the run's first pause, before any value is built
+        QTimer::singleShot(0, &wnd, [&] { busySeen = wnd.isGenerating() && !pressed->isEnabled(); });
+        QTest::mouseClick(pressed, Qt::LeftButton);
+        QCOMPARE(editor.text(), QString(row[2]));
+        QVERIFY(busySeen && !wnd.isGenerating() && pressed->isEnabled() && !wnd.busyIndicator()->isAnimated());
+        editor.undo();
+        QCOMPARE(editor.text(), QString(row[1]));
+    }
 }
 
-void TestFastMetaWnd::generalButtons_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("after");
-    QTest::newRow("number, empty") << "btnGenNumber" << "" << "1\n2\n3";
-    QTest::newRow("number, open line") << "btnGenNumber" << "x" << "x\n1\n2\n3";
-    QTest::newRow("number, after a break") << "btnGenNumber" << "x\n" << "x\n1\n2\n3";
-    QTest::newRow("number, after CR") << "btnGenNumber" << "x\r" << "x\r1\n2\n3";
-    QTest::newRow("letter, after CR LF") << "btnGenLetter" << "y\r\n" << "y\r\na\nb\nc";
-}
-
-void TestFastMetaWnd::generalButtons()
-{
-    QFETCH(QString, button);
-    QFETCH(QString, before);
-    QFETCH(QString, after);
-    Editor editor;
-    editor.setText(editor.toEditorBytes(before));
-    editor.emptyUndoBuffer();
-    FastMetaWnd wnd(nullptr, [&editor] { return &editor; });
-    QPushButton* pressed = child<QPushButton>(wnd, qPrintable(button));
-    // Runs at the first pause of the run, before any value is built.
-    bool busySeen = false;
-    QTimer::singleShot(0, &wnd, [&] { busySeen = wnd.isGenerating() && !pressed->isEnabled(); });
-    QTest::mouseClick(pressed, Qt::LeftButton);
-    QCOMPARE(editor.text(), after);
-    QVERIFY(busySeen && !wnd.isGenerating() && pressed->isEnabled() && !wnd.busyIndicator()->isAnimated());
-    editor.undo(); // one step takes it back
-    QCOMPARE(editor.text(), before);
-}
-
-void TestFastMetaWnd::fullRangeStaysLiveAndStops()
+void TestFastMetaWnd::longRunStaysLiveAndStops()
 {
     auto* editor = new Editor;
     FastMetaWnd wnd(nullptr, [&editor] { return editor; });
@@ -143,7 +95,6 @@ void TestFastMetaWnd::fullRangeStaysLiveAndStops()
     ticker.start(0);
     QTest::mouseClick(child<QPushButton>(wnd, "btnGenNumber"), Qt::LeftButton);
     ticker.stop();
-    // Events ran before the first value and again while it ran, not only at its start.
     QVERIFY2(ticks >= 2, "events were not processed while the sequence was built");
     QCOMPARE(editor->lineCount(), 1999999);
     QVERIFY(editor->lineText(0) == QLatin1String("-999999") && editor->lineText(1999998) == QLatin1String("999999"));
@@ -152,14 +103,17 @@ void TestFastMetaWnd::fullRangeStaysLiveAndStops()
     for (bool close : {false, true}) {
         child(wnd, "sbNumberTo")->setValue(999998 - close);
         editor->setText("keep");
-        QPointer<Editor> alive(editor);
         QTimer::singleShot(0, &wnd, [&] { close ? delete editor : wnd.requestStop(); });
         QVERIFY(!wnd.appendToEditor(FastMetaWnd::Number, editor));
-        QVERIFY(!wnd.isGenerating() && wnd.needsRebuild(FastMetaWnd::Number));
-        QVERIFY(close ? alive.isNull() : editor->text() == QLatin1String("keep"));
+        QVERIFY(!wnd.isGenerating() && wnd.needsRebuild(FastMetaWnd::Number) && (close || editor->text() == "keep"));
     }
+    // A build reads every control afresh, one moved quietly too, and follows the preferred line break.
+    child(wnd, "sbNumberTo")->blockSignals(true);
+    child(wnd, "sbNumberTo")->setValue(999998);
     child(wnd, "sbNumberFrom")->setValue(999996);
-    QCOMPARE(wnd.numberText(), QStringLiteral("999996\n999997"));
+    QCOMPARE(wnd.numberText(), QString("999996\n999997\n999998"));
+    Preferences::instance()->setEditorEolFormat(EolWindows);
+    QCOMPARE(wnd.numberText(), QString("999996\r\n999997\r\n999998"));
 }
 
 QTEST_MAIN(TestFastMetaWnd)
