@@ -1,5 +1,4 @@
-// The editor widget on real Scintilla editors: encodings, text access, line ends, margin, context
-// menu, drops, saving and the caret and scroll signals.
+// The editor on real Scintilla editors: encodings, saving, line ends, margin and zoom, menu, drops, signals.
 
 #include "TestSupport.h"
 #include "editor/CaretSyncTarget.h"
@@ -10,34 +9,26 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QUrl>
 #include <QtTest>
 
+#include <algorithm>
 #include <tuple>
 
 namespace {
 
 QAction* findAction(QMenu* menu, const QString& text)
 {
-    QAction* found = nullptr;
     const QList<QAction*> actions = menu->actions();
-    for (QAction* action : actions) {
-        if (action->text() == text)
-            found = action;
-    }
-    return found;
+    const auto it = std::find_if(actions.cbegin(), actions.cend(), [&](QAction* a) { return a->text() == text; });
+    return it == actions.cend() ? nullptr : *it;
 }
 
 using SyncCall = std::tuple<QWidget*, int, int, int>;
-struct FakeCaretSync : CaretSyncTarget {
-    void syncCaret(QWidget* source, int firstVisible, int line, int column) override
-    {
-        calls.append(SyncCall(source, firstVisible, line, column));
-    }
+struct FakeCaretSync : CaretSyncTarget
+{
     QVector<SyncCall> calls;
+    void syncCaret(QWidget* w, int first, int line, int col) override { calls.append({w, first, line, col}); }
 };
 
 QString numberedLines(int count)
@@ -48,138 +39,89 @@ QString numberedLines(int count)
     return lines.join(QLatin1Char('\n'));
 }
 
-// (line, index) of the caret.
-QPoint caret(const Editor& editor)
-{
-    int line = -1;
-    int index = -1;
-    editor.cursorPosition(&line, &index);
-    return QPoint(line, index);
-}
-
-bool showExposed(QWidget& widget)
-{
-    widget.resize(400, 200);
-    widget.show();
-    return QTest::qWaitForWindowExposed(&widget);
-}
-
 } // namespace
 
 class TestEditor : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        TestSupport::useTemporaryConfigHome();
-        m_prefs = Preferences::instance();
-    }
+    void initTestCase() { TestSupport::useTemporaryConfigHome(); }
     void init()
     {
-        m_prefs->setEditorUnicode(true);
-        m_prefs->setEditorEolFormat(EolUnix);
-        m_prefs->setEditorDisplayLineNumber(true);
+        Preferences::instance()->setEditorUnicode(true);
+        Preferences::instance()->setEditorEolFormat(EolUnix);
     }
 
     void encodingAndSave_data()
     {
         QTest::addColumn<bool>("unicode");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("readBack");
-        QTest::newRow("utf8") << true << QByteArray("a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\nb")
-                              << QString::fromUtf8("a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\nb");
+        QTest::addColumn<int>("thirdIndex"); // the position of character index 3: characters, or bytes
+        const QString text = QString::fromUtf8("a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\nb");
+        QTest::newRow("utf8") << true << text << text.toUtf8() << text << 6;
         // One "?" for each character outside Latin-1, a surrogate pair included.
-        QTest::newRow("ansi") << false << QByteArray("a\xe9??\nb") << QStringLiteral("a\u00e9??\nb");
+        QTest::newRow("ansi") << false << text << QByteArray("a\xe9??\nb") << QStringLiteral("a\u00e9??\nb") << 3;
+        const QString nul = QStringLiteral("a") + QChar(0) + QStringLiteral("b\nc"); // not the end of the text
+        QTest::newRow("NUL") << true << nul << QByteArray("a\0b\nc", 5) << nul << 3;
     }
     void encodingAndSave()
     {
         QFETCH(bool, unicode);
+        QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, readBack);
-        const QString text = QString::fromUtf8("a\xc3\xa9\xe4\xb8\xad\xf0\x9f\x98\x80\nb");
-        m_prefs->setEditorUnicode(unicode);
+        QFETCH(int, thirdIndex);
+        Preferences::instance()->setEditorUnicode(unicode);
         Editor editor;
         editor.appendText(text);
         QCOMPARE(editor.getText(), bytes);
         QCOMPARE(editor.text(), readBack);
-        QCOMPARE(editor.fromEditorBytes(bytes.constData(), bytes.size()), readBack);
-        QCOMPARE(editor.positionFromLineIndex(0, 3), unicode ? 6 : 3); // an index counts characters, or bytes
+        QCOMPARE(editor.lineText(0), readBack.section(QLatin1Char('\n'), 0, 0));
+        QCOMPARE(editor.positionFromLineIndex(0, 3), thirdIndex);
         QCOMPARE(editor.positionFromLineIndex(0, 50), int(bytes.indexOf('\n'))); // stops at the line's end
+        editor.setTextKeepView(readBack + QStringLiteral("!"), true); // through the target, which takes a length
+        QCOMPARE(editor.getText(), bytes + "!");
 
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("out.txt"));
-        QVERIFY(editor.saveToFile(path));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), bytes);
-        QVERIFY(!editor.saveToFile(dir.path())); // a folder cannot be written as a file
+        QFile file(dir.filePath(QStringLiteral("out.txt")));
+        QVERIFY(editor.saveToFile(file.fileName()) && !editor.saveToFile(dir.path())); // a folder is no file
+        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == bytes + "!");
     }
 
-    void nulBytesAreKept()
+    void appendLineMarginAndZoom()
     {
         Editor editor;
-        editor.appendBytes(QByteArray("a\0b\nc", 5));
-        const QString expected = QStringLiteral("a") + QChar(0) + QStringLiteral("b\nc");
-        QCOMPARE(editor.text(), expected);
-        QCOMPARE(editor.lineText(0).size(), 3);
-        // Writing back goes through the target, which takes a length rather than a C string.
-        editor.setTextKeepView(expected + QStringLiteral("!"), true);
-        QCOMPARE(editor.getText(), QByteArray("a\0b\nc!", 6));
-        editor.setSel(0, 3);
-        editor.replaceSelection(QString(QChar(0)));
-        QCOMPARE(editor.getText(), QByteArray("\0\nc!", 4));
-    }
-
-    void selectedLines()
-    {
-        Editor editor;
-        editor.appendBytes("one\r\ntwo\rthree\nfour");
-        editor.setSel(6, 15); // a final break adds no line
-        QCOMPARE(editor.selectedLines(), (QStringList{"wo", "three"}));
-        // A rectangular selection comes from the component in pieces, without its C-string terminator.
-        editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONANCHOR, 1);
-        editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONCARET, 8);
-        QCOMPARE(editor.selectedText(), QStringLiteral("ne\nwo\n"));
-    }
-
-    void appendLineAndMargin()
-    {
-        Editor editor;
-        const int oneDigit = editor.textWidth(33, "9") + 4;
-        const int twoDigits = editor.textWidth(33, "99") + 4;
+        const auto width = [&](const char* digits) { return editor.textWidth(33, digits) + 4; };
         editor.appendLine(QStringLiteral("first")); // nothing goes before the first line
         QCOMPARE(editor.getText(), QByteArray("first"));
-        QCOMPARE(editor.lineNumberMarginWidth(), oneDigit);
         editor.appendText(QStringLiteral("\n") + numberedLines(8));
-        QCOMPARE(editor.lineNumberMarginWidth(), oneDigit);
+        QCOMPARE(editor.lineNumberMarginWidth(), width("9"));
         editor.appendLine(QStringLiteral("ten")); // CR LF also in a Unix-mode editor
         QVERIFY(editor.getText().endsWith("line 7\r\nten"));
-        QCOMPARE(editor.lineNumberMarginWidth(), twoDigits);
+        QCOMPARE(editor.lineNumberMarginWidth(), width("99"));
         editor.setSel(editor.lineEndPosition(8), editor.textLength());
         editor.removeSelectedText();
-        QCOMPARE(editor.lineNumberMarginWidth(), oneDigit);
-        // Hidden through the menu item it stays hidden while lines come; the preference shows it again.
-        QAction* item = findAction(editor.contextMenu(), QStringLiteral("Display Line Number"));
-        QVERIFY(item && item->isChecked());
-        item->trigger();
-        editor.appendText(numberedLines(10));
-        QCOMPARE(editor.lineNumberMarginWidth(), 0);
-        m_prefs->setEditorDisplayLineNumber(false);
-        m_prefs->setEditorDisplayLineNumber(true);
-        QVERIFY(item->isChecked());
-        QCOMPARE(editor.lineNumberMarginWidth(), twoDigits);
+        const int unzoomed = width("9");
+        QCOMPARE(editor.lineNumberMarginWidth(), unzoomed);
+        // Clamped to -10 .. 20; the margin follows, being pixels wide.
+        for (const auto& [requested, expected] : {std::pair{25, 20}, {-15, -10}, {20, 20}, {-10, -10}, {3, 3}}) {
+            editor.setZoomFactor(requested);
+            QCOMPARE(editor.zoom(), expected);
+            QCOMPARE(editor.lineNumberMarginWidth(), width("9"));
+        }
+        QVERIFY(editor.lineNumberMarginWidth() > unzoomed);
     }
 
     void eolPreferenceVersusConvert()
     {
-        m_prefs->setEditorEolFormat(EolWindows);
+        Preferences::instance()->setEditorEolFormat(EolWindows);
         Editor editor;
         editor.appendBytes("a\r\nb");
         QSignalSpy eolChanged(&editor, &Editor::onEolModeChanged);
-        m_prefs->setEditorEolFormat(EolUnix);
-        QCOMPARE(eolChanged.count(), 1);
-        QCOMPARE(editor.getText(), QByteArray("a\r\nb"));
+        Preferences::instance()->setEditorEolFormat(EolUnix);
+        QVERIFY(eolChanged.count() == 1 && editor.getText() == "a\r\nb"); // nothing converted
         editor.gotoPos(editor.textLength());
         editor.send(QsciScintillaBase::SCI_NEWLINE); // a typed break follows the new mode
         QCOMPARE(editor.getText(), QByteArray("a\r\nb\n"));
@@ -187,99 +129,80 @@ private slots:
         editor.convertEols(EolMac);
         QCOMPARE(editor.getText(), QByteArray("a\rb\r"));
         editor.undo();
-        QCOMPARE(editor.getText(), QByteArray("a\r\nb\n"));
-        QVERIFY(!editor.canUndo());
+        QVERIFY(editor.getText() == "a\r\nb\n" && !editor.canUndo()); // one step
         // Setting the format directly neither converts nor signals.
         editor.setEolFormat(EolMac);
-        QCOMPARE(eolChanged.count(), 1);
-        QCOMPARE(editor.getText(), QByteArray("a\r\nb\n"));
+        QVERIFY(eolChanged.count() == 1 && editor.getText() == "a\r\nb\n");
     }
 
     void setTextKeepView()
     {
         Editor editor;
-        QVERIFY(showExposed(editor));
+        editor.resize(400, 200);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
         const QString original = numberedLines(300);
-        editor.appendText(original);
-        editor.emptyUndoBuffer();
+        editor.loadText(original); // with no undo history
         editor.setCursorPosition(150, 3);
         editor.setFirstVisibleLine(100);
         // Without a selection the whole text goes, in one undo step; caret and view stay.
         editor.setTextKeepView(original.toUpper(), true);
-        QCOMPARE(editor.lineText(150), QStringLiteral("LINE 150"));
-        QCOMPARE(editor.firstVisibleLine(), 100);
-        QCOMPARE(caret(editor), QPoint(150, 3));
+        QVERIFY(editor.lineText(150) == "LINE 150" && editor.firstVisibleLine() == 100);
+        QCOMPARE(editor.currentPos(), editor.positionFromLineIndex(150, 3));
         editor.undo();
-        QCOMPARE(editor.text(), original);
-        QVERIFY(!editor.canUndo());
-        // With a selection only the selection goes.
+        QVERIFY(editor.text() == original && !editor.canUndo());
+        // With a selection only the selection goes, also in one step.
         editor.setSel(editor.positionFromLineIndex(1, 0), editor.positionFromLineIndex(1, 6));
         editor.setTextKeepView(QStringLiteral("B"), false);
         QCOMPARE(editor.allLines().mid(0, 3), (QStringList{"line 0", "B", "line 2"}));
         editor.undo();
-        QCOMPARE(editor.text(), original);
+        QVERIFY(editor.text() == original && !editor.canUndo());
         // A caret index that no longer exists ends at the line's end.
         editor.setCursorPosition(2, 4);
         editor.setTextKeepView(QStringLiteral("a\nb\nc"), true);
-        QCOMPARE(caret(editor), QPoint(2, 1));
+        QCOMPARE(editor.currentPos(), 5);
     }
 
-    void contextMenuStates_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<bool>("clipboardText");
-        // Enabled state of the items listed in the test, in order.
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("empty, clipboard text") << QString() << 0 << 0 << true << "0001000000010";
-        QTest::newRow("empty, empty clipboard") << QString() << 0 << 0 << false << "0000000000010";
-        QTest::newRow("one line") << "abc" << 0 << 0 << false << "0000110101110";
-        QTest::newRow("two lines") << "abc\ndef" << 0 << 0 << false << "0000111111111";
-        QTest::newRow("one-line selection in two lines") << "abc\ndef" << 1 << 2 << true << "1111110101110";
-        QTest::newRow("selection over a break") << "abc\ndef" << 2 << 5 << false << "1110111111111";
-        QTest::newRow("lone CR counts as a break") << "abc\rdef" << 0 << 0 << false << "0000111111111";
-    }
     void contextMenuStates()
     {
-        QFETCH(QString, text);
-        QFETCH(int, from);
-        QFETCH(int, to);
-        QFETCH(bool, clipboardText);
-        QFETCH(QString, expected);
-        QApplication::clipboard()->setText(clipboardText ? QStringLiteral("clip") : QString());
-        Editor editor;
-        editor.appendText(text);
-        editor.setSel(from, to);
-        editor.updateContextMenu();
-        QString actual;
-        const QString items = QStringLiteral("Cut,Copy,Delete,Paste,SelectAll,Remove Empty Lines,Pad Space,&Strip,"
-                                             "&Align,&Convert,&Truncate,Display Line Number,Sort");
-        for (const QString& item : items.split(QLatin1Char(','))) {
-            QAction* action = findAction(editor.contextMenu(), item);
-            QVERIFY2(action, qPrintable(item));
-            actual += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+        const QStringList items{"Cut", "Copy", "Delete", "Paste", "SelectAll", "Remove Empty Lines", "Pad Space",
+                                "&Strip", "&Align", "&Convert", "&Truncate", "Display Line Number", "Sort"};
+        const struct { const char* text; int from, to; bool clipboard; const char* enabled; } rows[] = {
+            {"", 0, 0, true, "0001000000010"}, {"", 0, 0, false, "0000000000010"},
+            {"abc", 0, 0, false, "0000110101110"}, {"abc\ndef", 0, 0, false, "0000111111111"},
+            {"abc\ndef", 1, 2, true, "1111110101110"}, {"abc\ndef", 2, 5, false, "1110111111111"},
+            {"abc\rdef", 0, 0, false, "0000111111111"}}; // a lone CR is a break too
+        for (const auto& row : rows) {
+            QApplication::clipboard()->setText(row.clipboard ? QStringLiteral("clip") : QString());
+            Editor editor;
+            editor.appendText(QString::fromLatin1(row.text));
+            editor.setSel(row.from, row.to);
+            editor.updateContextMenu();
+            QString states;
+            for (const QString& item : items) {
+                QAction* action = findAction(editor.contextMenu(), item);
+                QVERIFY2(action, qPrintable(item));
+                states += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+            }
+            QCOMPARE(states, QString::fromLatin1(row.enabled));
         }
-        QCOMPARE(actual, expected);
     }
 
     void dropOfTwoFiles()
     {
         QTemporaryDir dir;
-        const QString first = dir.filePath(QStringLiteral("first.txt"));
-        const QString second = dir.filePath(QStringLiteral("second.txt"));
-        for (const auto& [path, content] : {std::pair<QString, QByteArray>{first, "one\ntwo"}, {second, "three"}}) {
-            QFile file(path);
+        QList<QUrl> urls;
+        for (const QByteArray& content : {QByteArray("one\ntwo"), QByteArray("three")}) {
+            QFile file(dir.filePath(QString::number(urls.size())));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+            urls << QUrl::fromLocalFile(file.fileName());
         }
         Editor editor;
         editor.appendText(QStringLiteral("start"));
         editor.gotoPos(2); // the drop position plays no part
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second),
-                      QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing.txt")))});
+        data.setUrls(urls << QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing"))));
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-        enter.setAccepted(false);
         QApplication::sendEvent(editor.viewport(), &enter);
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(editor.viewport(), &drop);
@@ -290,54 +213,45 @@ private slots:
         QCOMPARE(editor.text(), QStringLiteral("start"));
     }
 
-    void caretTrackingAndSync()
+    void caretSelectionAndScrollSignals()
     {
         QWidget host;
         auto* editor = new Editor(&host);
         auto* other = new QLineEdit(&host);
         editor->resize(300, 150);
-        QVERIFY(showExposed(host));
+        host.resize(400, 200);
+        host.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&host));
         QApplication::setActiveWindow(&host);
         editor->setFocus();
         QTRY_VERIFY(editor->hasFocus());
-        editor->appendText(QStringLiteral("first\n\tx y\nthird"));
+        editor->appendText(QStringLiteral("first\n\tx y\n") + numberedLines(500));
+        QApplication::processEvents();
         FakeCaretSync sync;
         editor->setColumnManager(&sync);
         QSignalSpy moved(editor, &Editor::cursorPositionChanged);
+        QSignalSpy selected(editor, &Editor::selectionChanged);
+        QSignalSpy scrolled(editor, &Editor::onScroll);
+        editor->setSel(0, 3);
+        QTRY_VERIFY(moved.count() == 1 && selected.count() == 1);
         editor->setCursorPosition(1, 2);
-        QTRY_COMPARE(moved.count(), 1);
+        QTRY_VERIFY(moved.count() == 2 && selected.count() == 2);
         QCOMPARE(moved.last(), (QVariantList{1, 5})); // tab expanded to width 4, then 'x'
-        QCOMPARE(sync.calls, QVector<SyncCall>{SyncCall(&host, editor->firstVisibleLine(), 1, 5)});
-        editor->viewport()->repaint(); // the same position is not reported twice
+        QCOMPARE(sync.calls, (QVector<SyncCall>{{&host, 0, 0, 3}, {&host, 0, 1, 5}}));
+        // The scroll bar reaches both scrollContentsBy and the component: still one signal.
+        editor->verticalScrollBar()->setValue(300);
+        QTRY_VERIFY(editor->firstVisibleLine() == 300 && scrolled.count() == 1);
+        QCOMPARE(scrolled.last().at(0).value<Editor*>(), editor);
+        editor->viewport()->repaint(); // nothing is reported twice
         QApplication::processEvents();
-        QCOMPARE(moved.count(), 1);
+        QVERIFY(moved.count() == 2 && selected.count() == 2 && scrolled.count() == 1);
         // No synchronisation when the editor lacks the focus: the columns it moves would move it back.
         other->setFocus();
         QTRY_VERIFY(!editor->hasFocus());
         editor->setCursorPosition(0, 3);
-        QTRY_COMPARE(moved.count(), 2);
-        QCOMPARE(sync.calls.size(), 1);
+        QTRY_COMPARE(moved.count(), 3);
+        QCOMPARE(sync.calls.size(), 2);
     }
-
-    void scrollSignalOncePerMove()
-    {
-        Editor editor;
-        QVERIFY(showExposed(editor));
-        editor.appendText(numberedLines(500));
-        QApplication::processEvents();
-        QSignalSpy scrolled(&editor, &Editor::onScroll);
-        // The scroll bar reaches both scrollContentsBy and the component: still one signal.
-        editor.verticalScrollBar()->setValue(300);
-        QTRY_COMPARE(editor.firstVisibleLine(), 300);
-        QTRY_COMPARE(scrolled.count(), 1);
-        editor.viewport()->repaint();
-        QApplication::processEvents();
-        QCOMPARE(scrolled.count(), 1);
-        QCOMPARE(scrolled.last().at(0).value<Editor*>(), &editor);
-    }
-
-private:
-    Preferences* m_prefs = nullptr;
 };
 
 QTEST_MAIN(TestEditor)
