@@ -155,6 +155,7 @@ void MergeEngine::setup(const QList<MergeColumn*>& columns, const QString& templ
         m_columns.append(column ? GuardedColumn{column, column->lifeToken(), column->snippet()} : GuardedColumn());
     m_template = templateText;
     m_result.clear();
+    m_truncated = false;
     ++m_setupSerial;
 }
 

@@ -171,6 +171,11 @@ private slots:
         QVERIFY(engine.generateRandom(5).size() == 19 && engine.resultTruncated());
         engine.setup(passes.list, QStringLiteral("x-x"));
         QVERIFY(engine.replaceMatches() == "yy-" && engine.resultTruncated());
+        // A new setup forgets the cut, even when its run returns early.
+        engine.setup(set.list, QString());
+        QVERIFY(engine.merge().isEmpty() && !engine.resultTruncated());
+        engine.setup(passes.list, QStringLiteral("x-x"));
+        QVERIFY(engine.replaceMatches() == "yy-" && engine.resultTruncated());
         engine.setMultiLine(false);
         QVERIFY(engine.generateRandom(2) == "yy-yyyy-yy" && !engine.resultTruncated()); // nothing between records
     }
