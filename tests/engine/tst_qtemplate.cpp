@@ -129,7 +129,8 @@ private slots:
         const QByteArray before = readBytes(file);
         // Permissions do not bind the superuser: a run as root becomes "nobody" for the permission cases.
         const bool nobody = (is("read-only folder") || is("unreadable")) && geteuid() == 0;
-        QVERIFY(!nobody || seteuid(65534) == 0);
+        if (nobody && seteuid(65534) != 0)
+            QSKIP("the superuser cannot become nobody here, so permissions cannot be tried");
         const auto regain = [nobody] { return !nobody || seteuid(0) == 0; };
         const auto guard = qScopeGuard(regain); // also when a check on the way fails
         QTemplate tpl(file);
