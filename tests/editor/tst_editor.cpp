@@ -193,9 +193,9 @@ private slots:
         QTemporaryDir dir;
         QList<QUrl> urls;
         for (const QByteArray& content : {QByteArray("one\ntwo"), QByteArray("three")}) {
-            QFile file(dir.filePath(QString::number(urls.size())));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-            urls << QUrl::fromLocalFile(file.fileName());
+            const QString path = dir.filePath(QString::number(urls.size()));
+            QVERIFY(TestSupport::writeBytes(path, content));
+            urls << QUrl::fromLocalFile(path);
         }
         Editor editor;
         editor.appendText(QStringLiteral("start"));

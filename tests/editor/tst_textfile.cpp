@@ -16,17 +16,8 @@
 
 namespace {
 
-bool putFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
-}
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
 
 } // namespace
 
@@ -48,7 +39,7 @@ private slots:
         }
         // Binary bytes come back unit for unit, NULs included, without a warning.
         const QString path = dir.filePath(QStringLiteral("data.bin"));
-        QVERIFY(putFile(path, QByteArray("\x01\0\x02x\0\n", 6)));
+        QVERIFY(writeBytes(path, QByteArray("\x01\0\x02x\0\n", 6)));
         answerNextBox();
         QCOMPARE(loadTextFile(path, &parent), QString::fromLatin1("\x01\0\x02x\0\n", 6));
         QCoreApplication::processEvents();
@@ -60,17 +51,17 @@ private slots:
         // A path that is a folder: the folder and what it holds stay.
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("a folder"));
-        QVERIFY(QDir().mkpath(folder) && putFile(folder + QStringLiteral("/kept.txt"), "kept"));
+        QVERIFY(QDir().mkpath(folder) && writeBytes(folder + QStringLiteral("/kept.txt"), "kept"));
         QWidget parent;
         answerNextBox();
         QVERIFY(!saveTextFile(folder, QStringLiteral("text"), true, &parent));
         QCOMPARE(m_title, QStringLiteral("Error"));
         QCOMPARE(m_text, QStringLiteral("Error occured while save to %1").arg(folder));
-        QCOMPARE(bytesOf(folder + QStringLiteral("/kept.txt")), QByteArray("kept"));
+        QCOMPARE(readBytes(folder + QStringLiteral("/kept.txt")), QByteArray("kept"));
         // No file can be made in /proc, not even by the superuser; the old file stays whole.
-        const QByteArray version = bytesOf(QStringLiteral("/proc/version"));
+        const QByteArray version = readBytes(QStringLiteral("/proc/version"));
         QVERIFY(!saveTextFile(QStringLiteral("/proc/version"), QStringLiteral("new"), true));
-        QCOMPARE(bytesOf(QStringLiteral("/proc/version")), version);
+        QCOMPARE(readBytes(QStringLiteral("/proc/version")), version);
     }
 
     void readOnlyFolderKeepsOldFile()
@@ -79,12 +70,12 @@ private slots:
             QSKIP("folder permissions do not bind the superuser");
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("old.txt"));
-        QVERIFY(putFile(path, "old"));
+        QVERIFY(writeBytes(path, "old"));
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
         const bool written = saveTextFile(path, QStringLiteral("new"), true);
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(!written);
-        QCOMPARE(bytesOf(path), QByteArray("old"));
+        QCOMPARE(readBytes(path), QByteArray("old"));
     }
 
     void noParentNoBox()

@@ -104,14 +104,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("file.txt"));
-        auto put = [&path](const QByteArray& bytes) {
-            QFile file(path);
-            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-        };
-        auto bytesOf = [&path] {
-            QFile file(path);
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("unreadable");
-        };
+        const auto put = [&path](const QByteArray& bytes) { return TestSupport::writeBytes(path, bytes); };
+        const auto bytesOf = [&path] { return TestSupport::readBytes(path); };
         // Byte-order marks are honoured, line breaks kept.
         const QString text = QString::fromUtf8("h\xc3\xa9llo\r\nw\xc3\xb6rld\r");
         QByteArray le("\xff\xfe", 2);

@@ -16,17 +16,8 @@ using Columns = QList<QTemplate::Column>;
 
 namespace {
 
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
+using TestSupport::readBytes;
+using TestSupport::writeBytes;
 
 const QStringList awkward{"1\n2\r\n3\r4", "x\r\n", "a, b,c", "=", ";", ",", "\"dq\" 'sq' \"", "k=v; c # h", "# comment",
     "[column9]", "@@", "  both ends  ", "\\ \\n \\x41 \\", "%41 %%", "@Invalid()", "@ByteArray(a)", "true", "42",

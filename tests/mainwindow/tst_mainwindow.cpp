@@ -44,7 +44,6 @@ private:
     Editor* editor(const char* name) const { return m_window->findChild<Editor*>(QLatin1String(name)); }
     MetaManager* manager() const { return m_window->metaManager(); }
     QString result() const { return editor("result")->text(); }
-    static QByteArray bytesOf(const QString& path) { QFile f(path); return f.open(QFile::ReadOnly) ? f.readAll() : ""; }
     QString status() const { return m_window->statusBar()->currentMessage(); }
     // Column i takes texts[i] and the snippet #i+1# unless snippets says otherwise.
     void setColumns(const QStringList& texts, const QStringList& snippets = {})
@@ -195,7 +194,7 @@ void TestMainWindow::saveTwiceWritesOnce()
     setColumns({"x\ny"});
     editor("tpl")->setTextKeepView("<#1#>", false);
     QVERIFY(m_window->saveFile(path));
-    const QByteArray before = bytesOf(path);
+    const QByteArray before = TestSupport::readBytes(path);
     const QDateTime old = QDateTime::currentDateTime().addDays(-3);
     QFile file(path);
     QVERIFY(!before.isEmpty() && file.open(QIODevice::ReadWrite));
@@ -203,7 +202,7 @@ void TestMainWindow::saveTwiceWritesOnce()
     file.close();
     QVERIFY(m_window->saveFile(QString()));
     QCOMPARE(QFileInfo(path).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
-    QCOMPARE(bytesOf(path), before);
+    QCOMPARE(TestSupport::readBytes(path), before);
 }
 
 void TestMainWindow::openTwoColumnsOnFour()
@@ -226,7 +225,7 @@ void TestMainWindow::failedSaveKeepsState()
     QTemporaryDir dir;
     const QString good = dir.filePath("good.s");
     QVERIFY(m_window->saveFile(good));
-    const QByteArray goodBytes = bytesOf(good);
+    const QByteArray goodBytes = TestSupport::readBytes(good);
     // A path that is a folder cannot be written: an "Error" box, and the current file stays.
     const QString folder = dir.filePath("folder.s");
     QVERIFY(QDir().mkdir(folder));
@@ -242,7 +241,7 @@ void TestMainWindow::failedSaveKeepsState()
     QVERIFY(!m_window->saveFile(folder));
     QCOMPARE(boxTitle, QString("Error"));
     QCOMPARE(m_window->currentFile(), good);
-    QVERIFY(QFileInfo(folder).isDir() && !goodBytes.isEmpty() && bytesOf(good) == goodBytes);
+    QVERIFY(QFileInfo(folder).isDir() && !goodBytes.isEmpty() && TestSupport::readBytes(good) == goodBytes);
     QVERIFY(!Preferences::instance()->recentFiles().contains(QFileInfo(folder).canonicalFilePath()));
 }
 
