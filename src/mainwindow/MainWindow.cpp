@@ -333,10 +333,10 @@ void MainWindow::on_actionStart_triggered()
     m_engine.setup(checkedColumns(), m_ui->tpl->text());
     const QString text = m_engine.merge(this);
     setResultText(text);
-    reportTruncation();
     m_busy->stop();
     if (m_preferences.miscCopyToClipBoardAfterMerged())
         m_ui->actionCopyToClipboard->trigger();
+    reportTruncation(); // after the copy, whose own message would hide it
 
     m_ui->actionReplace->setEnabled(true);
     m_ui->actionStart->setToolTip(tr("Start merge"));
@@ -351,9 +351,9 @@ void MainWindow::on_actionReplace_triggered()
     m_ui->actionStart->setEnabled(false);
     m_engine.setup(checkedColumns(), m_ui->tpl->text());
     setResultText(m_engine.replaceMatches(nullptr));
-    reportTruncation();
     if (m_preferences.miscCopyToClipBoardAfterMerged())
         m_ui->actionCopyToClipboard->trigger();
+    reportTruncation();
     m_ui->actionStart->setEnabled(true);
     m_ui->actionReplace->setEnabled(true);
     m_busy->stop();

@@ -79,10 +79,14 @@ void TestMainWindow::mergeThroughColumns()
     action("actionRepMultiLine")->setChecked(false);
     action("actionStart")->trigger();
     QCOMPARE(result(), QString("<ann|#2#><bob|#2#><çé|#2#>"));
-    // A run cut at the size limit says so rather than passing for a complete one.
+    // A run cut at the size limit says so rather than passing for a complete one, also when the
+    // copy that follows the run shows its own message.
     m_window->mergeEngine().setResultLimit(15);
+    Preferences::instance()->setMiscCopyToClipBoardAfterMerged(true);
     action("actionStart")->trigger();
+    Preferences::instance()->setMiscCopyToClipBoardAfterMerged(false);
     QCOMPARE(result(), QString("<ann|#2#>"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), result());
     QVERIFY2(status().contains("size limit of 15 characters"), qPrintable(status()));
 }
 
