@@ -24,7 +24,6 @@ namespace {
 constexpr int kTextStyle = 0;
 constexpr int kLineNumberStyle = 33; // STYLE_LINENUMBER
 constexpr int kLineNumberMargin = 1;
-constexpr int kBusyDelayMs = 1500;
 constexpr int kMinZoom = -10;
 constexpr int kMaxZoom = 20;
 
@@ -513,7 +512,7 @@ int Editor::toScintillaAlpha(const QColor& color)
 
 void Editor::startBusy()
 {
-    m_busy->start(kBusyDelayMs);
+    m_busy->start();
 }
 
 void Editor::stopBusy()

@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr int kBusyDelayMs = 1500;
 // The letter spin boxes count in base 36, where 10 is a and 35 is z.
 constexpr int kLetterBase = 36;
 
@@ -290,7 +289,7 @@ void FastMetaWnd::generateIntoCurrentEditor(Generator generator)
         return;
     const QPointer<Editor> target(editor);
     const QPointer<FastMetaWnd> alive(this);
-    m_busy->start(kBusyDelayMs);
+    m_busy->start();
     QString text;
     const bool built = sequenceText(generator, &text, [target]() { return target.isNull(); });
     if (!alive)

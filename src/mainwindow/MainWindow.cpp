@@ -191,7 +191,7 @@ bool MainWindow::saveFile(const QString& path)
     const QString target = path.isEmpty() ? m_currentFile : path;
     if (target.isEmpty())
         return false;
-    m_busy->start(1500);
+    m_busy->start();
     QTemplate*& file = m_templates[target];
     if (!file)
         file = new QTemplate(target);
@@ -328,7 +328,7 @@ void MainWindow::on_actionStart_triggered()
     m_ui->actionStart->setToolTip(tr("Stop"));
     m_ui->actionStart->setIcon(QIcon(QStringLiteral(":/toolbar/images/stop.png")));
     m_ui->actionReplace->setEnabled(false);
-    m_busy->start(1500);
+    m_busy->start();
 
     m_engine.setup(checkedColumns(), m_ui->tpl->text());
     const QString text = m_engine.merge(this);
@@ -346,7 +346,7 @@ void MainWindow::on_actionStart_triggered()
 
 void MainWindow::on_actionReplace_triggered()
 {
-    m_busy->start(1500);
+    m_busy->start();
     m_ui->actionReplace->setEnabled(false);
     m_ui->actionStart->setEnabled(false);
     m_engine.setup(checkedColumns(), m_ui->tpl->text());

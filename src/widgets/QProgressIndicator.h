@@ -14,10 +14,13 @@ class QProgressIndicator : public QDialog
     Q_PROPERTY(bool displayedWhenStopped READ isDisplayedWhenStopped WRITE setDisplayedWhenStopped)
 
 public:
+    // How long every long operation waits before its spinner shows.
+    static constexpr int DefaultStartDelayMs = 1500;
+
     explicit QProgressIndicator(QWidget *parent = nullptr);
 
     // Builds a spinner over parent (which owns it) and starts it with the given delay.
-    static QProgressIndicator *create(QWidget *parent, int delayMs);
+    static QProgressIndicator *create(QWidget *parent, int delayMs = DefaultStartDelayMs);
 
     bool isAnimated() const;
     int angle() const { return m_angle; }
@@ -32,7 +35,7 @@ public:
 
 public slots:
     // Starts animating after delayMs unless stop() or stopNow() comes first.
-    void start(int delayMs);
+    void start(int delayMs = DefaultStartDelayMs);
     // Asks the spinner to go away at its next tick; cheap enough to call from any long loop's end.
     void stop();
     // Stops and hides at once.
@@ -53,7 +56,7 @@ private:
     int m_animationDelay = 64;
     QColor m_color;
     bool m_displayedWhenStopped = false;
-    int m_startDelay = 1500;
+    int m_startDelay = DefaultStartDelayMs;
     bool m_stopRequested = false;
     QTimer *m_delayTimer = nullptr;
 };
