@@ -1,7 +1,7 @@
 #include "editor/LineList.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include "engine/EventPacer.h"
+
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -12,27 +12,6 @@ namespace {
 
 // CR, LF, TAB, FF, VT and space: what the left and right strips remove.
 const QString stripSet = QStringLiteral("\r\n\t\f\v ");
-
-// Lets the window repaint during long steps without paying for an event round per line.
-class EventPump
-{
-public:
-    EventPump()
-    {
-        QCoreApplication::processEvents();
-        m_timer.start();
-    }
-    void poll()
-    {
-        if (m_timer.elapsed() >= 10) {
-            QCoreApplication::processEvents();
-            m_timer.restart();
-        }
-    }
-
-private:
-    QElapsedTimer m_timer;
-};
 
 } // namespace
 
@@ -50,12 +29,10 @@ template <typename Fn>
 void LineList::forEachLine(Fn fn)
 {
     m_stopRequested = false;
-    EventPump pump;
+    EventPacer pacer([this] { return m_stopRequested; });
     const int n = m_lines.size();
-    for (int i = 0; i < n && !m_stopRequested; ++i) {
+    for (int i = 0; i < n && !pacer.pollStop(); ++i)
         fn(m_lines[i]);
-        pump.poll();
-    }
 }
 
 void LineList::toUpper()
@@ -129,16 +106,15 @@ void LineList::strip()
 void LineList::removeEmptyLines()
 {
     m_stopRequested = false;
-    EventPump pump;
+    EventPacer pacer([this] { return m_stopRequested; });
     // Compacting in one pass keeps this linear; removing in place would be quadratic.
     QStringList kept;
     kept.reserve(m_lines.size());
     int i = 0;
     const int n = m_lines.size();
-    for (; i < n && !m_stopRequested; ++i) {
+    for (; i < n && !pacer.pollStop(); ++i) {
         if (!m_lines.at(i).trimmed().isEmpty())
             kept.append(m_lines.at(i));
-        pump.poll();
     }
     // A stop keeps the unvisited lines as they were.
     for (; i < n; ++i)

@@ -1,10 +1,9 @@
 #include "engine/MergeEngine.h"
 
+#include "engine/EventPacer.h"
 #include "settings/Preferences.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -21,12 +20,11 @@ class MergeEngine::Run
 {
 public:
     Run(const QVector<GuardedColumn>& columns, int eventInterval)
-        : m_guarded(columns), m_intervalNs(qint64(eventInterval) * 1000000), m_clockStepNs(m_intervalNs / 10)
+        : m_guarded(columns), m_pacer({}, eventInterval, EventPacer::Clock::Adaptive)
     {
         m_live.reserve(m_guarded.size());
         for (const GuardedColumn& g : qAsConst(m_guarded))
             m_live.append(g.life.expired() ? nullptr : g.column);
-        m_clock.start();
     }
 
     const QVector<MergeColumn*>& live() const { return m_live; }
@@ -41,29 +39,10 @@ public:
 
     // Lets pending events run before the first item and then once at least the interval has passed.
     // Returns true when they ran (and columns may have gone or changed).
-    //
-    // Reading the clock costs about as much as building a short record, so it is read every
-    // m_stride items, the stride following the pace of the run so that a read comes about every
-    // tenth of the interval whether an item takes 50 ns or 5 ms.
     bool pumpEvents()
     {
-        if (--m_countdown > 0)
+        if (!m_pacer.poll())
             return false;
-        qint64 now = m_clock.nsecsElapsed();
-        const qint64 spent = now - m_lastRead;
-        const qint64 wanted = m_clockStepNs == 0 ? 1
-                              : spent > 0       ? qint64(m_stride) * m_clockStepNs / spent
-                                                : qint64(m_stride) * 8;
-        m_stride = int(qBound<qint64>(1, wanted, qMin(qint64(m_stride) * 8, qint64(MaxStride))));
-        m_countdown = m_stride;
-        m_lastRead = now;
-        if (!m_first && now - m_lastEvents < m_intervalNs)
-            return false;
-        m_first = false;
-        QCoreApplication::processEvents();
-        now = m_clock.nsecsElapsed();
-        m_lastEvents = now;
-        m_lastRead = now;
         for (int i = 0; i < m_live.size(); ++i) {
             if (m_live.at(i) && m_guarded.at(i).life.expired())
                 m_live[i] = nullptr;
@@ -72,19 +51,10 @@ public:
     }
 
 private:
-    // Caps how many items pass unseen when they suddenly get slower.
-    static constexpr int MaxStride = 256;
-
     QVector<GuardedColumn> m_guarded;
     QVector<MergeColumn*> m_live;
-    QElapsedTimer m_clock;
-    const qint64 m_intervalNs;
-    const qint64 m_clockStepNs;
-    qint64 m_lastRead = 0;
-    qint64 m_lastEvents = 0;
-    int m_stride = 1;
-    int m_countdown = 1;
-    bool m_first = true;
+    // Reading the clock costs about as much as building a short record: the adaptive clock.
+    EventPacer m_pacer;
 };
 
 namespace {

@@ -1,9 +1,8 @@
 #include "engine/QTemplate.h"
 
+#include "engine/EventPacer.h"
 #include "settings/Preferences.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -22,8 +21,6 @@ const QString metaCountsKey = QStringLiteral("global/metacounts");
 
 QString contentKey(int n) { return QStringLiteral("column%1/content").arg(n); }
 QString snippetKey(int n) { return QStringLiteral("column%1/snippet").arg(n); }
-
-constexpr int eventIntervalMs = 10;
 
 // A value as the INI text gives it back, so that what was set (a bool, an int) compares with what is read
 // (its text); a list keeps its items apart.
@@ -70,14 +67,9 @@ void QTemplate::read()
     const int toRead = qBound(0, m_metaCounts, MaxColumns);
     const QString prefix = m_preferences->columnsPrefix();
     const QString suffix = m_preferences->columnsSuffix();
-    QElapsedTimer sinceEvents;
-    sinceEvents.start();
-    QCoreApplication::processEvents();
+    EventPacer pacer;
     for (int n = 0; n < toRead; ++n) {
-        if (sinceEvents.elapsed() >= eventIntervalMs) {
-            QCoreApplication::processEvents();
-            sinceEvents.restart();
-        }
+        pacer.poll();
         const QString content = readString(settings, contentKey(n), QString());
         // One pass, so that a '%' in the prefix is not taken for a place holder.
         const QString snippet = readString(settings, snippetKey(n),

@@ -3,8 +3,8 @@
 
 #include "engine/ValueSequence.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include "engine/EventPacer.h"
+
 #include <QLocale>
 #include <QStringView>
 
@@ -12,35 +12,9 @@
 
 namespace {
 
-constexpr qint64 pauseIntervalMs = 10;
-// The timer is read once per this many values: cheap enough, and far finer than 10 ms.
-constexpr qint64 valuesPerTimerCheck = 64;
 // A QString cannot hold more than about 2^30 units; no limit may go past it.
 constexpr qint64 stringCeiling = (qint64(1) << 30) - 64;
 constexpr qint64 tooLongLength = std::numeric_limits<qint64>::max();
-
-class EventPacer
-{
-public:
-    explicit EventPacer(const std::function<bool()>& stopRequested)
-        : m_stopRequested(stopRequested)
-    {
-    }
-
-    // Lets pending events run; true when the caller wants the run to end.
-    bool pause()
-    {
-        QCoreApplication::processEvents();
-        m_timer.start();
-        return m_stopRequested && m_stopRequested();
-    }
-
-    bool due() const { return m_timer.elapsed() >= pauseIntervalMs; }
-
-private:
-    std::function<bool()> m_stopRequested;
-    QElapsedTimer m_timer;
-};
 
 // Length of `count` values of valueLength units joined by separators, saturating instead of overflowing.
 qint64 joinedLength(qint64 count, qint64 valueLength, qint64 separatorLength)
@@ -66,15 +40,16 @@ SequenceResult buildSequence(qint64 count, qint64 estimate, const QString& separ
     // Own copy: the caller's string may change while events are processed.
     const QString sep = separator;
     const qint64 sepLength = sep.size();
-    EventPacer pacer(control.stopRequested);
-    if (pacer.pause()) {
+    // The first poll always lets events run, before the one allocation.
+    EventPacer pacer(control.stopRequested, EventPacer::DefaultIntervalMs, EventPacer::Clock::Adaptive);
+    if (pacer.pollStop()) {
         result.status = SequenceStatus::Stopped;
         return result;
     }
     QString& text = result.text;
     text.reserve(int(estimate));
     for (qint64 i = 0; i < count; ++i) {
-        if (i % valuesPerTimerCheck == 0 && i > 0 && pacer.due() && pacer.pause()) {
+        if (i > 0 && pacer.pollStop()) {
             result.status = SequenceStatus::Stopped;
             return result;
         }

@@ -1,9 +1,8 @@
 #include "tools/CellTable.h"
 
 #include "editor/TextUtils.h"
+#include "engine/EventPacer.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QSet>
 
 #include <algorithm>
@@ -26,33 +25,6 @@ int wrapIndex(int index, int count)
     const int rest = index % count;
     return rest < 0 ? rest + count : rest;
 }
-
-// Lets pending events run before the first item and then whenever 10 ms have passed, so that long
-// loops keep the window painted without paying for the event loop on every item.
-class EventPump
-{
-public:
-    explicit EventPump(const CellTable::StopFunction& isStopRequested)
-        : m_isStopRequested(isStopRequested)
-    {
-    }
-
-    // True when the caller is asked to stop.
-    bool step()
-    {
-        if (m_timer.isValid() && m_timer.elapsed() < 10)
-            return false;
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
-        m_timer.start();
-        // A stop can only arrive through the events just processed.
-        return m_isStopRequested && m_isStopRequested();
-    }
-
-private:
-    const CellTable::StopFunction& m_isStopRequested;
-    QElapsedTimer m_timer;
-};
 
 // Number of UTF-16 units of the character at i: a surrogate pair is one character, so that
 // splitting at every character never cuts one in half.
@@ -144,7 +116,7 @@ CellTable::CellTable(const QString& text, const QString& filter, bool matchWhole
 bool CellTable::split(const QString& text, const QString& filter, bool matchWholeWord, int linesPerRow,
                       const StopFunction& isStopRequested)
 {
-    EventPump pump(isStopRequested);
+    EventPacer pacer(isStopRequested);
 
     QStringList units;
     if (linesPerRow == 1) {
@@ -162,7 +134,7 @@ bool CellTable::split(const QString& text, const QString& filter, bool matchWhol
     kept.reserve(units.size());
     int width = 0;
     for (const QString& unit : qAsConst(units)) {
-        if (pump.step())
+        if (pacer.pollStop())
             return false;
         if (isBlank(unit))
             continue;
@@ -177,7 +149,7 @@ bool CellTable::split(const QString& text, const QString& filter, bool matchWhol
     rows.reserve(kept.size());
     int cellCount = 0;
     for (const QString& unit : qAsConst(kept)) {
-        if (pump.step())
+        if (pacer.pollStop())
             return false;
         if (everyChar) {
             rows.append(everyCharacter(unit, width));
@@ -441,10 +413,10 @@ bool CellTable::removeConstantColumns(const StopFunction& isStopRequested)
     // Work on a snapshot: events run between the columns.
     const QVector<Row> rows = m_rows;
     const int columns = m_columnCount;
-    EventPump pump(isStopRequested);
+    EventPacer pacer(isStopRequested);
     QList<int> constant;
     for (int c = columns - 1; c >= 0; --c) {
-        if (pump.step())
+        if (pacer.pollStop())
             return false;
         const QString& first = cellOf(rows.at(0), c);
         const bool same = std::all_of(rows.begin() + 1, rows.end(),
@@ -466,13 +438,13 @@ bool CellTable::regroup(int itemsPerRow, const StopFunction& isStopRequested)
     // Work on a snapshot: events run between the items.
     const QVector<Row> rows = m_rows;
     const int perRow = std::min(itemsPerRow, std::max(1, int(rows.size())));
-    EventPump pump(isStopRequested);
+    EventPacer pacer(isStopRequested);
     QVector<Row> grouped;
     grouped.reserve(rows.size() / itemsPerRow + 1);
     Row current;
     current.reserve(perRow);
     for (const Row& row : rows) {
-        if (pump.step())
+        if (pacer.pollStop())
             return false;
         current.append(row.size() == 1 ? row.first() : row.join(QString()));
         if (current.size() == itemsPerRow) {
