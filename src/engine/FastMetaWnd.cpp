@@ -28,12 +28,13 @@ int msecsOf(const QTime& time)
 
 } // namespace
 
-FastMetaWnd::FastMetaWnd(MetaManager* manager, EditorProvider currentEditor, QWidget* parent)
+FastMetaWnd::FastMetaWnd(Preferences* preferences, MetaManager* manager, EditorProvider currentEditor,
+                         QWidget* parent)
     : QDialog(parent)
     , m_ui(new Ui::FastDataDialog)
     , m_manager(manager)
     , m_currentEditor(std::move(currentEditor))
-    , m_preferences(Preferences::instance())
+    , m_preferences(preferences)
 {
     m_ui->setupUi(this);
     setWindowFlags((windowFlags() | Qt::WindowMinimizeButtonHint) & ~Qt::WindowContextHelpButtonHint);

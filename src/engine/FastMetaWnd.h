@@ -30,7 +30,9 @@ public:
     // Gives the editor the dialog's own General buttons write into; it may return null.
     using EditorProvider = std::function<Editor*()>;
 
-    FastMetaWnd(MetaManager* manager, EditorProvider currentEditor, QWidget* parent = nullptr);
+    // The store is the one whose Data Setting keys the dialog shows and writes.
+    FastMetaWnd(Preferences* preferences, MetaManager* manager, EditorProvider currentEditor,
+                QWidget* parent = nullptr);
     ~FastMetaWnd() override;
 
     // The whole sequence of a generator as one text, values joined by the preferred line break.

@@ -1,7 +1,6 @@
 #include "engine/MergeEngine.h"
 
 #include "engine/EventPacer.h"
-#include "settings/Preferences.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -117,13 +116,14 @@ void trimCapacity(QString& text)
 
 MergeEngine::MergeEngine() = default;
 
-void MergeEngine::setup(const QList<MergeColumn*>& columns, const QString& templateText)
+void MergeEngine::setup(const QList<MergeColumn*>& columns, const QString& templateText, const QString& lineBreak)
 {
     m_columns.clear();
     m_columns.reserve(columns.size());
     for (MergeColumn* column : columns)
         m_columns.append(column ? GuardedColumn{column, column->lifeToken(), column->snippet()} : GuardedColumn());
     m_template = templateText;
+    m_lineBreak = lineBreak;
     m_result.clear();
     m_truncated = false;
     ++m_setupSerial;
@@ -207,7 +207,7 @@ QString MergeEngine::merge(Callback* callback)
             records = qMax(records, columns.at(token.column)->lineCount());
     }
 
-    const QString separator = m_multiLine ? Preferences::instance()->eolString() : QString();
+    const QString separator = m_multiLine ? m_lineBreak : QString();
     const int limit = m_resultLimit;
     QString out;
     reserveResult(out, estimateLength(tokens, columns, records, separator.size(), false), limit);
@@ -335,7 +335,7 @@ QString MergeEngine::generateRandom(int count, Callback* callback)
     const quint32 seed[2] = {quint32(now), quint32(now >> 32)};
     QRandomGenerator random(seed, 2);
 
-    const QString separator = m_multiLine ? Preferences::instance()->eolString() : QString();
+    const QString separator = m_multiLine ? m_lineBreak : QString();
     const int limit = m_resultLimit;
     const int progressStep = count / 100;
     QString out;

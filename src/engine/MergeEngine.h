@@ -17,14 +17,15 @@ class MergeEngine
 public:
     MergeEngine();
 
-    // The columns taking part, in the caller's order (not owned), and the template. Clears the
-    // stored result.
-    void setup(const QList<MergeColumn*>& columns, const QString& templateText);
+    // The columns taking part, in the caller's order (not owned), the template and the line break
+    // that joins records when multi-line is on. Clears the stored result.
+    void setup(const QList<MergeColumn*>& columns, const QString& templateText,
+               const QString& lineBreak = QStringLiteral("\n"));
     void setMultiLine(bool multiLine);
     bool isMultiLine() const { return m_multiLine; }
 
-    // One record per line of the longest column the template names, joined by the preferred line
-    // ending (or by nothing when multi-line is off). The callback may be null.
+    // One record per line of the longest column the template names, joined by the setup's line
+    // break (or by nothing when multi-line is off). The callback may be null.
     QString merge(Callback* callback = nullptr);
     // Each column's snippet as a regular expression; its matches in the text take the column's
     // successive lines. The callback may be null.
@@ -61,6 +62,7 @@ private:
 
     QVector<GuardedColumn> m_columns;
     QString m_template;
+    QString m_lineBreak = QStringLiteral("\n");
     QString m_result;
     bool m_multiLine = true;
     bool m_truncated = false;

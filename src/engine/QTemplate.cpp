@@ -1,7 +1,6 @@
 #include "engine/QTemplate.h"
 
 #include "engine/EventPacer.h"
-#include "settings/Preferences.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -42,8 +41,8 @@ QMap<QString, QString> contents(const QSettings& settings)
 
 } // namespace
 
-QTemplate::QTemplate(const QString& path, QObject* parent)
-    : QObject(parent), m_path(path), m_preferences(Preferences::instance())
+QTemplate::QTemplate(const QString& path, const TemplateDefaults& defaults, QObject* parent)
+    : QObject(parent), m_path(path), m_defaults(defaults)
 {
     read();
 }
@@ -61,12 +60,12 @@ void QTemplate::read()
     const QSettings settings(copy, QSettings::IniFormat);
     m_multiLine = readBool(settings, multiLineKey, true);
     m_template = readString(settings, templateKey, QString());
-    m_metaCounts = readInt(settings, metaCountsKey, m_preferences->columnsStartColumns());
+    m_metaCounts = readInt(settings, metaCountsKey, m_defaults.startColumns);
 
     // The count comes from the file and may be anything; the row shows no more than MaxColumns.
     const int toRead = qBound(0, m_metaCounts, MaxColumns);
-    const QString prefix = m_preferences->columnsPrefix();
-    const QString suffix = m_preferences->columnsSuffix();
+    const QString& prefix = m_defaults.prefix;
+    const QString& suffix = m_defaults.suffix;
     EventPacer pacer;
     for (int n = 0; n < toRead; ++n) {
         pacer.poll();

@@ -8,7 +8,14 @@
 #include <QSettings>
 #include <QString>
 
-class Preferences;
+// What a template file that does not say takes: the snippet's prefix and suffix around the column
+// number, and the column count.
+struct TemplateDefaults
+{
+    QString prefix = QStringLiteral("#");
+    QString suffix = QStringLiteral("#");
+    int startColumns = 2;
+};
 
 class QTemplate : public QObject
 {
@@ -21,7 +28,7 @@ public:
 
     // Reads the whole file; a missing key takes its default, and so does everything when the file
     // cannot be read (status() tells which).
-    explicit QTemplate(const QString& path, QObject* parent = nullptr);
+    explicit QTemplate(const QString& path, const TemplateDefaults& defaults = TemplateDefaults(), QObject* parent = nullptr);
     ~QTemplate() override;
 
     QString path() const { return m_path; }
@@ -62,7 +69,7 @@ private:
     static int readInt(const QSettings& settings, const QString& key, int defaultValue);
 
     QString m_path;
-    Preferences* m_preferences = nullptr;
+    TemplateDefaults m_defaults;
     QSettings::Status m_status = QSettings::NoError;
 
     bool m_multiLine = true;

@@ -21,6 +21,16 @@
 #include <QMessageBox>
 #include <QUrl>
 
+namespace {
+
+// What a template file that does not say takes, from the column preferences.
+TemplateDefaults templateDefaults(const Preferences& preferences)
+{
+    return {preferences.columnsPrefix(), preferences.columnsSuffix(), preferences.columnsStartColumns()};
+}
+
+} // namespace
+
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), m_ui(new Ui::MainWindow), m_preferences(*Preferences::instance())
 {
@@ -39,7 +49,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     // The tool dialogs (set operations, Data Setting, data generator, split, batch replace, match,
     // find) are created here, once, when they exist; each has its one slot below.
-    m_fastMetaWnd = new FastMetaWnd(m_ui->manager, [this]() { return focusEditor(); }, this);
+    m_fastMetaWnd = new FastMetaWnd(&m_preferences, m_ui->manager, [this]() { return focusEditor(); }, this);
     m_engine.setup({}, QString());
     m_ui->manager->setFastMetaWnd(m_fastMetaWnd);
     connect(m_ui->manager, &MetaManager::metaChanged, this, &MainWindow::metaChanged);
@@ -152,7 +162,7 @@ void MainWindow::openFile(const QString& fileName)
     if (!QFileInfo::exists(fileName))
         return;
     m_busy->start(0);
-    auto* file = new QTemplate(fileName);
+    auto* file = new QTemplate(fileName, templateDefaults(m_preferences));
     if (file->status() == QSettings::AccessError) {
         // A folder or an unreadable file: the working state stays as it was.
         delete file;
@@ -194,7 +204,7 @@ bool MainWindow::saveFile(const QString& path)
     m_busy->start();
     QTemplate*& file = m_templates[target];
     if (!file)
-        file = new QTemplate(target);
+        file = new QTemplate(target, templateDefaults(m_preferences));
     file->setMultiLine(m_ui->actionRepMultiLine->isChecked());
     file->setTemplate(m_ui->tpl->text());
     QList<QTemplate::Column> columns;
@@ -330,7 +340,7 @@ void MainWindow::on_actionStart_triggered()
     m_ui->actionReplace->setEnabled(false);
     m_busy->start();
 
-    m_engine.setup(checkedColumns(), m_ui->tpl->text());
+    m_engine.setup(checkedColumns(), m_ui->tpl->text(), m_preferences.eolString());
     const QString text = m_engine.merge(this);
     setResultText(text);
     m_busy->stop();
@@ -349,7 +359,7 @@ void MainWindow::on_actionReplace_triggered()
     m_busy->start();
     m_ui->actionReplace->setEnabled(false);
     m_ui->actionStart->setEnabled(false);
-    m_engine.setup(checkedColumns(), m_ui->tpl->text());
+    m_engine.setup(checkedColumns(), m_ui->tpl->text(), m_preferences.eolString());
     setResultText(m_engine.replaceMatches(nullptr));
     if (m_preferences.miscCopyToClipBoardAfterMerged())
         m_ui->actionCopyToClipboard->trigger();

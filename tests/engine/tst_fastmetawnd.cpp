@@ -43,7 +43,7 @@ void TestFastMetaWnd::controlsWritePreferences()
         {"cbxTimeFormat", "currentText", "hh mm", "hh mm", "TimeFormat", FastMetaWnd::Time},
     };
     for (const auto& row : rows) {
-        FastMetaWnd wnd(nullptr, {});
+        FastMetaWnd wnd(Preferences::instance(), nullptr, {});
         QString built[FastMetaWnd::GeneratorCount], text;
         for (int g = 0; g < FastMetaWnd::GeneratorCount; ++g)
             QVERIFY(wnd.sequenceText(FastMetaWnd::Generator(g), &built[g]) && !built[g].isEmpty());
@@ -56,7 +56,7 @@ void TestFastMetaWnd::controlsWritePreferences()
             QVERIFY(wnd.sequenceText(FastMetaWnd::Generator(g), &built[g]));
             QCOMPARE(built[g].constData() == cached, g != row.gen);
         }
-        FastMetaWnd again(nullptr, {});
+        FastMetaWnd again(Preferences::instance(), nullptr, {});
         QVERIFY(again.sequenceText(FastMetaWnd::Generator(row.gen), &text));
         QCOMPARE(text, built[row.gen]);
     }
@@ -71,7 +71,7 @@ void TestFastMetaWnd::generalButtonsAppend()
         Editor editor;
         editor.setText(editor.toEditorBytes(row[1]));
         editor.emptyUndoBuffer();
-        FastMetaWnd wnd(nullptr, [&editor] { return &editor; });
+        FastMetaWnd wnd(Preferences::instance(), nullptr, [&editor] { return &editor; });
         QPushButton* pressed = child<QPushButton>(wnd, row[0]);
         bool busySeen = false; // checked at the run's first pause, before any value is built
         QTimer::singleShot(0, &wnd, [&] { busySeen = wnd.isGenerating() && !pressed->isEnabled(); });
@@ -86,7 +86,7 @@ void TestFastMetaWnd::generalButtonsAppend()
 void TestFastMetaWnd::longRunStaysLiveAndStops()
 {
     auto* editor = new Editor;
-    FastMetaWnd wnd(nullptr, [&editor] { return editor; });
+    FastMetaWnd wnd(Preferences::instance(), nullptr, [&editor] { return editor; });
     child(wnd, "sbNumberFrom")->setValue(-999999);
     child(wnd, "sbNumberTo")->setValue(999999);
     int ticks = 0;

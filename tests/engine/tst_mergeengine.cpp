@@ -2,8 +2,8 @@
 
 #include "TestSupport.h"
 #include "engine/MergeEngine.h"
+#include "editor/TextUtils.h"
 #include "engine/PlainColumn.h"
-#include "settings/Preferences.h"
 
 #include <QtTest>
 
@@ -67,7 +67,6 @@ class TestMergeEngine : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { TestSupport::useTemporaryConfigHome(); }
-    void init() { Preferences::instance()->setEditorEolFormat(EolUnix); }
 
     void runs_data()
     {
@@ -110,11 +109,10 @@ private slots:
         QFETCH(QString, templateText);
         QFETCH(QStringList, columns);
         QFETCH(QString, expected);
-        Preferences::instance()->setEditorEolFormat(mode <= CR ? EolFormat(mode) : EolWindows);
         const ColumnSet set(columns);
         MergeEngine engine;
         engine.setMultiLine(mode != MultiLineOff);
-        engine.setup(set.list, templateText);
+        engine.setup(set.list, templateText, eolString(mode <= CR ? EolFormat(mode) : EolWindows));
         QStringList tokens;
         for (const TemplateToken& t : MergeEngine::tokenize(templateText, set.list))
             tokens << (t.isColumn() ? QStringLiteral("C%1").arg(t.column) : QStringLiteral("'%1'").arg(t.text));

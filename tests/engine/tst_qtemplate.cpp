@@ -2,7 +2,6 @@
 
 #include "TestSupport.h"
 #include "engine/QTemplate.h"
-#include "settings/Preferences.h"
 
 #include <QtTest>
 
