@@ -5,6 +5,11 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 QString eolString(EolFormat format)
 {
     switch (format) {
@@ -167,10 +172,33 @@ QString readTextFile(const QString& path, bool* ok)
 
 bool writeTextFile(const QString& path, const QString& text, bool unicode)
 {
+    return writeFileBytes(path, unicode ? text.toUtf8() : text.toLatin1());
+}
+
+bool writeFileBytes(const QString& path, const QByteArray& bytes)
+{
+    const QFileInfo target(path);
+    if (target.isDir())
+        return false;
+    // Renaming a scratch file over the target would replace a device or FIFO by a regular file, cut
+    // the other hard links off and give the file to whoever saves it.
+    bool inPlace = target.exists() && !target.isFile();
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (!inPlace && target.isFile() && ::stat(QFile::encodeName(path).constData(), &info) == 0)
+        inPlace = info.st_nlink > 1 || info.st_uid != ::geteuid();
+#endif
+    if (inPlace) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return false;
+        return file.write(bytes) == bytes.size() && file.flush();
+    }
     QSaveFile file(path);
+    // A writable file in a folder that is not: written in place, since no scratch file can go beside it.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = unicode ? text.toUtf8() : text.toLatin1();
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;

@@ -3,6 +3,7 @@
 // and the column tools: line splitting, character-cell widths, stripping, case swapping and text
 // file reading and writing.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -42,6 +43,11 @@ QStringList splitKeepSeparators(const QString& text, const QString& separator, b
 // read; an unreadable file gives an empty string.
 QString readTextFile(const QString& path, bool* ok = nullptr);
 // Writes text as UTF-8 (unicode) or Latin-1 ("?" for characters outside it), without a byte-order
-// mark. The file is replaced only once everything is written, so a failed write leaves the old
-// content as it was. Returns false on failure.
+// mark, through writeFileBytes. Returns false on failure.
 bool writeTextFile(const QString& path, const QString& text, bool unicode);
+// Makes bytes the whole content of path. A new or regular file is replaced only once everything is
+// written, so a failed write leaves the old content as it was; where its folder takes no scratch file,
+// or the file has other hard links or another owner, it is written in place so that it stays the same
+// file. A device, FIFO or other special file is written straight through and keeps its node. Returns
+// false on failure.
+bool writeFileBytes(const QString& path, const QByteArray& bytes);

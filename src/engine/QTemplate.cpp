@@ -1,11 +1,11 @@
 #include "engine/QTemplate.h"
 
+#include "editor/TextUtils.h"
 #include "engine/EventPacer.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QSaveFile>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -168,14 +168,15 @@ bool QTemplate::writeFile() const
     // already replaced the file with the truncated one. So the changes go into a draft first, which is
     // parsed again and compared with what was meant before it replaces the file.
     const QFileInfo target(m_path);
-    if (target.exists() && !target.isFile())
+    if (target.isDir())
         return false;
     QTemporaryDir scratch;
     if (!scratch.isValid())
         return false;
     const QString draft = scratch.filePath(QStringLiteral("draft.s"));
     // Keys the program does not know are kept: the draft starts as a copy of the file.
-    if (target.exists() && !QFile::copy(m_path, draft))
+    // A special file (a FIFO, a device) is not read back: it gets the whole state, as sync() marks it.
+    if (target.isFile() && !QFile::copy(m_path, draft))
         return false;
 
     QMap<QString, QString> intended;
@@ -206,14 +207,11 @@ bool QTemplate::writeFile() const
     if (bytes.size() != in.size())
         return false;
 
-    QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly))
+    if (!writeFileBytes(m_path, bytes))
         return false;
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit() && QFileInfo(m_path).size() == bytes.size();
+    // A short write that the system did not report shows in the size of a regular file.
+    const QFileInfo written(m_path);
+    return !written.isFile() || written.size() == bytes.size();
 }
 
 bool QTemplate::readBool(const QSettings& settings, const QString& key, bool defaultValue)

@@ -64,20 +64,6 @@ private slots:
         QCOMPARE(readBytes(QStringLiteral("/proc/version")), version);
     }
 
-    void readOnlyFolderKeepsOldFile()
-    {
-        if (geteuid() == 0)
-            QSKIP("folder permissions do not bind the superuser");
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("old.txt"));
-        QVERIFY(writeBytes(path, "old"));
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-        const bool written = saveTextFile(path, QStringLiteral("new"), true);
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(!written);
-        QCOMPARE(readBytes(path), QByteArray("old"));
-    }
-
     void noParentNoBox()
     {
         QTemporaryDir dir;

@@ -3,9 +3,15 @@
 #include "TestSupport.h"
 #include "editor/TextUtils.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestTextUtils : public QObject
 {
@@ -127,6 +133,64 @@ private slots:
         QCOMPARE(bytesOf(), QByteArray("\xe9\r\n?\r"));
         QVERIFY(writeTextFile(path, QString(), true));
         QCOMPARE(bytesOf(), QByteArray());
+    }
+
+    // A save keeps the file it writes to: its node, its other names, its place in a locked folder.
+    void writeKeepsTheFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"fifo", "hard link", "writable file in read-only folder", "new file"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void writeKeepsTheFile()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QVERIFY(chmod(QFile::encodeName(dir.path()), 0777) == 0);
+        const QString path = dir.filePath(QStringLiteral("target"));
+        const QString other = dir.filePath(QStringLiteral("other name"));
+        const QByteArray bytes("new\ncontent\n");
+        int reader = -1;
+        if (kind == QLatin1String("fifo")) {
+            QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0666) == 0);
+            // A reader that is already there, so that opening for writing does not wait for one.
+            reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+            QVERIFY(reader >= 0);
+        } else if (kind != QLatin1String("new file")) {
+            QVERIFY(TestSupport::writeBytes(path, "old"));
+            QVERIFY(chmod(QFile::encodeName(path), 0666) == 0);
+        }
+        if (kind == QLatin1String("hard link"))
+            QVERIFY(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()) == 0);
+        const bool locked = kind == QLatin1String("writable file in read-only folder");
+        if (locked)
+            QVERIFY(chmod(QFile::encodeName(dir.path()), 0555) == 0);
+        // Folder permissions do not bind the superuser, so a run as root writes as "nobody" there.
+        const bool nobody = locked && geteuid() == 0;
+        if (nobody && seteuid(65534) != 0)
+            QSKIP("the superuser cannot become nobody here, so permissions cannot be tried");
+        const bool written = writeFileBytes(path, bytes);
+        QVERIFY(!nobody || seteuid(0) == 0);
+        QVERIFY(chmod(QFile::encodeName(dir.path()), 0755) == 0);
+        QVERIFY(written);
+
+        if (reader >= 0) {
+            QByteArray got(64, '\0');
+            const ssize_t n = ::read(reader, got.data(), size_t(got.size()));
+            ::close(reader);
+            QCOMPARE(got.left(int(n)), bytes);
+            QCOMPARE(QFileInfo(path).isFile(), false); // still the FIFO
+        } else {
+            QCOMPARE(TestSupport::readBytes(path), bytes);
+        }
+        if (kind == QLatin1String("hard link"))
+            QCOMPARE(TestSupport::readBytes(other), bytes);
+        // No scratch file is left beside it.
+        QStringList expected{QStringLiteral("target")};
+        if (kind == QLatin1String("hard link"))
+            expected.prepend(QStringLiteral("other name"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+                 expected);
     }
 };
 
