@@ -5,8 +5,8 @@
 
 namespace {
 
-const QString helpLongName = QStringLiteral("--help");
-const QChar helpShortName = QLatin1Char('h');
+const QString HelpLongName = QStringLiteral("--help");
+const QChar HelpShortName = QLatin1Char('h');
 
 void warn(const QString& message)
 {
@@ -66,7 +66,7 @@ bool CommandLineParser::parse(const QStringList& arguments)
             continue;
         }
         if (argument.startsWith(QLatin1String("--"))) {
-            if (argument == helpLongName) {
+            if (argument == HelpLongName) {
                 m_helpRequested = true;
             } else if (const CommandLineOption* option = findLong(argument)) {
                 run(*option);
@@ -79,7 +79,7 @@ bool CommandLineParser::parse(const QStringList& arguments)
         }
         for (int position = 1; position < argument.size(); ++position) {
             const QChar name = argument.at(position);
-            if (name == helpShortName) {
+            if (name == HelpShortName) {
                 m_helpRequested = true;
             } else if (const CommandLineOption* option = findShort(name)) {
                 run(*option);
@@ -106,7 +106,7 @@ void CommandLineParser::printUsage() const
     const auto line = [this](const QString& shortForm, const QString& longName, const QString& help) {
         return QStringLiteral("  %1 %2 : %3").arg(shortForm, longName.leftJustified(m_longNameWidth), help);
     };
-    warn(line(QStringLiteral("-h"), helpLongName, tr("Display this help")));
+    warn(line(QStringLiteral("-h"), HelpLongName, tr("Display this help")));
     for (const CommandLineOption& option : m_options) {
         const QString shortForm = option.shortName.isNull() ? QStringLiteral("  ") : QLatin1Char('-') + option.shortName;
         warn(line(shortForm, option.longName, option.help));

@@ -7,7 +7,7 @@
 
 namespace {
 
-const char kWebSite[] = "https://lineweld.example.org/";
+const char WebSite[] = "https://lineweld.example.org/";
 
 } // namespace
 
@@ -24,7 +24,7 @@ AboutDialog::AboutDialog(QWidget* parent)
 
     m_ui->logo->setPixmap(QPixmap(QStringLiteral(":/window/images/logo2.png")));
 
-    const QString site = QString::fromLatin1(kWebSite);
+    const QString site = QString::fromLatin1(WebSite);
     // Name and version are escaped: they are data, not markup.
     m_ui->textBrowser->setHtml(
         tr("<p align=\"center\"><b><font size=\"+2\">%1</font></b><br/><i>Version %2</i></p>"

@@ -8,9 +8,9 @@
 
 namespace {
 
-constexpr int kSmallIconSize = 16;
-constexpr int kMediumIconSize = 24;
-constexpr int kLargeIconSize = 32;
+constexpr int SmallIconSize = 16;
+constexpr int MediumIconSize = 24;
+constexpr int LargeIconSize = 32;
 
 } // namespace
 
@@ -46,13 +46,13 @@ void PreferencesDialog::loadPreferences()
     m_ui->cmbLanguage->setCurrentIndex(m_preferences.guiLanguage());
 
     switch (m_preferences.guiToolbarIconSize()) {
-    case kSmallIconSize:
+    case SmallIconSize:
         m_ui->rbSmall->setChecked(true);
         break;
-    case kMediumIconSize:
+    case MediumIconSize:
         m_ui->rbMedium->setChecked(true);
         break;
-    case kLargeIconSize:
+    case LargeIconSize:
         m_ui->rbLarge->setChecked(true);
         break;
     default:
@@ -221,19 +221,19 @@ void PreferencesDialog::on_rbFormatMac_toggled(bool checked)
 void PreferencesDialog::on_rbSmall_toggled(bool checked)
 {
     if (checked)
-        m_preferences.setGuiToolbarIconSize(kSmallIconSize);
+        m_preferences.setGuiToolbarIconSize(SmallIconSize);
 }
 
 void PreferencesDialog::on_rbMedium_toggled(bool checked)
 {
     if (checked)
-        m_preferences.setGuiToolbarIconSize(kMediumIconSize);
+        m_preferences.setGuiToolbarIconSize(MediumIconSize);
 }
 
 void PreferencesDialog::on_rbLarge_toggled(bool checked)
 {
     if (checked)
-        m_preferences.setGuiToolbarIconSize(kLargeIconSize);
+        m_preferences.setGuiToolbarIconSize(LargeIconSize);
 }
 
 void PreferencesDialog::on_ckbHideToolBar_toggled(bool checked)

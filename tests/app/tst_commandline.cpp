@@ -12,7 +12,7 @@
 
 namespace {
 
-const QStringList helpLines = {
+const QStringList HelpLines = {
     QStringLiteral("Usage:"),
     QStringLiteral("  lineweld [options] [files...]"),
     QString(),
@@ -23,7 +23,7 @@ const QStringList helpLines = {
     QString(),
 };
 
-QStringList complaint(const char* line) { return QStringList(QString::fromLatin1(line)) + helpLines; }
+QStringList complaint(const char* line) { return QStringList(QString::fromLatin1(line)) + HelpLines; }
 
 } // namespace
 
@@ -69,8 +69,8 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QStringList>("expected");
 
-        QTest::newRow("--help") << QStringList{"--help"} << helpLines;
-        QTest::newRow("-h") << QStringList{"-h"} << helpLines;
+        QTest::newRow("--help") << QStringList{"--help"} << HelpLines;
+        QTest::newRow("-h") << QStringList{"-h"} << HelpLines;
         QTest::newRow("version shown once")
             << QStringList{"-vv", "--version"}
             << QStringList{"Lineweld [version 3.0.0] Copyright (C) 2026 Vardel. All rights reserved."};
