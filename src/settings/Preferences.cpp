@@ -1,25 +1,132 @@
 #include "settings/Preferences.h"
 
-#include <QDate>
-
 Preferences* Preferences::s_instance = nullptr;
 
-namespace {
+namespace SettingValues {
 
-const QString separatorCharacters = QStringLiteral(",\x20'.-_[]()~!@#$%^&*+|<>?/;:\"\\");
-constexpr int msecsPerDay = 86400000;
+QString separatorCharacters()
+{
+    return QStringLiteral(",\x20'.-_[]()~!@#$%^&*+|<>?/;:\"\\");
+}
 
-// How each kind of value is put into the settings.
-QVariant toStored(bool value) { return value; }
-QVariant toStored(int value) { return value; }
-QVariant toStored(qint64 value) { return value; }
-QVariant toStored(const QString& value) { return value; }
-QVariant toStored(const QStringList& value) { return value; }
-QVariant toStored(const QColor& value) { return value.name(); }
-QVariant toStored(const QFont& value) { return value; }
-QVariant toStored(EolFormat value) { return static_cast<int>(value); }
+qint64 yearAfter(qint64 julianDay)
+{
+    return QDate::fromJulianDay(julianDay).addYears(1).toJulianDay();
+}
 
-} // namespace
+bool read(const QSettings& settings, const QString& key, const bool& defaultValue)
+{
+    const QVariant value = settings.value(key);
+    if (!value.isValid())
+        return defaultValue;
+    // Text files hold every value as text; QVariant would take any unknown word for true.
+    if (value.userType() == QMetaType::QString) {
+        const QString text = value.toString().trimmed();
+        if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+            return true;
+        bool isNumber = false;
+        const qlonglong number = text.toLongLong(&isNumber);
+        return isNumber && number != 0;
+    }
+    return value.toBool();
+}
+
+int read(const QSettings& settings, const QString& key, const int& defaultValue)
+{
+    bool ok = false;
+    const int value = settings.value(key, defaultValue).toInt(&ok);
+    return ok ? value : defaultValue;
+}
+
+QString read(const QSettings& settings, const QString& key, const QString& defaultValue)
+{
+    return settings.value(key, defaultValue).toString();
+}
+
+QStringList read(const QSettings& settings, const QString& key, const QStringList& defaultValue)
+{
+    return settings.value(key, defaultValue).toStringList();
+}
+
+QColor read(const QSettings& settings, const QString& key, const QColor& defaultValue)
+{
+    const QString name = settings.value(key, defaultValue.name()).toString();
+    return QColor::isValidColor(name) ? QColor(name) : QColor();
+}
+
+QFont read(const QSettings& settings, const QString& key, const QFont& defaultValue)
+{
+    const QVariant value = settings.value(key);
+    if (value.userType() == QMetaType::QFont)
+        return value.value<QFont>();
+    if (value.userType() == QMetaType::QString) {
+        QFont font;
+        if (font.fromString(value.toString()))
+            return font;
+    }
+    return defaultValue;
+}
+
+EolFormat read(const QSettings& settings, const QString& key, const EolFormat& defaultValue)
+{
+    return static_cast<EolFormat>(read(settings, key, static_cast<int>(defaultValue)));
+}
+
+QByteArray read(const QSettings& settings, const QString& key, const QByteArray& defaultValue)
+{
+    return settings.value(key, defaultValue).toByteArray();
+}
+
+qint64 readJulianDay(const QSettings& settings, const QString& key, const qint64& defaultValue)
+{
+    return read(settings, key, static_cast<int>(defaultValue));
+}
+
+int readTimeOfDay(const QSettings& settings, const QString& key, const int& defaultValue)
+{
+    const int msecs = read(settings, key, defaultValue);
+    return msecs >= 0 && msecs < MsecsPerDay ? msecs : 0;
+}
+
+QVariant toStored(bool value)
+{
+    return value;
+}
+QVariant toStored(int value)
+{
+    return value;
+}
+QVariant toStored(qint64 value)
+{
+    return value;
+}
+QVariant toStored(const QString& value)
+{
+    return value;
+}
+QVariant toStored(const QStringList& value)
+{
+    return value;
+}
+// Alpha is dropped: the name is "#rrggbb".
+QVariant toStored(const QColor& value)
+{
+    return value.name();
+}
+QVariant toStored(const QFont& value)
+{
+    return value;
+}
+QVariant toStored(EolFormat value)
+{
+    return static_cast<int>(value);
+}
+QVariant toStored(const QByteArray& value)
+{
+    return value;
+}
+
+} // namespace SettingValues
 
 Preferences* Preferences::instance()
 {
@@ -45,524 +152,384 @@ Preferences::~Preferences() = default;
 
 void Preferences::load()
 {
-    m_guiSaveBeforeExit = readBool(QStringLiteral("Gui/SaveBeforeExit"), true);
-    m_guiOpenLastFile = readBool(QStringLiteral("Gui/OpenLastFile"), false);
-    m_guiAlwaysOnTop = readBool(QStringLiteral("Gui/AlwaysOnTop"), false);
-    m_guiHideMenuBar = readBool(QStringLiteral("Gui/HideMenuBar"), false);
-    m_guiHideStatusBar = readBool(QStringLiteral("Gui/HideStatusBar"), false);
-    m_guiShowSpace = readBool(QStringLiteral("Gui/ShowSpace"), false);
-    m_guiShowEol = readBool(QStringLiteral("Gui/ShowEol"), false);
-    m_guiToolbarIconSize = readInt(QStringLiteral("Gui/ToolbarIconSize"), 24);
-    m_guiLanguage = readInt(QStringLiteral("Gui/Language"), 0);
-    m_recentFiles = readStringList(QStringLiteral("Gui/RecentFiles"));
-
-    m_columnsStartColumns = readInt(QStringLiteral("Columns/StartColumns"), 2);
-    m_columnsPrefix = readString(QStringLiteral("Columns/Prefix"), QStringLiteral("#"));
-    m_columnsSuffix = readString(QStringLiteral("Columns/Suffix"), QStringLiteral("#"));
-    m_columnsSynchronousScroll = readBool(QStringLiteral("Columns/SynchronousScroll"), true);
-    m_columnsSynchronousCaret = readBool(QStringLiteral("Columns/SynchronousCaret"), true);
-    m_columnsHideToolBar = readBool(QStringLiteral("Columns/HideToolBar"), false);
-    m_columnsNoDrag = readBool(QStringLiteral("Columns/NoDrag"), false);
-
-    m_editorDisplayLineNumber = readBool(QStringLiteral("Editor/DisplayLineNumber"), true);
-    m_editorReplaceTabBySpace = readBool(QStringLiteral("Editor/ReplaceTabBySpace"), true);
-    m_editorUnicode = readBool(QStringLiteral("Editor/Unicode"), false);
-    m_editorHighlightCurrentLine = readBool(QStringLiteral("Editor/HighlightCurrentLine"), true);
-    m_editorHighlightCurrentLineColor =
-        readColor(QStringLiteral("Editor/HighlightCurrentLineColor"), QColor(232, 232, 255));
-    m_editorFontColor = readColor(QStringLiteral("Editor/FontColor"), QColor(0, 0, 0));
-    m_editorSelectionBackgroundColor = readColor(QStringLiteral("Editor/SelectionBackgroundColor"), QColor(0, 0, 255));
-    m_editorTabWidth = readInt(QStringLiteral("Editor/TabWidth"), 4);
-    // A default-made font is the application's font, and needs no application object to be made.
-    m_editorFont = readFont(QStringLiteral("Editor/Font"), QFont());
-    m_editorEolFormat = static_cast<EolFormat>(readInt(QStringLiteral("Editor/EolFormat"), EolUnix));
-
-    m_splitRemoveDuplicateColumns = readBool(QStringLiteral("Split/RemoveDuplicateColumns"), false);
-    m_splitMatchWholeWord = readBool(QStringLiteral("Split/MatchWholeWord"), false);
-    m_splitFilterList = readStringList(QStringLiteral("Split/FilterList"));
-    m_splitFilter = readString(QStringLiteral("Split/Filter"), separatorCharacters);
-
-    m_matchFindList = readStringList(QStringLiteral("Match/FindList"));
-    m_matchFindWhat = readString(QStringLiteral("Match/FindWhat"), QString());
-    m_matchRemoveDuplicateColumns = readBool(QStringLiteral("Match/RemoveDuplicateColumns"), false);
-    m_matchMatchCase = readBool(QStringLiteral("Match/MatchCase"), false);
-    m_matchUnicode = readBool(QStringLiteral("Match/Unicode"), false);
-    m_matchMultiLine = readBool(QStringLiteral("Match/MultiLine"), true);
-    m_matchMatchNewLine = readBool(QStringLiteral("Match/MatchNewLine"), false);
-
-    m_findFindList = readStringList(QStringLiteral("Find/FindList"));
-    m_findFindWhat = readString(QStringLiteral("Find/FindWhat"), QString());
-    m_findReplaceList = readStringList(QStringLiteral("Find/ReplaceList"));
-    m_findReplaceWhat = readString(QStringLiteral("Find/ReplaceWhat"), QString());
-    m_findMatchCase = readBool(QStringLiteral("Find/MatchCase"), false);
-    m_findWholeWord = readBool(QStringLiteral("Find/WholeWord"), false);
-    m_findUseRegex = readBool(QStringLiteral("Find/UseRegex"), false);
-    m_findWrapAround = readBool(QStringLiteral("Find/WrapAround"), false);
-    m_findForward = readBool(QStringLiteral("Find/Forward"), true);
-
-    const QDate today = QDate::currentDate();
-    m_dataSettingNumberFrom = readInt(QStringLiteral("DataSetting/NumberFrom"), 0);
-    m_dataSettingNumberTo = readInt(QStringLiteral("DataSetting/NumberTo"), 100);
-    m_dataSettingNumberBase = readInt(QStringLiteral("DataSetting/NumberBase"), 10);
-    m_dataSettingNumberUpper = readBool(QStringLiteral("DataSetting/NumberUpper"), false);
-    m_dataSettingDateFrom = readInt(QStringLiteral("DataSetting/DateFrom"), int(today.toJulianDay()));
-    m_dataSettingDateTo = readInt(QStringLiteral("DataSetting/DateTo"), int(today.addYears(1).toJulianDay()));
-    m_dataSettingDateFormat = readString(QStringLiteral("DataSetting/DateFormat"), QStringLiteral("yyyy-MM-dd"));
-    m_dataSettingLetterFrom = readInt(QStringLiteral("DataSetting/LetterFrom"), 10);
-    m_dataSettingLetterTo = readInt(QStringLiteral("DataSetting/LetterTo"), 35);
-    m_dataSettingLetterUpper = readBool(QStringLiteral("DataSetting/LetterUpper"), false);
-    m_dataSettingTimeFrom = readTime(QStringLiteral("DataSetting/TimeFrom"), 0);
-    m_dataSettingTimeTo = readTime(QStringLiteral("DataSetting/TimeTo"), msecsPerDay - 1);
-    m_dataSettingTimeFormat = readString(QStringLiteral("DataSetting/TimeFormat"), QStringLiteral("hh:mm:ss"));
-
-    m_miscHideAfterMinimized = readBool(QStringLiteral("Misc/HideAfterMinimized"), false);
-    m_miscCloseAfterDataGenerated = readBool(QStringLiteral("Misc/CloseAfterDataGenerated"), false);
-    m_miscClearColumnsBeforeLoad = readBool(QStringLiteral("Misc/ClearColumnsBeforeLoad"), false);
-    m_miscCopyToClipBoardAfterMerged = readBool(QStringLiteral("Misc/CopyToClipBoardAfterMerged"), false);
-    m_miscCopyToClipBoardAfterReplaced = readBool(QStringLiteral("Misc/CopyToClipBoardAfterReplaced"), false);
-    m_miscResizeColumn = readInt(QStringLiteral("Misc/ResizeColumn"), 2);
+    for (LoadedSetting* setting : m_table)
+        setting->load(m_settings);
 }
 
-bool Preferences::readBool(const QString& key, bool defaultValue) const
+QStringList Preferences::settingKeys() const
 {
-    const QVariant value = m_settings.value(key);
-    if (!value.isValid())
-        return defaultValue;
-    // Text files hold every value as text; QVariant would take any unknown word for true.
-    if (value.userType() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
-            return true;
-        bool isNumber = false;
-        const qlonglong number = text.toLongLong(&isNumber);
-        return isNumber && number != 0;
-    }
-    return value.toBool();
+    QStringList keys;
+    keys.reserve(int(m_table.size()));
+    for (const LoadedSetting* setting : m_table)
+        keys.append(setting->key());
+    return keys;
 }
 
-int Preferences::readInt(const QString& key, int defaultValue) const
+void Preferences::storePair(Setting<QStringList>& list, Setting<QString>& text, const QStringList& listValue,
+                            const QString& textValue)
 {
-    bool ok = false;
-    const int value = m_settings.value(key, defaultValue).toInt(&ok);
-    return ok ? value : defaultValue;
-}
-
-QString Preferences::readString(const QString& key, const QString& defaultValue) const
-{
-    return m_settings.value(key, defaultValue).toString();
-}
-
-QStringList Preferences::readStringList(const QString& key) const
-{
-    return m_settings.value(key).toStringList();
-}
-
-QColor Preferences::readColor(const QString& key, const QColor& defaultValue) const
-{
-    const QString name = m_settings.value(key, defaultValue.name()).toString();
-    return QColor::isValidColor(name) ? QColor(name) : QColor();
-}
-
-QFont Preferences::readFont(const QString& key, const QFont& defaultValue) const
-{
-    const QVariant value = m_settings.value(key);
-    if (value.userType() == QMetaType::QFont)
-        return value.value<QFont>();
-    if (value.userType() == QMetaType::QString) {
-        QFont font;
-        if (font.fromString(value.toString()))
-            return font;
-    }
-    return defaultValue;
-}
-
-int Preferences::readTime(const QString& key, int defaultValue) const
-{
-    const int msecs = readInt(key, defaultValue);
-    return msecs >= 0 && msecs < msecsPerDay ? msecs : 0;
-}
-
-template <typename T>
-bool Preferences::store(T& field, const T& value, const QString& key)
-{
-    if (field == value)
-        return false;
-    m_settings.setValue(key, toStored(value));
-    field = value;
-    return true;
-}
-
-bool Preferences::storePair(QStringList& listField, QString& textField, const QStringList& list, const QString& text,
-                            const QString& listKey, const QString& textKey)
-{
-    if (listField == list && textField == text)
-        return false;
-    m_settings.setValue(listKey, list);
-    m_settings.setValue(textKey, text);
-    listField = list;
-    textField = text;
-    return true;
+    // One pair, one change: the list is written again when only the text differs.
+    if (list.value() == listValue && text.value() == textValue)
+        return;
+    list.writeAndHold(m_settings, listValue);
+    text.writeAndHold(m_settings, textValue);
 }
 
 // Gui
 
 void Preferences::setGuiSaveBeforeExit(bool value)
 {
-    store(m_guiSaveBeforeExit, value, QStringLiteral("Gui/SaveBeforeExit"));
+    m_guiSaveBeforeExit.set(m_settings, value);
 }
 
 void Preferences::setGuiOpenLastFile(bool value)
 {
-    store(m_guiOpenLastFile, value, QStringLiteral("Gui/OpenLastFile"));
+    m_guiOpenLastFile.set(m_settings, value);
 }
 
 void Preferences::setGuiAlwaysOnTop(bool value)
 {
-    store(m_guiAlwaysOnTop, value, QStringLiteral("Gui/AlwaysOnTop"));
+    m_guiAlwaysOnTop.set(m_settings, value);
 }
 
 void Preferences::setGuiHideMenuBar(bool value)
 {
-    if (store(m_guiHideMenuBar, value, QStringLiteral("Gui/HideMenuBar")))
-        emit hideMenuBarChanged(m_guiHideMenuBar);
+    if (m_guiHideMenuBar.set(m_settings, value))
+        emit hideMenuBarChanged(m_guiHideMenuBar.value());
 }
 
 void Preferences::setGuiHideStatusBar(bool value)
 {
-    if (store(m_guiHideStatusBar, value, QStringLiteral("Gui/HideStatusBar")))
-        emit hideStatusBarChanged(m_guiHideStatusBar);
+    if (m_guiHideStatusBar.set(m_settings, value))
+        emit hideStatusBarChanged(m_guiHideStatusBar.value());
 }
 
 void Preferences::setGuiShowSpace(bool value)
 {
-    if (store(m_guiShowSpace, value, QStringLiteral("Gui/ShowSpace")))
-        emit showSpaceChanged(m_guiShowSpace);
+    if (m_guiShowSpace.set(m_settings, value))
+        emit showSpaceChanged(m_guiShowSpace.value());
 }
 
 void Preferences::setGuiShowEol(bool value)
 {
-    if (store(m_guiShowEol, value, QStringLiteral("Gui/ShowEol")))
-        emit showEolChanged(m_guiShowEol);
+    if (m_guiShowEol.set(m_settings, value))
+        emit showEolChanged(m_guiShowEol.value());
 }
 
 void Preferences::setGuiToolbarIconSize(int value)
 {
-    if (store(m_guiToolbarIconSize, value, QStringLiteral("Gui/ToolbarIconSize")))
-        emit toolbarIconSizeChanged(m_guiToolbarIconSize);
+    if (m_guiToolbarIconSize.set(m_settings, value))
+        emit toolbarIconSizeChanged(m_guiToolbarIconSize.value());
 }
 
 void Preferences::setGuiLanguage(int value)
 {
-    if (store(m_guiLanguage, value, QStringLiteral("Gui/Language")))
-        emit languageChanged(m_guiLanguage);
+    if (m_guiLanguage.set(m_settings, value))
+        emit languageChanged(m_guiLanguage.value());
 }
 
 void Preferences::setRecentFiles(const QStringList& files)
 {
-    store(m_recentFiles, files, QStringLiteral("Gui/RecentFiles"));
+    m_recentFiles.set(m_settings, files);
 }
 
 // Columns
 
 void Preferences::setColumnsStartColumns(int value)
 {
-    store(m_columnsStartColumns, value, QStringLiteral("Columns/StartColumns"));
+    m_columnsStartColumns.set(m_settings, value);
 }
 
 void Preferences::setColumnsPrefix(const QString& value)
 {
-    if (store(m_columnsPrefix, value, QStringLiteral("Columns/Prefix")))
-        emit prefixSuffixChanged(m_columnsPrefix, m_columnsSuffix);
+    if (m_columnsPrefix.set(m_settings, value))
+        emit prefixSuffixChanged(m_columnsPrefix.value(), m_columnsSuffix.value());
 }
 
 void Preferences::setColumnsSuffix(const QString& value)
 {
-    if (store(m_columnsSuffix, value, QStringLiteral("Columns/Suffix")))
-        emit prefixSuffixChanged(m_columnsPrefix, m_columnsSuffix);
+    if (m_columnsSuffix.set(m_settings, value))
+        emit prefixSuffixChanged(m_columnsPrefix.value(), m_columnsSuffix.value());
 }
 
 void Preferences::setColumnsSynchronousScroll(bool value)
 {
-    store(m_columnsSynchronousScroll, value, QStringLiteral("Columns/SynchronousScroll"));
+    m_columnsSynchronousScroll.set(m_settings, value);
 }
 
 void Preferences::setColumnsSynchronousCaret(bool value)
 {
-    store(m_columnsSynchronousCaret, value, QStringLiteral("Columns/SynchronousCaret"));
+    m_columnsSynchronousCaret.set(m_settings, value);
 }
 
 void Preferences::setColumnsHideToolBar(bool value)
 {
-    if (store(m_columnsHideToolBar, value, QStringLiteral("Columns/HideToolBar")))
-        emit columnsHideToolbarChanged(m_columnsHideToolBar);
+    if (m_columnsHideToolBar.set(m_settings, value))
+        emit columnsHideToolbarChanged(m_columnsHideToolBar.value());
 }
 
 void Preferences::setColumnsNoDrag(bool value)
 {
-    store(m_columnsNoDrag, value, QStringLiteral("Columns/NoDrag"));
+    m_columnsNoDrag.set(m_settings, value);
 }
 
 // Editor
 
 void Preferences::setEditorDisplayLineNumber(bool value)
 {
-    if (store(m_editorDisplayLineNumber, value, QStringLiteral("Editor/DisplayLineNumber")))
-        emit showLineNumberChanged(m_editorDisplayLineNumber);
+    if (m_editorDisplayLineNumber.set(m_settings, value))
+        emit showLineNumberChanged(m_editorDisplayLineNumber.value());
 }
 
 void Preferences::setEditorReplaceTabBySpace(bool value)
 {
-    if (store(m_editorReplaceTabBySpace, value, QStringLiteral("Editor/ReplaceTabBySpace")))
-        emit useSpaceChanged(m_editorReplaceTabBySpace);
+    if (m_editorReplaceTabBySpace.set(m_settings, value))
+        emit useSpaceChanged(m_editorReplaceTabBySpace.value());
 }
 
 void Preferences::setEditorUnicode(bool value)
 {
-    if (store(m_editorUnicode, value, QStringLiteral("Editor/Unicode")))
-        emit useUnicodeChanged(m_editorUnicode);
+    if (m_editorUnicode.set(m_settings, value))
+        emit useUnicodeChanged(m_editorUnicode.value());
 }
 
 void Preferences::setEditorHighlightCurrentLine(bool value)
 {
-    if (store(m_editorHighlightCurrentLine, value, QStringLiteral("Editor/HighlightCurrentLine")))
-        emit highlightCurrentLineChanged(m_editorHighlightCurrentLine);
+    if (m_editorHighlightCurrentLine.set(m_settings, value))
+        emit highlightCurrentLineChanged(m_editorHighlightCurrentLine.value());
 }
 
 void Preferences::setEditorHighlightCurrentLineColor(const QColor& value)
 {
-    if (store(m_editorHighlightCurrentLineColor, value, QStringLiteral("Editor/HighlightCurrentLineColor")))
-        emit highlightCurrentLineColorChanged(m_editorHighlightCurrentLineColor);
+    if (m_editorHighlightCurrentLineColor.set(m_settings, value))
+        emit highlightCurrentLineColorChanged(m_editorHighlightCurrentLineColor.value());
 }
 
 void Preferences::setEditorFontColor(const QColor& value)
 {
-    if (store(m_editorFontColor, value, QStringLiteral("Editor/FontColor")))
-        emit editorFontColorChanged(m_editorFontColor);
+    if (m_editorFontColor.set(m_settings, value))
+        emit editorFontColorChanged(m_editorFontColor.value());
 }
 
 void Preferences::setEditorSelectionBackgroundColor(const QColor& value)
 {
-    if (store(m_editorSelectionBackgroundColor, value, QStringLiteral("Editor/SelectionBackgroundColor")))
-        emit editorSelectionBackgroundColorChanged(m_editorSelectionBackgroundColor);
+    if (m_editorSelectionBackgroundColor.set(m_settings, value))
+        emit editorSelectionBackgroundColorChanged(m_editorSelectionBackgroundColor.value());
 }
 
 void Preferences::setEditorTabWidth(int value)
 {
-    if (store(m_editorTabWidth, value, QStringLiteral("Editor/TabWidth")))
-        emit tabWidthChanged(m_editorTabWidth);
+    if (m_editorTabWidth.set(m_settings, value))
+        emit tabWidthChanged(m_editorTabWidth.value());
 }
 
 void Preferences::setEditorFont(const QFont& value)
 {
-    if (store(m_editorFont, value, QStringLiteral("Editor/Font")))
-        emit editorFontChanged(m_editorFont);
+    if (m_editorFont.set(m_settings, value))
+        emit editorFontChanged(m_editorFont.value());
 }
 
 void Preferences::setEditorEolFormat(EolFormat value)
 {
-    if (store(m_editorEolFormat, value, QStringLiteral("Editor/EolFormat")))
-        emit editorEolFormatChanged(m_editorEolFormat);
+    if (m_editorEolFormat.set(m_settings, value))
+        emit editorEolFormatChanged(m_editorEolFormat.value());
 }
 
 // Split
 
 void Preferences::setSplitRemoveDuplicateColumns(bool value)
 {
-    store(m_splitRemoveDuplicateColumns, value, QStringLiteral("Split/RemoveDuplicateColumns"));
+    m_splitRemoveDuplicateColumns.set(m_settings, value);
 }
 
 void Preferences::setSplitMatchWholeWord(bool value)
 {
-    store(m_splitMatchWholeWord, value, QStringLiteral("Split/MatchWholeWord"));
+    m_splitMatchWholeWord.set(m_settings, value);
 }
 
 void Preferences::setSplitFilter(const QStringList& filter, const QString& text)
 {
-    storePair(m_splitFilterList, m_splitFilter, filter, text, QStringLiteral("Split/FilterList"),
-              QStringLiteral("Split/Filter"));
+    storePair(m_splitFilterList, m_splitFilter, filter, text);
 }
 
 // Match
 
 void Preferences::setMatchFindWhat(const QStringList& findList, const QString& findWhat)
 {
-    storePair(m_matchFindList, m_matchFindWhat, findList, findWhat, QStringLiteral("Match/FindList"),
-              QStringLiteral("Match/FindWhat"));
+    storePair(m_matchFindList, m_matchFindWhat, findList, findWhat);
 }
 
 void Preferences::setMatchRemoveDuplicateColumns(bool value)
 {
-    store(m_matchRemoveDuplicateColumns, value, QStringLiteral("Match/RemoveDuplicateColumns"));
+    m_matchRemoveDuplicateColumns.set(m_settings, value);
 }
 
 void Preferences::setMatchMatchCase(bool value)
 {
-    store(m_matchMatchCase, value, QStringLiteral("Match/MatchCase"));
+    m_matchMatchCase.set(m_settings, value);
 }
 
 void Preferences::setMatchUnicode(bool value)
 {
-    store(m_matchUnicode, value, QStringLiteral("Match/Unicode"));
+    m_matchUnicode.set(m_settings, value);
 }
 
 void Preferences::setMatchMultiLine(bool value)
 {
-    store(m_matchMultiLine, value, QStringLiteral("Match/MultiLine"));
+    m_matchMultiLine.set(m_settings, value);
 }
 
 void Preferences::setMatchMatchNewLine(bool value)
 {
-    store(m_matchMatchNewLine, value, QStringLiteral("Match/MatchNewLine"));
+    m_matchMatchNewLine.set(m_settings, value);
 }
 
 // Find
 
 void Preferences::setFindFindText(const QStringList& findList, const QString& findWhat)
 {
-    storePair(m_findFindList, m_findFindWhat, findList, findWhat, QStringLiteral("Find/FindList"),
-              QStringLiteral("Find/FindWhat"));
+    storePair(m_findFindList, m_findFindWhat, findList, findWhat);
 }
 
 void Preferences::setFindReplaceText(const QStringList& findList, const QString& findWhat)
 {
-    storePair(m_findReplaceList, m_findReplaceWhat, findList, findWhat, QStringLiteral("Find/ReplaceList"),
-              QStringLiteral("Find/ReplaceWhat"));
+    storePair(m_findReplaceList, m_findReplaceWhat, findList, findWhat);
 }
 
 void Preferences::setFindMatchCase(bool value)
 {
-    store(m_findMatchCase, value, QStringLiteral("Find/MatchCase"));
+    m_findMatchCase.set(m_settings, value);
 }
 
 void Preferences::setFindWholeWord(bool value)
 {
-    store(m_findWholeWord, value, QStringLiteral("Find/WholeWord"));
+    m_findWholeWord.set(m_settings, value);
 }
 
 void Preferences::setFindUseRegex(bool value)
 {
-    store(m_findUseRegex, value, QStringLiteral("Find/UseRegex"));
+    m_findUseRegex.set(m_settings, value);
 }
 
 void Preferences::setFindWrapAround(bool value)
 {
-    store(m_findWrapAround, value, QStringLiteral("Find/WrapAround"));
+    m_findWrapAround.set(m_settings, value);
 }
 
 void Preferences::setFindForward(bool value)
 {
-    store(m_findForward, value, QStringLiteral("Find/Forward"));
+    m_findForward.set(m_settings, value);
 }
 
 // DataSetting
 
 void Preferences::setDataSettingNumberFrom(int value)
 {
-    store(m_dataSettingNumberFrom, value, QStringLiteral("DataSetting/NumberFrom"));
+    m_dataSettingNumberFrom.set(m_settings, value);
 }
 
 void Preferences::setDataSettingNumberTo(int value)
 {
-    store(m_dataSettingNumberTo, value, QStringLiteral("DataSetting/NumberTo"));
+    m_dataSettingNumberTo.set(m_settings, value);
 }
 
 void Preferences::setDataSettingNumberBase(int value)
 {
-    store(m_dataSettingNumberBase, value, QStringLiteral("DataSetting/NumberBase"));
+    m_dataSettingNumberBase.set(m_settings, value);
 }
 
 void Preferences::setDataSettingNumberUpper(bool value)
 {
-    store(m_dataSettingNumberUpper, value, QStringLiteral("DataSetting/NumberUpper"));
+    m_dataSettingNumberUpper.set(m_settings, value);
 }
 
 void Preferences::setDataSettingDateFrom(qint64 julianDay)
 {
-    store(m_dataSettingDateFrom, julianDay, QStringLiteral("DataSetting/DateFrom"));
+    m_dataSettingDateFrom.set(m_settings, julianDay);
 }
 
 void Preferences::setDataSettingDateTo(qint64 julianDay)
 {
-    store(m_dataSettingDateTo, julianDay, QStringLiteral("DataSetting/DateTo"));
+    m_dataSettingDateTo.set(m_settings, julianDay);
 }
 
 void Preferences::setDataSettingDateFormat(const QString& value)
 {
-    store(m_dataSettingDateFormat, value, QStringLiteral("DataSetting/DateFormat"));
+    m_dataSettingDateFormat.set(m_settings, value);
 }
 
 void Preferences::setDataSettingLetterFrom(int value)
 {
-    store(m_dataSettingLetterFrom, value, QStringLiteral("DataSetting/LetterFrom"));
+    m_dataSettingLetterFrom.set(m_settings, value);
 }
 
 void Preferences::setDataSettingLetterTo(int value)
 {
-    store(m_dataSettingLetterTo, value, QStringLiteral("DataSetting/LetterTo"));
+    m_dataSettingLetterTo.set(m_settings, value);
 }
 
 void Preferences::setDataSettingLetterUpper(bool value)
 {
-    store(m_dataSettingLetterUpper, value, QStringLiteral("DataSetting/LetterUpper"));
+    m_dataSettingLetterUpper.set(m_settings, value);
 }
 
 void Preferences::setDataSettingTimeFrom(int msecsSinceMidnight)
 {
-    store(m_dataSettingTimeFrom, msecsSinceMidnight, QStringLiteral("DataSetting/TimeFrom"));
+    m_dataSettingTimeFrom.set(m_settings, msecsSinceMidnight);
 }
 
 void Preferences::setDataSettingTimeTo(int msecsSinceMidnight)
 {
-    store(m_dataSettingTimeTo, msecsSinceMidnight, QStringLiteral("DataSetting/TimeTo"));
+    m_dataSettingTimeTo.set(m_settings, msecsSinceMidnight);
 }
 
 void Preferences::setDataSettingTimeFormat(const QString& value)
 {
-    store(m_dataSettingTimeFormat, value, QStringLiteral("DataSetting/TimeFormat"));
+    m_dataSettingTimeFormat.set(m_settings, value);
 }
 
 // Misc
 
 void Preferences::setMiscHideAfterMinimized(bool value)
 {
-    store(m_miscHideAfterMinimized, value, QStringLiteral("Misc/HideAfterMinimized"));
+    m_miscHideAfterMinimized.set(m_settings, value);
 }
 
 void Preferences::setMiscCloseAfterDataGenerated(bool value)
 {
-    store(m_miscCloseAfterDataGenerated, value, QStringLiteral("Misc/CloseAfterDataGenerated"));
+    m_miscCloseAfterDataGenerated.set(m_settings, value);
 }
 
 void Preferences::setMiscClearColumnsBeforeLoad(bool value)
 {
-    store(m_miscClearColumnsBeforeLoad, value, QStringLiteral("Misc/ClearColumnsBeforeLoad"));
+    m_miscClearColumnsBeforeLoad.set(m_settings, value);
 }
 
 void Preferences::setMiscCopyToClipBoardAfterMerged(bool value)
 {
-    store(m_miscCopyToClipBoardAfterMerged, value, QStringLiteral("Misc/CopyToClipBoardAfterMerged"));
+    m_miscCopyToClipBoardAfterMerged.set(m_settings, value);
 }
 
 void Preferences::setMiscCopyToClipBoardAfterReplaced(bool value)
 {
-    store(m_miscCopyToClipBoardAfterReplaced, value, QStringLiteral("Misc/CopyToClipBoardAfterReplaced"));
+    m_miscCopyToClipBoardAfterReplaced.set(m_settings, value);
 }
 
 void Preferences::setMiscResizeColumn(int value)
 {
-    store(m_miscResizeColumn, value, QStringLiteral("Misc/ResizeColumn"));
+    m_miscResizeColumn.set(m_settings, value);
 }
 
 // Window
 
 void Preferences::loadWindowState(QByteArray& geometry, QByteArray& state)
 {
-    geometry = m_settings.value(QStringLiteral("Window/geometry")).toByteArray();
-    state = m_settings.value(QStringLiteral("Window/windowState")).toByteArray();
+    geometry = m_windowGeometry.read(m_settings);
+    state = m_windowState.read(m_settings);
 }
 
 void Preferences::saveWindowState(const QByteArray& geometry, const QByteArray& state)
 {
-    m_settings.setValue(QStringLiteral("Window/geometry"), geometry);
-    m_settings.setValue(QStringLiteral("Window/windowState"), state);
+    m_windowGeometry.write(m_settings, geometry);
+    m_windowState.write(m_settings, state);
 }
