@@ -1,4 +1,5 @@
-// The settings store: defaults, read rules, write-through to a second store, setters that change nothing.
+// The settings store: defaults, read rules, write-through, setters that change nothing, and every key
+// read and written under one spelling.
 
 #include "TestSupport.h"
 #include "settings/Preferences.h"
@@ -37,56 +38,242 @@ struct AllSignals
     std::vector<std::unique_ptr<QSignalSpy>> spies;
 };
 
-// A setter given a value other than the default, the same setter given the held value, and its signal.
-struct Change
+// One key of the store as the tests see it: its getter and setter, a value other than the default,
+// that value as typed into a settings file by hand, the signal its setter emits and the keys it writes.
+struct Key
 {
     QString key;
+    QVariant value;
+    // Invalid where the default follows the clock.
+    QVariant byDefault;
+    QString typed;
+    QString signal;
+    QStringList written;
     std::function<void(P*)> set, setHeld;
     std::function<QVariant(P*)> get;
-    QVariant value;
-    QString signal;
 };
 
 template <typename T, typename A>
-Change change(const char* key, T (P::*get)() const, void (P::*set)(A), const T& value, const char* signal = "")
+Key plain(const char* key, T (P::*get)() const, void (P::*set)(A), const T& byDefault, const T& value,
+          const char* typed, const char* signal = "")
 {
-    return {QString::fromLatin1(key), [=](P* p) { (p->*set)(value); }, [=](P* p) { (p->*set)((p->*get)()); },
-            [=](P* p) { return QVariant::fromValue((p->*get)()); }, QVariant::fromValue(value), signal};
+    return {QString::fromLatin1(key),
+            QVariant::fromValue(value),
+            QVariant::fromValue(byDefault),
+            QString::fromUtf8(typed),
+            QString::fromLatin1(signal),
+            {QString::fromLatin1(key)},
+            [=](P* p) { (p->*set)(value); },
+            [=](P* p) { (p->*set)((p->*get)()); },
+            [=](P* p) { return QVariant::fromValue((p->*get)()); }};
 }
 
-Change history(const char* key, void (P::*set)(const QStringList&, const QString&), QStringList (P::*list)() const,
-               QString (P::*text)() const, const QString& value)
+Key clockDefault(Key key)
 {
-    const QStringList items = {QStringLiteral("x, y"), QString(), value};
-    return {QString::fromLatin1(key), [=](P* p) { (p->*set)(items, value); },
+    key.byDefault = QVariant();
+    return key;
+}
+
+using PairSetter = void (P::*)(const QStringList&, const QString&);
+
+// The list half of a history pair; the slot writes the pair, the text kept as held.
+Key pairList(const char* key, const char* textKey, PairSetter set, QStringList (P::*list)() const,
+             QString (P::*text)() const, const QStringList& value, const char* typed)
+{
+    return {QString::fromLatin1(key),
+            value,
+            QStringList(),
+            QString::fromUtf8(typed),
+            QString(),
+            {QString::fromLatin1(key), QString::fromLatin1(textKey)},
+            [=](P* p) { (p->*set)(value, (p->*text)()); },
             [=](P* p) { (p->*set)((p->*list)(), (p->*text)()); },
-            [=](P* p) { return QVariantList{(p->*list)(), (p->*text)()}; }, QVariantList{items, value}, QString()};
+            [=](P* p) { return QVariant((p->*list)()); }};
 }
 
-// One key of every kind of value, with and without a signal, and the four history slots.
-std::vector<Change> changes()
+Key pairText(const char* key, const char* listKey, PairSetter set, QStringList (P::*list)() const,
+             QString (P::*text)() const, const QString& byDefault, const QString& value, const char* typed)
 {
-    const char* prefixSuffix = "prefixSuffixChanged(QString,QString)";
-    return {
-        change("Gui/HideStatusBar", &P::guiHideStatusBar, &P::setGuiHideStatusBar, true, "hideStatusBarChanged(bool)"),
-        change("Gui/RecentFiles", &P::recentFiles, &P::setRecentFiles, QStringList{"/a/b.s", "/c d/e.s"}),
-        change("Columns/Suffix", &P::columnsSuffix, &P::setColumnsSuffix, QStringLiteral("]"), prefixSuffix),
-        change("Columns/Prefix", &P::columnsPrefix, &P::setColumnsPrefix, QStringLiteral("["), prefixSuffix),
-        change("Editor/HighlightCurrentLineColor", &P::editorHighlightCurrentLineColor,
-               &P::setEditorHighlightCurrentLineColor, QColor(1, 2, 3), "highlightCurrentLineColorChanged(QColor)"),
-        change("Editor/Font", &P::editorFont, &P::setEditorFont, QFont(QStringLiteral("Monospace"), 17, 75, true),
-               "editorFontChanged(QFont)"),
-        change("Editor/EolFormat", &P::editorEolFormat, &P::setEditorEolFormat, EolMac,
-               "editorEolFormatChanged(EolFormat)"),
-        change("DataSetting/DateFrom", &P::dataSettingDateFrom, &P::setDataSettingDateFrom, qint64(2451545)),
-        change("DataSetting/TimeTo", &P::dataSettingTimeTo, &P::setDataSettingTimeTo, 7200001),
-        change("Misc/ResizeColumn", &P::miscResizeColumn, &P::setMiscResizeColumn, 7),
-        history("Find/ReplaceList", &P::setFindReplaceText, &P::findReplaceList, &P::findReplaceWhat, "a, b"),
-        history("Find/FindList", &P::setFindFindText, &P::findFindList, &P::findFindWhat, "needle"),
-        history("Match/FindList", &P::setMatchFindWhat, &P::matchFindList, &P::matchFindWhat, "(\\w+)"),
+    return {QString::fromLatin1(key),
+            value,
+            byDefault,
+            QString::fromUtf8(typed),
+            QString(),
+            {QString::fromLatin1(listKey), QString::fromLatin1(key)},
+            [=](P* p) { (p->*set)((p->*list)(), value); },
+            [=](P* p) { (p->*set)((p->*list)(), (p->*text)()); },
+            [=](P* p) { return QVariant((p->*text)()); }};
+}
+
+// Every key the store loads, in the order it loads them.
+const std::vector<Key>& allKeys()
+{
+    static const char* PrefixSuffix = "prefixSuffixChanged(QString,QString)";
+    static const QString Separators = QStringLiteral(",\x20'.-_[]()~!@#$%^&*+|<>?/;:\"\\");
+    static const QFont Font(QStringLiteral("Monospace"), 17, 75, true);
+    static const std::vector<Key> keys = {
+        plain("Gui/SaveBeforeExit", &P::guiSaveBeforeExit, &P::setGuiSaveBeforeExit, true, false, "false"),
+        plain("Gui/OpenLastFile", &P::guiOpenLastFile, &P::setGuiOpenLastFile, false, true, "true"),
+        plain("Gui/AlwaysOnTop", &P::guiAlwaysOnTop, &P::setGuiAlwaysOnTop, false, true, "1"),
+        plain("Gui/HideMenuBar", &P::guiHideMenuBar, &P::setGuiHideMenuBar, false, true, "true",
+              "hideMenuBarChanged(bool)"),
+        plain("Gui/HideStatusBar", &P::guiHideStatusBar, &P::setGuiHideStatusBar, false, true, "true",
+              "hideStatusBarChanged(bool)"),
+        plain("Gui/ShowSpace", &P::guiShowSpace, &P::setGuiShowSpace, false, true, "true", "showSpaceChanged(bool)"),
+        plain("Gui/ShowEol", &P::guiShowEol, &P::setGuiShowEol, false, true, "true", "showEolChanged(bool)"),
+        plain("Gui/ToolbarIconSize", &P::guiToolbarIconSize, &P::setGuiToolbarIconSize, 24, 32, "32",
+              "toolbarIconSizeChanged(int)"),
+        plain("Gui/Language", &P::guiLanguage, &P::setGuiLanguage, 0, 1, "1", "languageChanged(int)"),
+        plain("Gui/RecentFiles", &P::recentFiles, &P::setRecentFiles, QStringList(),
+              QStringList{QStringLiteral("/a/b.s"), QStringLiteral("/c d/e.s")}, "/a/b.s, /c d/e.s"),
+
+        plain("Columns/StartColumns", &P::columnsStartColumns, &P::setColumnsStartColumns, 2, 3, "3"),
+        plain("Columns/Prefix", &P::columnsPrefix, &P::setColumnsPrefix, QStringLiteral("#"), QStringLiteral("["), "[",
+              PrefixSuffix),
+        plain("Columns/Suffix", &P::columnsSuffix, &P::setColumnsSuffix, QStringLiteral("#"), QStringLiteral("]"), "]",
+              PrefixSuffix),
+        plain("Columns/SynchronousScroll", &P::columnsSynchronousScroll, &P::setColumnsSynchronousScroll, true, false,
+              "false"),
+        plain("Columns/SynchronousCaret", &P::columnsSynchronousCaret, &P::setColumnsSynchronousCaret, true, false,
+              "0"),
+        plain("Columns/HideToolBar", &P::columnsHideToolBar, &P::setColumnsHideToolBar, false, true, "true",
+              "columnsHideToolbarChanged(bool)"),
+        plain("Columns/NoDrag", &P::columnsNoDrag, &P::setColumnsNoDrag, false, true, "true"),
+
+        plain("Editor/DisplayLineNumber", &P::editorDisplayLineNumber, &P::setEditorDisplayLineNumber, true, false,
+              "false", "showLineNumberChanged(bool)"),
+        plain("Editor/ReplaceTabBySpace", &P::editorReplaceTabBySpace, &P::setEditorReplaceTabBySpace, true, false,
+              "false", "useSpaceChanged(bool)"),
+        plain("Editor/Unicode", &P::editorUnicode, &P::setEditorUnicode, false, true, "true",
+              "useUnicodeChanged(bool)"),
+        plain("Editor/HighlightCurrentLine", &P::editorHighlightCurrentLine, &P::setEditorHighlightCurrentLine, true,
+              false, "false", "highlightCurrentLineChanged(bool)"),
+        plain("Editor/HighlightCurrentLineColor", &P::editorHighlightCurrentLineColor,
+              &P::setEditorHighlightCurrentLineColor, QColor(232, 232, 255), QColor(1, 2, 3), "#010203",
+              "highlightCurrentLineColorChanged(QColor)"),
+        plain("Editor/FontColor", &P::editorFontColor, &P::setEditorFontColor, QColor(0, 0, 0), QColor(12, 34, 56),
+              "#0c2238", "editorFontColorChanged(QColor)"),
+        plain("Editor/SelectionBackgroundColor", &P::editorSelectionBackgroundColor,
+              &P::setEditorSelectionBackgroundColor, QColor(0, 0, 255), QColor(254, 220, 186), "#fedcba",
+              "editorSelectionBackgroundColorChanged(QColor)"),
+        plain("Editor/TabWidth", &P::editorTabWidth, &P::setEditorTabWidth, 4, 9, "9", "tabWidthChanged(int)"),
+        plain("Editor/Font", &P::editorFont, &P::setEditorFont, QFont(), Font, "\"Monospace,17,-1,5,75,1,0,0,0,0\"",
+              "editorFontChanged(QFont)"),
+        plain("Editor/EolFormat", &P::editorEolFormat, &P::setEditorEolFormat, EolUnix, EolMac, "2",
+              "editorEolFormatChanged(EolFormat)"),
+
+        plain("Split/RemoveDuplicateColumns", &P::splitRemoveDuplicateColumns, &P::setSplitRemoveDuplicateColumns,
+              false, true, "true"),
+        plain("Split/MatchWholeWord", &P::splitMatchWholeWord, &P::setSplitMatchWholeWord, false, true, "true"),
+        pairList("Split/FilterList", "Split/Filter", &P::setSplitFilter, &P::splitFilterList, &P::splitFilter,
+                 {QStringLiteral("tab"), QStringLiteral("comma")}, "tab, comma"),
         // An empty text stored on purpose must not come back as the separator default.
-        history("Split/FilterList", &P::setSplitFilter, &P::splitFilterList, &P::splitFilter, QString()),
+        pairText("Split/Filter", "Split/FilterList", &P::setSplitFilter, &P::splitFilterList, &P::splitFilter,
+                 Separators, QString(), ""),
+
+        pairList("Match/FindList", "Match/FindWhat", &P::setMatchFindWhat, &P::matchFindList, &P::matchFindWhat,
+                 {QStringLiteral("a+"), QStringLiteral("b*")}, "a+, b*"),
+        pairText("Match/FindWhat", "Match/FindList", &P::setMatchFindWhat, &P::matchFindList, &P::matchFindWhat,
+                 QString(), QStringLiteral("[a-z]+"), "[a-z]+"),
+        plain("Match/RemoveDuplicateColumns", &P::matchRemoveDuplicateColumns, &P::setMatchRemoveDuplicateColumns,
+              false, true, "true"),
+        plain("Match/MatchCase", &P::matchMatchCase, &P::setMatchMatchCase, false, true, "true"),
+        plain("Match/Unicode", &P::matchUnicode, &P::setMatchUnicode, false, true, "true"),
+        plain("Match/MultiLine", &P::matchMultiLine, &P::setMatchMultiLine, true, false, "false"),
+        plain("Match/MatchNewLine", &P::matchMatchNewLine, &P::setMatchMatchNewLine, false, true, "true"),
+
+        pairList("Find/FindList", "Find/FindWhat", &P::setFindFindText, &P::findFindList, &P::findFindWhat,
+                 {QStringLiteral("needle"), QStringLiteral("pin")}, "needle, pin"),
+        pairText("Find/FindWhat", "Find/FindList", &P::setFindFindText, &P::findFindList, &P::findFindWhat, QString(),
+                 QStringLiteral("needle"), "needle"),
+        pairList("Find/ReplaceList", "Find/ReplaceWhat", &P::setFindReplaceText, &P::findReplaceList,
+                 &P::findReplaceWhat, {QStringLiteral("a"), QStringLiteral("b c")}, "a, b c"),
+        pairText("Find/ReplaceWhat", "Find/ReplaceList", &P::setFindReplaceText, &P::findReplaceList,
+                 &P::findReplaceWhat, QString(), QStringLiteral("b c"), "b c"),
+        plain("Find/MatchCase", &P::findMatchCase, &P::setFindMatchCase, false, true, "true"),
+        plain("Find/WholeWord", &P::findWholeWord, &P::setFindWholeWord, false, true, "true"),
+        plain("Find/UseRegex", &P::findUseRegex, &P::setFindUseRegex, false, true, "true"),
+        plain("Find/WrapAround", &P::findWrapAround, &P::setFindWrapAround, false, true, "true"),
+        plain("Find/Forward", &P::findForward, &P::setFindForward, true, false, "false"),
+
+        plain("DataSetting/NumberFrom", &P::dataSettingNumberFrom, &P::setDataSettingNumberFrom, 0, -5, "-5"),
+        plain("DataSetting/NumberTo", &P::dataSettingNumberTo, &P::setDataSettingNumberTo, 100, 500, "500"),
+        plain("DataSetting/NumberBase", &P::dataSettingNumberBase, &P::setDataSettingNumberBase, 10, 16, "16"),
+        plain("DataSetting/NumberUpper", &P::dataSettingNumberUpper, &P::setDataSettingNumberUpper, false, true,
+              "true"),
+        clockDefault(plain("DataSetting/DateFrom", &P::dataSettingDateFrom, &P::setDataSettingDateFrom, qint64(0),
+                           qint64(2451545), "2451545")),
+        clockDefault(plain("DataSetting/DateTo", &P::dataSettingDateTo, &P::setDataSettingDateTo, qint64(0),
+                           qint64(2451911), "2451911")),
+        plain("DataSetting/DateFormat", &P::dataSettingDateFormat, &P::setDataSettingDateFormat,
+              QStringLiteral("yyyy-MM-dd"), QStringLiteral("dd.MM.yyyy"), "dd.MM.yyyy"),
+        plain("DataSetting/LetterFrom", &P::dataSettingLetterFrom, &P::setDataSettingLetterFrom, 10, 11, "11"),
+        plain("DataSetting/LetterTo", &P::dataSettingLetterTo, &P::setDataSettingLetterTo, 35, 20, "20"),
+        plain("DataSetting/LetterUpper", &P::dataSettingLetterUpper, &P::setDataSettingLetterUpper, false, true,
+              "true"),
+        plain("DataSetting/TimeFrom", &P::dataSettingTimeFrom, &P::setDataSettingTimeFrom, 0, 3600000, "3600000"),
+        plain("DataSetting/TimeTo", &P::dataSettingTimeTo, &P::setDataSettingTimeTo, 86399999, 7200001, "7200001"),
+        plain("DataSetting/TimeFormat", &P::dataSettingTimeFormat, &P::setDataSettingTimeFormat,
+              QStringLiteral("hh:mm:ss"), QStringLiteral("hh:mm"), "hh:mm"),
+
+        plain("Misc/HideAfterMinimized", &P::miscHideAfterMinimized, &P::setMiscHideAfterMinimized, false, true,
+              "true"),
+        plain("Misc/CloseAfterDataGenerated", &P::miscCloseAfterDataGenerated, &P::setMiscCloseAfterDataGenerated,
+              false, true, "true"),
+        plain("Misc/ClearColumnsBeforeLoad", &P::miscClearColumnsBeforeLoad, &P::setMiscClearColumnsBeforeLoad, false,
+              true, "true"),
+        plain("Misc/CopyToClipBoardAfterMerged", &P::miscCopyToClipBoardAfterMerged,
+              &P::setMiscCopyToClipBoardAfterMerged, false, true, "true"),
+        plain("Misc/CopyToClipBoardAfterReplaced", &P::miscCopyToClipBoardAfterReplaced,
+              &P::setMiscCopyToClipBoardAfterReplaced, false, true, "true"),
+        plain("Misc/ResizeColumn", &P::miscResizeColumn, &P::setMiscResizeColumn, 2, 7, "7"),
     };
+    return keys;
+}
+
+const Key* findKey(const QString& name)
+{
+    const std::vector<Key>& keys = allKeys();
+    const auto it = std::find_if(keys.begin(), keys.end(), [&name](const Key& k) { return k.key == name; });
+    return it == keys.end() ? nullptr : &*it;
+}
+
+QStringList tableKeys()
+{
+    QStringList names;
+    for (const Key& k : allKeys())
+        names << k.key;
+    return names;
+}
+
+// A settings file as a user might type it, one group after the other, every key off its default.
+QByteArray handWrittenSettings()
+{
+    QString text;
+    QString group;
+    for (const Key& k : allKeys()) {
+        const QString keyGroup = k.key.section(QLatin1Char('/'), 0, 0);
+        if (keyGroup != group) {
+            group = keyGroup;
+            text += QLatin1Char('[') + group + QStringLiteral("]\n");
+        }
+        text += k.key.section(QLatin1Char('/'), 1) + QLatin1Char('=') + k.typed + QLatin1Char('\n');
+    }
+    return text.toUtf8();
+}
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+void addKeyRows(bool withClockDefaults)
+{
+    QTest::addColumn<QString>("key");
+    for (const Key& k : allKeys())
+        if (withClockDefaults || k.byDefault.isValid())
+            QTest::addRow("%s", qPrintable(k.key)) << k.key;
 }
 
 } // namespace
@@ -111,58 +298,119 @@ private slots:
     }
     void cleanupTestCase() { P::destroy(); }
 
+    void freshAccountGivesDefaults_data() { addKeyRows(false); }
     void freshAccountGivesDefaults()
     {
-        P* p = P::instance();
-        QCOMPARE(p->guiSaveBeforeExit(), true);
-        QCOMPARE(p->editorHighlightCurrentLineColor(), QColor(232, 232, 255));
-        QCOMPARE(p->splitFilter().size(), 29);
-        QCOMPARE(p->dataSettingTimeTo(), 86399999);
-        // Made just before midnight, the store may be a day behind the clock read here.
-        const qint64 today = QDate::currentDate().toJulianDay();
-        QVERIFY(p->dataSettingDateFrom() == today || p->dataSettingDateFrom() == today - 1);
-        QCOMPARE(p->dataSettingDateTo(), QDate::fromJulianDay(p->dataSettingDateFrom()).addYears(1).toJulianDay());
-        QCOMPARE(p->eolString(), QStringLiteral("\n"));
-        for (const auto& row : QList<QPair<EolFormat, QString>>{{EolWindows, "\r\n"}, {EolMac, "\r"}, {EolUnix, "\n"}}) {
-            p->setEditorEolFormat(row.first);
-            QCOMPARE(p->eolString(), row.second);
-        }
+        QFETCH(QString, key);
+        const Key* k = findKey(key);
+        QVERIFY(k);
+        QCOMPARE(k->get(P::instance()), k->byDefault);
     }
 
-    // Held values (defaults, values just given, values loaded) write and emit nothing; changes write through,
-    // emit once and come back in the next store.
-    void setterWritesOnlyChanges()
+    void freshDatesFollowTheClock()
     {
         P* p = P::instance();
-        for (const Change& c : changes()) {
-            AllSignals spies(p);
-            c.setHeld(p);
-            QVERIFY2(!QSettings().contains(c.key) && c.get(p) != c.value, qPrintable(c.key));
-            c.set(p);
-            QCOMPARE(c.get(p), c.value);
-            const QVariant stored = QSettings().value(c.key);
-            QSettings().remove(c.key);
-            c.set(p);
-            QVERIFY2(stored.isValid() && !QSettings().contains(c.key), qPrintable(c.key));
-            QSettings().setValue(c.key, stored);
-            const QVariantList arguments = c.signal.startsWith(QLatin1String("prefixSuffix"))
-                ? QVariantList{p->columnsPrefix(), p->columnsSuffix()} : QVariantList{c.value};
-            QCOMPARE(spies.fired(), (c.signal.isEmpty() ? Fired() : Fired{{c.signal, arguments}}));
-        }
+        // Made just before midnight, the store may be a day behind the clock read here.
+        const qint64 today = QDate::currentDate().toJulianDay();
+        QVERIFY2(p->dataSettingDateFrom() == today || p->dataSettingDateFrom() == today - 1,
+                 qPrintable(QString::number(p->dataSettingDateFrom())));
+        QCOMPARE(p->dataSettingDateTo(), QDate::fromJulianDay(p->dataSettingDateFrom()).addYears(1).toJulianDay());
+    }
+
+    void eolString_data()
+    {
+        QTest::addColumn<EolFormat>("format");
+        QTest::addColumn<QString>("expected");
+        QTest::addRow("Windows") << EolWindows << QStringLiteral("\r\n");
+        QTest::addRow("Unix") << EolUnix << QStringLiteral("\n");
+        QTest::addRow("Mac") << EolMac << QStringLiteral("\r");
+    }
+    void eolString()
+    {
+        QFETCH(EolFormat, format);
+        QFETCH(QString, expected);
+        P* p = P::instance();
+        // Away from the format first, so that the setter has something to change.
+        p->setEditorEolFormat(format == EolUnix ? EolMac : EolUnix);
+        p->setEditorEolFormat(format);
+        QCOMPARE(p->eolString(), expected);
+    }
+
+    // What the store loads is exactly what the tests here know, in the same order: a key added to the
+    // store without a row below, or loaded twice, fails here.
+    void declaredKeysAreLoadedInOrder()
+    {
+        QStringList keys = P::instance()->settingKeys();
+        QCOMPARE(keys, tableKeys());
+        QCOMPARE(keys.removeDuplicates(), 0);
+    }
+
+    // Held values (defaults, values just given, values loaded) write and emit nothing; a change writes
+    // its own keys and nothing else, emits once and comes back in the next store.
+    void setterWritesOnlyChanges_data() { addKeyRows(true); }
+    void setterWritesOnlyChanges()
+    {
+        QFETCH(QString, key);
+        const Key* k = findKey(key);
+        QVERIFY(k);
+        P* p = P::instance();
+        AllSignals spies(p);
+        k->setHeld(p);
+        QCOMPARE(QSettings().allKeys(), QStringList());
+        QVERIFY2(k->get(p) != k->value, "the row's value must differ from the loaded one");
+
+        k->set(p);
+        QCOMPARE(k->get(p), k->value);
+        QCOMPARE(sorted(QSettings().allKeys()), sorted(k->written));
+        const QVariantList arguments = k->signal.startsWith(QLatin1String("prefixSuffix"))
+                                           ? QVariantList{p->columnsPrefix(), p->columnsSuffix()}
+                                           : QVariantList{k->value};
+        QCOMPARE(spies.fired(), (k->signal.isEmpty() ? Fired() : Fired{{k->signal, arguments}}));
+
+        // Given again, the value is held: removed from the settings, it stays removed.
+        QVariantMap stored;
+        for (const QString& name : k->written)
+            stored.insert(name, QSettings().value(name));
+        QSettings().clear();
+        k->set(p);
+        QCOMPARE(QSettings().allKeys(), QStringList());
+        for (auto it = stored.cbegin(); it != stored.cend(); ++it)
+            QSettings().setValue(it.key(), it.value());
+
         P::destroy();
         QVERIFY(QFile::exists(m_settingsFile));
-        AllSignals spies(P::instance());
+        P* next = P::instance();
+        AllSignals nextSpies(next);
+        QCOMPARE(k->get(next), k->value);
         QSettings().clear();
-        for (const Change& c : changes()) {
-            QVERIFY2(c.get(P::instance()) == c.value, qPrintable(c.key));
-            c.setHeld(P::instance());
-        }
-        QCOMPARE(spies.fired(), Fired());
+        k->setHeld(next);
+        QCOMPARE(nextSpies.fired(), Fired());
         QCOMPARE(QSettings().allKeys(), QStringList());
-        // Only the text of a history pair differs: still a change.
-        P::instance()->setFindFindText(P::instance()->findFindList(), QStringLiteral("hay"));
+    }
+
+    // Only the text of a history pair differs: still a change.
+    void historyTextAloneIsAChange()
+    {
+        P* p = P::instance();
+        p->setFindFindText({QStringLiteral("hay")}, QStringLiteral("hay"));
+        p->setFindFindText(p->findFindList(), QStringLiteral("stack"));
         P::destroy();
-        QCOMPARE(P::instance()->findFindWhat(), QStringLiteral("hay"));
+        QCOMPARE(P::instance()->findFindWhat(), QStringLiteral("stack"));
+    }
+
+    // Every declared key is read under the spelling a user's file has, and loading leaves the file alone.
+    void handWrittenFileLoadsEveryKey_data() { addKeyRows(true); }
+    void handWrittenFileLoadsEveryKey()
+    {
+        QFETCH(QString, key);
+        const Key* k = findKey(key);
+        QVERIFY(k);
+        const QByteArray file = handWrittenSettings();
+        QVERIFY(QDir().mkpath(QFileInfo(m_settingsFile).path()));
+        QVERIFY(TestSupport::writeBytes(m_settingsFile, file));
+        QCOMPARE(k->get(P::instance()), k->value);
+        P::destroy();
+        QCOMPARE(TestSupport::readBytes(m_settingsFile), file);
     }
 
     // Stored values are text, as they come back from a settings file; the getter is the one of the table above.
@@ -172,7 +420,8 @@ private slots:
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<QVariant>("expected");
         const auto row = [](const char* key, const QVariant& stored, const QVariant& expected) {
-            QTest::addRow("%s=%s", key, qPrintable(stored.toString())) << QString::fromLatin1(key) << stored << expected;
+            QTest::addRow("%s=%s", key, qPrintable(stored.toString()))
+                << QString::fromLatin1(key) << stored << expected;
         };
         row("Misc/ResizeColumn", "four", 2);
         row("Gui/HideStatusBar", "1", true);
@@ -190,10 +439,9 @@ private slots:
         QFETCH(QVariant, stored);
         QFETCH(QVariant, expected);
         QSettings().setValue(key, stored);
-        const std::vector<Change> all = changes();
-        const auto c = std::find_if(all.begin(), all.end(), [&key](const Change& x) { return x.key == key; });
-        QVERIFY(c != all.end());
-        QCOMPARE(c->get(P::instance()), expected);
+        const Key* k = findKey(key);
+        QVERIFY(k);
+        QCOMPARE(k->get(P::instance()), expected);
         // Loading never writes, not even to mend a bad value.
         P::destroy();
         QCOMPARE(QSettings().value(key), stored);
