@@ -23,7 +23,10 @@ const QStringList HelpLines = {
     QString(),
 };
 
-QStringList complaint(const char* line) { return QStringList(QString::fromLatin1(line)) + HelpLines; }
+QStringList complaint(const char* line)
+{
+    return QStringList(QString::fromLatin1(line)) + HelpLines;
+}
 
 } // namespace
 
@@ -34,7 +37,7 @@ class TestCommandLine : public QObject
 private slots:
     void initTestCase() { TestSupport::useTemporaryConfigHome(); }
 
-    void parserAndHandler()
+    void parserRunsOptionsInOrder()
     {
         QStringList calls;
         CommandLineParser parser;
@@ -49,19 +52,30 @@ private slots:
         // A second parse starts from nothing; an empty list has no program to run.
         calls.clear();
         QVERIFY(parser.parse({"tool"}));
-        QVERIFY(parser.files().isEmpty() && calls.isEmpty());
+        QCOMPARE(parser.files(), QStringList());
+        QCOMPARE(calls, QStringList());
         QVERIFY(!parser.parse({}));
+    }
 
-        for (const QStringList& args : {QStringList{"x", "a", "--open", "b"}, QStringList{"x", "-o", "a", "b"}}) {
-            CommandLineHandler handler;
-            QVERIFY(handler.parse(args));
-            QVERIFY(handler.openRequested() && !handler.quitRequested());
-            QCOMPARE(handler.files(), QStringList({"a", "b"}));
-        }
+    void handler_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("openRequested");
+        QTest::addColumn<QStringList>("files");
+        QTest::addRow("--open after a file") << QStringList{"x", "a", "--open", "b"} << true << QStringList{"a", "b"};
+        QTest::addRow("-o before the files") << QStringList{"x", "-o", "a", "b"} << true << QStringList{"a", "b"};
+        QTest::addRow("-v after --") << QStringList{"lineweld", "--", "-v"} << false << QStringList{"-v"};
+    }
+    void handler()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, openRequested);
+        QFETCH(QStringList, files);
         CommandLineHandler handler;
-        QVERIFY(handler.parse({"lineweld", "--", "-v"}));
-        QVERIFY(!handler.quitRequested() && !handler.openRequested());
-        QCOMPARE(handler.files(), QStringList({"-v"}));
+        QVERIFY(handler.parse(arguments));
+        QCOMPARE(handler.openRequested(), openRequested);
+        QCOMPARE(handler.quitRequested(), false);
+        QCOMPARE(handler.files(), files);
     }
 
     void executable_data()
@@ -95,7 +109,8 @@ private slots:
 
         QTemporaryDir home;
         QTemporaryDir runtime;
-        QVERIFY(home.isValid() && runtime.isValid());
+        QVERIFY(home.isValid());
+        QVERIFY(runtime.isValid());
         QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

@@ -19,7 +19,12 @@
 
 namespace {
 
-QVariant stored(const char* key) { return QSettings().value(QLatin1String(key)); }
+QVariant stored(const QString& key)
+{
+    return QSettings().value(key);
+}
+
+using ControlChange = std::function<void(QWidget*)>;
 
 QVariantMap settingsSnapshot()
 {
@@ -41,9 +46,14 @@ void dropColor(QWidget* target, const QColor& color)
 }
 
 QStringList g_warnings;
-void collectWarnings(QtMsgType, const QMessageLogContext&, const QString& message) { g_warnings << message; }
+void collectWarnings(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    g_warnings << message;
+}
 
 } // namespace
+
+Q_DECLARE_METATYPE(ControlChange)
 
 class TestPreferencesDialog : public QObject
 {
@@ -78,57 +88,66 @@ private slots:
         QCOMPARE(settingsSnapshot(), before);
     }
 
-    void eachKindOfControlWritesAtOnce()
+    // Each expected value differs from both the default and what the rows before may have left.
+    void eachKindOfControlWritesAtOnce_data()
     {
-        // Each expected value differs from both the default and what the test before may have left.
-        Preferences::instance()->setEditorFont(QFont(QStringLiteral("Monospace"), 19));
-        PreferencesDialog dialog;
-        const auto click = [](QWidget* w) { static_cast<QAbstractButton*>(w)->click(); };
-        const auto type7 = [](QWidget* s) { static_cast<QSpinBox*>(s)->selectAll(); QTest::keyClick(s, Qt::Key_7); };
-        const auto pickBracket = [](QWidget* w) { static_cast<QComboBox*>(w)->setCurrentIndex(6); }; // "]"
-        const auto defaultFont = [](QWidget* w) {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<ControlChange>("change");
+        QTest::addColumn<QVariant>("expected");
+        const ControlChange click = [](QWidget* w) { static_cast<QAbstractButton*>(w)->click(); };
+        const ControlChange type7 = [](QWidget* s) {
+            static_cast<QSpinBox*>(s)->selectAll();
+            QTest::keyClick(s, Qt::Key_7);
+        };
+        const ControlChange pickBracket = [](QWidget* w) { static_cast<QComboBox*>(w)->setCurrentIndex(6); }; // "]"
+        const ControlChange dropBlue = [](QWidget* w) { dropColor(w, QColor(12, 34, 56)); };
+        const ControlChange defaultFont = [](QWidget* w) {
             for (QAction* action : static_cast<QToolButton*>(w)->menu()->actions())
                 if (action->text() == QStringLiteral("Default font"))
                     action->trigger();
         };
-        const struct {
-            const char* name;
-            const char* key;
-            std::function<void(QWidget*)> change;
-            QVariant expected;
-        } rows[] = {
-            {"ckbNoDrag", "Columns/NoDrag", click, true},
-            {"rbSmall", "Gui/ToolbarIconSize", click, 16},
-            {"sbTabWidth", "Editor/TabWidth", type7, 7},
-            {"cmbSuffix", "Columns/Suffix", pickBracket, QStringLiteral("]")},
-            {"btnFontColor", "Editor/FontColor", [](QWidget* w) { dropColor(w, QColor(12, 34, 56)); },
-             QStringLiteral("#0c2238")},
-            {"btnFontName", "Editor/Font", defaultFont, QFont()},
+        const auto row = [](const char* control, const char* key, const ControlChange& change, const QVariant& value) {
+            QTest::addRow("%s", control) << QString::fromLatin1(control) << QString::fromLatin1(key) << change << value;
         };
-        for (const auto& row : rows) {
-            QWidget* control = dialog.findChild<QWidget*>(QString::fromLatin1(row.name));
-            QVERIFY2(control && stored(row.key) != row.expected, row.name);
-            row.change(control);
-            QVERIFY2(stored(row.key) == row.expected, qPrintable(row.name + (": " + stored(row.key).toString())));
-        }
+        row("ckbNoDrag", "Columns/NoDrag", click, true);
+        row("rbSmall", "Gui/ToolbarIconSize", click, 16);
+        row("sbTabWidth", "Editor/TabWidth", type7, 7);
+        row("cmbSuffix", "Columns/Suffix", pickBracket, QStringLiteral("]"));
+        row("btnFontColor", "Editor/FontColor", dropBlue, QStringLiteral("#0c2238"));
+        row("btnFontName", "Editor/Font", defaultFont, QFont());
+    }
+    void eachKindOfControlWritesAtOnce()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, key);
+        QFETCH(ControlChange, change);
+        QFETCH(QVariant, expected);
+        Preferences::instance()->setEditorFont(QFont(QStringLiteral("Monospace"), 19));
+        PreferencesDialog dialog;
+        QWidget* widget = dialog.findChild<QWidget*>(control);
+        QVERIFY(widget);
+        QVERIFY2(stored(key) != expected, "the row's value must differ from the held one");
+        change(widget);
+        QCOMPARE(stored(key), expected);
     }
 
     void prefixFollowsEveryKeystroke()
     {
-        const QVariant suffix = stored("Columns/Suffix");
+        const QVariant suffix = stored(QStringLiteral("Columns/Suffix"));
         PreferencesDialog dialog;
         QLineEdit* edit = dialog.findChild<QComboBox*>(QStringLiteral("cmbPrefix"))->lineEdit();
         edit->selectAll();
         QTest::keyClick(edit, Qt::Key_Delete);
-        QCOMPARE(stored("Columns/Prefix").toString(), QString());
+        QCOMPARE(stored(QStringLiteral("Columns/Prefix")).toString(), QString());
         const QString typed = QStringLiteral("<%a");
         for (int i = 0; i < typed.size(); ++i) {
             QTest::keyClick(edit, typed.at(i).toLatin1());
-            QCOMPARE(stored("Columns/Prefix").toString(), typed.left(i + 1));
-            QCOMPARE(stored("Columns/Suffix"), suffix);
+            QCOMPARE(stored(QStringLiteral("Columns/Prefix")).toString(), typed.left(i + 1));
+            QCOMPARE(stored(QStringLiteral("Columns/Suffix")), suffix);
         }
         QTest::keyClick(edit, Qt::Key_Backspace);
-        QCOMPARE(stored("Columns/Prefix").toString(), QStringLiteral("<%"));
+        QCOMPARE(stored(QStringLiteral("Columns/Prefix")).toString(), QStringLiteral("<%"));
     }
 
     void aboutShowsEscapedNameAndVersion()
