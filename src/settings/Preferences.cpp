@@ -88,42 +88,14 @@ int readTimeOfDay(const QSettings& settings, const QString& key, const int& defa
     return msecs >= 0 && msecs < MsecsPerDay ? msecs : 0;
 }
 
-QVariant toStored(bool value)
-{
-    return value;
-}
-QVariant toStored(int value)
-{
-    return value;
-}
-QVariant toStored(qint64 value)
-{
-    return value;
-}
-QVariant toStored(const QString& value)
-{
-    return value;
-}
-QVariant toStored(const QStringList& value)
-{
-    return value;
-}
-// Alpha is dropped: the name is "#rrggbb".
 QVariant toStored(const QColor& value)
 {
     return value.name();
 }
-QVariant toStored(const QFont& value)
-{
-    return value;
-}
+
 QVariant toStored(EolFormat value)
 {
     return static_cast<int>(value);
-}
-QVariant toStored(const QByteArray& value)
-{
-    return value;
 }
 
 } // namespace SettingValues

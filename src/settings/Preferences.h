@@ -49,15 +49,14 @@ qint64 readJulianDay(const QSettings& settings, const QString& key, const qint64
 // Milliseconds since midnight; a number outside the day reads as midnight.
 int readTimeOfDay(const QSettings& settings, const QString& key, const int& defaultValue);
 
-QVariant toStored(bool value);
-QVariant toStored(int value);
-QVariant toStored(qint64 value);
-QVariant toStored(const QString& value);
-QVariant toStored(const QStringList& value);
+// Most kinds are stored as they are.
+template <typename T> QVariant toStored(const T& value)
+{
+    return QVariant::fromValue(value);
+}
+// By name, "#rrggbb": alpha is dropped.
 QVariant toStored(const QColor& value);
-QVariant toStored(const QFont& value);
 QVariant toStored(EolFormat value);
-QVariant toStored(const QByteArray& value);
 
 } // namespace SettingValues
 
