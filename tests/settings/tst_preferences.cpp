@@ -111,7 +111,7 @@ const std::vector<Key>& allKeys()
     static const char* PrefixSuffix = "prefixSuffixChanged(QString,QString)";
     static const QString Separators = QStringLiteral(",\x20'.-_[]()~!@#$%^&*+|<>?/;:\"\\");
     static const QFont Font(QStringLiteral("Monospace"), 17, 75, true);
-    static const std::vector<Key> keys = {
+    static const std::vector<Key> Keys = {
         plain("Gui/SaveBeforeExit", &P::guiSaveBeforeExit, &P::setGuiSaveBeforeExit, true, false, "false"),
         plain("Gui/OpenLastFile", &P::guiOpenLastFile, &P::setGuiOpenLastFile, false, true, "true"),
         plain("Gui/AlwaysOnTop", &P::guiAlwaysOnTop, &P::setGuiAlwaysOnTop, false, true, "1"),
@@ -228,7 +228,7 @@ const std::vector<Key>& allKeys()
               &P::setMiscCopyToClipBoardAfterReplaced, false, true, "true"),
         plain("Misc/ResizeColumn", &P::miscResizeColumn, &P::setMiscResizeColumn, 2, 7, "7"),
     };
-    return keys;
+    return Keys;
 }
 
 const Key* findKey(const QString& name)
