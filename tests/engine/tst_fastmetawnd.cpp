@@ -31,6 +31,7 @@ private slots:
     void controlsWritePreferences();
     void generalButtonsAppend();
     void longRunStaysLiveAndStops();
+    void lineBreakChangeAloneKeepsTexts();
 };
 
 void TestFastMetaWnd::controlsWritePreferences()
@@ -112,8 +113,18 @@ void TestFastMetaWnd::longRunStaysLiveAndStops()
     child(wnd, "sbNumberTo")->setValue(999998);
     child(wnd, "sbNumberFrom")->setValue(999996);
     QCOMPARE(wnd.numberText(), QString("999996\n999997\n999998"));
+}
+
+void TestFastMetaWnd::lineBreakChangeAloneKeepsTexts()
+{
+    FastMetaWnd wnd(Preferences::instance(), nullptr, {});
+    QCOMPARE(wnd.numberText(), QString("1\n2\n3"));
     Preferences::instance()->setEditorEolFormat(EolWindows);
-    QCOMPARE(wnd.numberText(), QString("999996\r\n999997\r\n999998"));
+    QCOMPARE(wnd.needsRebuild(FastMetaWnd::Number), false);
+    QCOMPARE(wnd.numberText(), QString("1\n2\n3"));
+    // The line break is read when a text is built anew.
+    child(wnd, "sbNumberTo")->setValue(2);
+    QCOMPARE(wnd.numberText(), QString("1\r\n2"));
 }
 
 QTEST_MAIN(TestFastMetaWnd)
