@@ -186,7 +186,7 @@ bool FastMetaWnd::sequenceText(Generator generator, QString* text, const std::fu
     for (QPushButton* button : {m_ui->btnGenNumber, m_ui->btnGenLetter, m_ui->btnGenDate, m_ui->btnGenTime})
         button->setEnabled(true);
 
-    static const char* const names[GeneratorCount] = {
+    static const char* const GeneratorNames[GeneratorCount] = {
         QT_TR_NOOP("number"), QT_TR_NOOP("letter"), QT_TR_NOOP("date"), QT_TR_NOOP("time")};
     switch (result.status) {
     case SequenceStatus::Complete:
@@ -199,11 +199,11 @@ bool FastMetaWnd::sequenceText(Generator generator, QString* text, const std::fu
     case SequenceStatus::TooLong:
         cache.rebuild = true;
         reportFailure(tr("The %1 sequence is too long to be built. Narrow its range or shorten its format.")
-                          .arg(tr(names[generator])));
+                          .arg(tr(GeneratorNames[generator])));
         return false;
     case SequenceStatus::Invalid:
         cache.rebuild = true;
-        reportFailure(tr("The %1 sequence cannot be built from these settings.").arg(tr(names[generator])));
+        reportFailure(tr("The %1 sequence cannot be built from these settings.").arg(tr(GeneratorNames[generator])));
         return false;
     }
     return false;
