@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(editor.lineText(0), readBack.section(QLatin1Char('\n'), 0, 0));
         QCOMPARE(editor.positionFromLineIndex(0, 3), thirdIndex);
         QCOMPARE(editor.positionFromLineIndex(0, 50), int(bytes.indexOf('\n'))); // stops at the line's end
-        editor.setTextKeepView(readBack + QStringLiteral("!"), true); // through the target, which takes a length
+        editor.setTextKeepView(readBack + QStringLiteral("!"), Editor::RestoreView); // through the target, which takes a length
         QCOMPARE(editor.getText(), bytes + "!");
 
         QTemporaryDir dir;
@@ -167,7 +167,7 @@ private slots:
         editor.setCursorPosition(150, 3);
         editor.setFirstVisibleLine(100);
         // Without a selection the whole text goes, in one undo step; caret and view stay.
-        editor.setTextKeepView(original.toUpper(), true);
+        editor.setTextKeepView(original.toUpper(), Editor::RestoreView);
         QCOMPARE(editor.lineText(150), QStringLiteral("LINE 150"));
         QCOMPARE(editor.firstVisibleLine(), 100);
         QCOMPARE(editor.currentPos(), editor.positionFromLineIndex(150, 3));
@@ -176,14 +176,14 @@ private slots:
         QVERIFY(!editor.canUndo());
         // With a selection only the selection goes, also in one step.
         editor.setSel(editor.positionFromLineIndex(1, 0), editor.positionFromLineIndex(1, 6));
-        editor.setTextKeepView(QStringLiteral("B"), false);
+        editor.setTextKeepView(QStringLiteral("B"), Editor::ResetView);
         QCOMPARE(editor.allLines().mid(0, 3), (QStringList{"line 0", "B", "line 2"}));
         editor.undo();
         QCOMPARE(editor.text(), original);
         QVERIFY(!editor.canUndo());
         // A caret index that no longer exists ends at the line's end.
         editor.setCursorPosition(2, 4);
-        editor.setTextKeepView(QStringLiteral("a\nb\nc"), true);
+        editor.setTextKeepView(QStringLiteral("a\nb\nc"), Editor::RestoreView);
         QCOMPARE(editor.currentPos(), 5);
     }
 
