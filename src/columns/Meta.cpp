@@ -276,6 +276,8 @@ void Meta::on_edtRep_textEdited()
 
 void Meta::on_chkEnable_toggled(bool checked)
 {
+    // Ticked, every control is live again, Save of an empty column too: it follows the text from
+    // the next change on.
     const QList<QWidget*> children = findChildren<QWidget*>();
     for (QWidget* child : children) {
         if (!checked && qobject_cast<QCheckBox*>(child))
@@ -284,7 +286,6 @@ void Meta::on_chkEnable_toggled(bool checked)
     }
     if (!checked)
         m_ui->chkEnable->parentWidget()->setEnabled(true);
-    // Ticked, every control is live again, Save included; Save follows the text from its next change.
     if (m_manager) {
         // An unticked column stays grey; the row's limits apply only to a ticked one.
         setInsertEnabled(checked && m_manager->count() < MetaManager::MaxColumns);

@@ -820,7 +820,8 @@ void MainWindow::onEditorSelectionChanged()
         return;
     int lineFrom = 0, indexFrom = 0, lineTo = 0, indexTo = 0;
     if (e->getSelection(&lineFrom, &indexFrom, &lineTo, &indexTo) && e->hasSelectedText())
-        m_labels[SelectionLabel]->setText(tr("Selection:%1,%2").arg(e->selectedText().size()).arg(lineTo - lineFrom + 1));
+        m_labels[SelectionLabel]->setText(
+            tr("Selection:%1,%2").arg(e->selectedText().size()).arg(lineTo - lineFrom + 1));
     else
         m_labels[SelectionLabel]->setText(tr("Selection:%1,%2").arg(0).arg(0));
 }

@@ -81,7 +81,8 @@ private slots:
         QCOMPARE(editor.lineText(0), readBack.section(QLatin1Char('\n'), 0, 0));
         QCOMPARE(editor.positionFromLineIndex(0, 3), thirdIndex);
         QCOMPARE(editor.positionFromLineIndex(0, 50), int(bytes.indexOf('\n'))); // stops at the line's end
-        editor.setTextKeepView(readBack + QStringLiteral("!"), Editor::RestoreView); // through the target, which takes a length
+        // Through the target, which takes a length.
+        editor.setTextKeepView(readBack + QStringLiteral("!"), Editor::RestoreView);
         QCOMPARE(editor.getText(), bytes + "!");
 
         QTemporaryDir dir;
