@@ -28,7 +28,7 @@ Meta::Meta(MetaManager* manager, int number, const QString& content, const QStri
                                             : snippet);
     m_ui->textEdit->setName(tr("Column%1").arg(number));
     if (!content.isEmpty())
-        m_ui->textEdit->setTextKeepView(content, false);
+        m_ui->textEdit->setTextKeepView(content, Editor::ResetView);
     m_ui->btnSave->setEnabled(!isEmpty());
     m_ui->chkEnable->setChecked(true);
     updateUndoRedo();
@@ -94,12 +94,7 @@ QString Meta::text() const
 
 void Meta::setText(const QString& text)
 {
-    // The editor replaces only the selection when there is one; the column's text is all of it.
-    int line = 0;
-    int index = 0;
-    m_ui->textEdit->cursorPosition(&line, &index);
-    m_ui->textEdit->setCursorPosition(line, index);
-    m_ui->textEdit->setTextKeepView(text, true);
+    m_ui->textEdit->setWholeTextKeepView(text);
 }
 
 bool Meta::isEmpty() const
@@ -200,7 +195,7 @@ void Meta::on_btnInsert_clicked()
 {
     if (!m_manager)
         return;
-    m_manager->insertEmptyMeta(m_index, true);
+    m_manager->insertEmptyMeta(m_index, MetaManager::Renumber);
     m_ui->btnRemove->setEnabled(true);
 }
 
@@ -208,7 +203,7 @@ void Meta::on_btnAppend_clicked()
 {
     if (!m_manager)
         return;
-    m_manager->insertEmptyMeta(m_index + 1, true);
+    m_manager->insertEmptyMeta(m_index + 1, MetaManager::Renumber);
     m_ui->btnRemove->setEnabled(true);
 }
 
@@ -222,7 +217,7 @@ void Meta::on_btnRemove_clicked()
     QPointer<MetaManager> manager(m_manager);
     QTimer::singleShot(0, m_manager, [self, manager]() {
         if (self && manager)
-            manager->removeMeta(manager->metas().indexOf(self.data()), true);
+            manager->removeMeta(manager->metas().indexOf(self.data()), MetaManager::Renumber);
     });
 }
 
@@ -265,7 +260,7 @@ void Meta::on_btnSave_clicked()
     const QString path =
         QFileDialog::getSaveFileName(this, tr("Save As"), proposal, tr("Text Files (*.txt);;All Files (*)"));
     if (!path.isEmpty())
-        m_ui->textEdit->saveToFile(path);
+        m_ui->textEdit->saveToFile(path, this);
 }
 
 void Meta::on_textEdit_textChanged()
@@ -281,6 +276,8 @@ void Meta::on_edtRep_textEdited()
 
 void Meta::on_chkEnable_toggled(bool checked)
 {
+    // Ticked, every control is live again, Save of an empty column too: it follows the text from
+    // the next change on.
     const QList<QWidget*> children = findChildren<QWidget*>();
     for (QWidget* child : children) {
         if (!checked && qobject_cast<QCheckBox*>(child))
@@ -289,11 +286,6 @@ void Meta::on_chkEnable_toggled(bool checked)
     }
     if (!checked)
         m_ui->chkEnable->parentWidget()->setEnabled(true);
-    if (checked) {
-        // Blanket enabling would also wake buttons whose state follows the text or the row.
-        m_ui->btnSave->setEnabled(!isEmpty());
-        updateUndoRedo();
-    }
     if (m_manager) {
         // An unticked column stays grey; the row's limits apply only to a ticked one.
         setInsertEnabled(checked && m_manager->count() < MetaManager::MaxColumns);

@@ -37,6 +37,9 @@ public:
     void setSnippet(const QString& snippet);
     QLineEdit* snippetEdit() const;
     void appendText(const QString& text, bool showBusy);
+    // Values for the showBusy flag of appendText.
+    static constexpr bool ShowBusy = true;
+    static constexpr bool NoBusy = false;
     Editor* editor() const;
     bool isSelected() const { return m_selected; }
     void setSelected(bool selected) { m_selected = selected; }

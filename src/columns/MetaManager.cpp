@@ -20,8 +20,8 @@
 #include <QUrl>
 
 namespace {
-const QString kUriList = QStringLiteral("text/uri-list");
-const QString kMetaWidget = QStringLiteral("Meta/Widget");
+const QString UriList = QStringLiteral("text/uri-list");
+const QString MetaWidget = QStringLiteral("Meta/Widget");
 } // namespace
 
 MetaManager::MetaManager(QWidget* parent)
@@ -98,6 +98,7 @@ void MetaManager::insertEmptyMeta(int index, bool renumber)
         relayout();
     else
         m_splitter->insertWidget(index, meta);
+    updateButtons();
     emit metaChanged();
 }
 
@@ -119,8 +120,7 @@ void MetaManager::removeMeta(int index, bool renumber)
     delete meta;
     if (renumber)
         relayout();
-    if (m_metas.size() == 1)
-        m_metas.first()->setRemoveDisabled(true);
+    updateButtons();
     emit metaChanged();
 }
 
@@ -134,15 +134,22 @@ void MetaManager::moveMeta(int from, int to)
 
 void MetaManager::relayout()
 {
-    const int n = m_metas.size();
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < m_metas.size(); ++i) {
         Meta* meta = m_metas.at(i);
         meta->setIndex(i);
+        m_splitter->insertWidget(i, meta);
+    }
+    updateButtons();
+}
+
+void MetaManager::updateButtons()
+{
+    const int n = m_metas.size();
+    for (Meta* meta : qAsConst(m_metas)) {
         // An unticked column keeps all its buttons grey.
         const bool active = meta->isChecked();
         meta->setRemoveDisabled(n == 1 || !active);
         meta->setInsertEnabled(active && n < MaxColumns);
-        m_splitter->insertWidget(i, meta);
     }
 }
 
@@ -305,7 +312,7 @@ void MetaManager::setHighlight(const QRect& rect)
 
 void MetaManager::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasFormat(kUriList) || event->mimeData()->hasFormat(kMetaWidget))
+    if (event->mimeData()->hasFormat(UriList) || event->mimeData()->hasFormat(MetaWidget))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -313,7 +320,7 @@ void MetaManager::dragEnterEvent(QDragEnterEvent* event)
 
 void MetaManager::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!event->mimeData()->hasFormat(kUriList) && !event->mimeData()->hasFormat(kMetaWidget)) {
+    if (!event->mimeData()->hasFormat(UriList) && !event->mimeData()->hasFormat(MetaWidget)) {
         event->ignore();
         return;
     }
@@ -336,7 +343,7 @@ void MetaManager::dragLeaveEvent(QDragLeaveEvent* event)
 void MetaManager::dropEvent(QDropEvent* event)
 {
     const QMimeData* data = event->mimeData();
-    if (data->hasFormat(kUriList)) {
+    if (data->hasFormat(UriList)) {
         const QList<QUrl> urls = data->urls();
         // Each dropped file becomes a new column holding the file's text.
         for (const QUrl& url : urls) {
@@ -347,7 +354,7 @@ void MetaManager::dropEvent(QDropEvent* event)
         }
         event->setDropAction(Qt::MoveAction);
         event->accept();
-    } else if (data->hasFormat(kMetaWidget)) {
+    } else if (data->hasFormat(MetaWidget)) {
         const int target = metaIndexAt(event->pos());
         const int source = m_metas.indexOf(m_current);
         if (target >= 0 && source >= 0) {

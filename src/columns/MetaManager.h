@@ -23,6 +23,9 @@ class MetaManager : public QFrame, public CaretSyncTarget
     Q_OBJECT
 public:
     static constexpr int MaxColumns = 4;
+    // Values for the renumber flag of insertEmptyMeta and removeMeta.
+    static constexpr bool Renumber = true;
+    static constexpr bool KeepNumbers = false;
 
     explicit MetaManager(QWidget* parent = nullptr);
     ~MetaManager() override;
@@ -73,6 +76,8 @@ private:
     Meta* createMeta(int number, const QString& content, const QString& snippet);
     int metaIndexAt(const QPoint& pos) const;
     void setHighlight(const QRect& rect);
+    // Remove, Insert and Append of every column as the count allows; needed with or without renumbering.
+    void updateButtons();
 
     QList<Meta*> m_metas;
     Meta* m_current = nullptr;

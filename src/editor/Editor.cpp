@@ -21,11 +21,11 @@
 
 namespace {
 
-constexpr int kTextStyle = 0;
-constexpr int kLineNumberStyle = 33; // STYLE_LINENUMBER
-constexpr int kLineNumberMargin = 1;
-constexpr int kMinZoom = -10;
-constexpr int kMaxZoom = 20;
+constexpr int TextStyle = 0;
+constexpr int LineNumberStyle = 33; // STYLE_LINENUMBER
+constexpr int LineNumberMargin = 1;
+constexpr int MinZoom = -10;
+constexpr int MaxZoom = 20;
 
 } // namespace
 
@@ -35,8 +35,8 @@ Editor::Editor(QWidget* parent)
     , m_busy(new QProgressIndicator(this))
     , m_parentWidget(parent)
 {
-    styleSetBack(kLineNumberStyle, toScintillaColor(QColor(0xE4, 0xE4, 0xE4)));
-    styleSetFore(kLineNumberStyle, toScintillaColor(QColor(0x80, 0x80, 0x80)));
+    styleSetBack(LineNumberStyle, toScintillaColor(QColor(0xE4, 0xE4, 0xE4)));
+    styleSetFore(LineNumberStyle, toScintillaColor(QColor(0x80, 0x80, 0x80)));
 
     // The component keeps the pointer shape up to date as the mouse moves; this is only the start.
     viewport()->setCursor(Qt::IBeamCursor);
@@ -50,7 +50,7 @@ Editor::Editor(QWidget* parent)
     // Only real text changes are of interest; style and marker notifications would only cost time.
     setModEventMask(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT);
 
-    setMarginTypeN(kLineNumberMargin, SC_MARGIN_NUMBER);
+    setMarginTypeN(LineNumberMargin, SC_MARGIN_NUMBER);
     setUseTabs(!m_preferences->editorReplaceTabBySpace());
 
     buildContextMenu();
@@ -95,7 +95,7 @@ Editor::Editor(QWidget* parent)
 
     setEolFormat(m_preferences->editorEolFormat());
 
-    styleSetFore(kTextStyle, toScintillaColor(m_preferences->editorFontColor()));
+    styleSetFore(TextStyle, toScintillaColor(m_preferences->editorFontColor()));
     const QColor selectionColor = m_preferences->editorSelectionBackgroundColor();
     setSelBack(true, toScintillaColor(selectionColor));
     setSelAlpha(toScintillaAlpha(selectionColor));
@@ -312,6 +312,13 @@ void Editor::setTextKeepView(const QString& text, bool restore)
     }
 }
 
+void Editor::setWholeTextKeepView(const QString& text)
+{
+    // Collapsed first: with a selection the replacement would take only the selected part.
+    setEmptySelection(currentPos());
+    setTextKeepView(text, RestoreView);
+}
+
 void Editor::loadText(const QString& text)
 {
     int line = 0;
@@ -497,7 +504,7 @@ void Editor::setViewWhitespace(bool visible)
 
 void Editor::setZoomFactor(int zoom)
 {
-    setZoom(qBound(kMinZoom, zoom, kMaxZoom));
+    setZoom(qBound(MinZoom, zoom, MaxZoom));
 }
 
 int Editor::toScintillaColor(const QColor& color)
@@ -528,9 +535,9 @@ void Editor::scrollToLine(int firstVisible, int line)
     setCursorPosition(caretLine, 0);
 }
 
-bool Editor::saveToFile(const QString& path)
+bool Editor::saveToFile(const QString& path, QWidget* messageParent)
 {
-    return saveTextFile(path, text(), isUnicode());
+    return saveTextFile(path, text(), isUnicode(), messageParent);
 }
 
 // --- line-number margin -------------------------------------------------------------------------
@@ -542,9 +549,9 @@ void Editor::updateLineNumberMargin()
         int digits = 1;
         for (int n = lineCount(); n >= 10; n /= 10)
             ++digits;
-        width = textWidth(kLineNumberStyle, QByteArray(digits, '9')) + 4;
+        width = textWidth(LineNumberStyle, QByteArray(digits, '9')) + 4;
     }
-    setMarginWidthN(kLineNumberMargin, width);
+    setMarginWidthN(LineNumberMargin, width);
     m_actionDisplayLineNumber->setChecked(width > 0);
 }
 
@@ -590,7 +597,7 @@ void Editor::onHighlightCurrentLineColorChanged(const QColor& color)
 
 void Editor::onEditorFontColorChanged(const QColor& color)
 {
-    styleSetFore(kTextStyle, toScintillaColor(color));
+    styleSetFore(TextStyle, toScintillaColor(color));
 }
 
 void Editor::onEditorSelectionBackgroundColorChanged(const QColor& color)
@@ -856,10 +863,22 @@ void Editor::actionSelectAll()
 
 // --- line operations ----------------------------------------------------------------------------
 
+void Editor::widenRectangleToLines()
+{
+    if (!selectionIsRectangle())
+        return;
+    const int anchorLine = lineFromPosition(int(send(SCI_GETRECTANGULARSELECTIONANCHOR)));
+    const int caretLine = lineFromPosition(int(send(SCI_GETRECTANGULARSELECTIONCARET)));
+    setSel(positionFromLine(qMin(anchorLine, caretLine)), lineEndPosition(qMax(anchorLine, caretLine)));
+}
+
 template <typename Step>
 void Editor::applyLineStep(Step step)
 {
     startBusy();
+    // The pieces of a rectangle written back as lines would be spread over new lines; the whole
+    // lines it spans are what a line operation can rewrite in place.
+    widenRectangleToLines();
     // A selection that ends with a line break keeps it: the lines after it must not be pulled up
     // onto the last selected one.
     QString trailingBreak;
@@ -870,7 +889,8 @@ void Editor::applyLineStep(Step step)
     step(list);
     if (!alive)
         return;
-    setTextKeepView(list.joined() + trailingBreak, true);
+    // The break after the last selected line goes with it when no line is left.
+    setTextKeepView(list.lines().isEmpty() ? QString() : list.joined() + trailingBreak, RestoreView);
     stopBusy();
 }
 

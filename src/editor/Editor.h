@@ -47,6 +47,11 @@ public:
     // restore the caret's line and character index and the scroll position stay where they were.
     void setTextKeepView(const QString& text, bool restore);
     void setLines(const QStringList& lines, bool restore);
+    // Values for the restore flag of the two above.
+    static constexpr bool RestoreView = true;
+    static constexpr bool ResetView = false;
+    // Replaces the whole text whatever is selected, in one undo step, keeping caret and view.
+    void setWholeTextKeepView(const QString& text);
     // Replaces the whole text as a fresh document, keeping the view: not undoable, and converted
     // in pieces so that a text of many megabytes needs no second full copy on the way in.
     void loadText(const QString& text);
@@ -82,7 +87,8 @@ public:
     void setColumnManager(CaretSyncTarget* manager) { m_columnManager = manager; }
     // Follows another column: the first visible line and the caret line relative to it.
     void scrollToLine(int firstVisibleLine, int line);
-    bool saveToFile(const QString& path);
+    // With a parent a failure is reported to the user in an "Error" box.
+    bool saveToFile(const QString& path, QWidget* messageParent = nullptr);
 
     // The search state of find and replace, with findFirst / findNext / findPrevious, belongs here.
 
@@ -172,6 +178,8 @@ private:
     // one line for no bytes); *trailingBreak, when given, receives that final break.
     QStringList splitBytes(const char* bytes, int length, bool keepLastEmpty, QString* trailingBreak) const;
     QStringList selectedLines(QString* trailingBreak) const;
+    // A rectangle becomes the stream selection of the whole lines it spans.
+    void widenRectangleToLines();
     // The common frame of the line operations: selected lines (or all), one step, one replacement.
     template <typename Step>
     void applyLineStep(Step step);

@@ -14,11 +14,11 @@
 namespace {
 
 // The letter spin boxes count in base 36, where 10 is a and 35 is z.
-constexpr int kLetterBase = 36;
+constexpr int LetterBase = 36;
 
 QChar letterOf(int value)
 {
-    return QString::number(value, kLetterBase).at(0);
+    return QString::number(value, LetterBase).at(0);
 }
 
 int msecsOf(const QTime& time)
@@ -135,12 +135,12 @@ bool FastMetaWnd::sequenceText(Generator generator, QString* text, const std::fu
     if (m_generating)
         return false;
     Cache& cache = m_cache[generator];
-    const QString separator = m_preferences->eolString();
-    // A text joined with another line break than the preferred one would mix breaks in the editor.
-    if (!cache.rebuild && cache.separator == separator) {
+    // Only a control of the generator asks for a new text; the line break is read when one is built.
+    if (!cache.rebuild) {
         *text = cache.text;
         return true;
     }
+    const QString separator = m_preferences->eolString();
 
     // The settings are read once, now; a control changed during the run marks the generator again,
     // so that the next request builds anew.
@@ -186,12 +186,11 @@ bool FastMetaWnd::sequenceText(Generator generator, QString* text, const std::fu
     for (QPushButton* button : {m_ui->btnGenNumber, m_ui->btnGenLetter, m_ui->btnGenDate, m_ui->btnGenTime})
         button->setEnabled(true);
 
-    static const char* const names[GeneratorCount] = {
+    static const char* const GeneratorNames[GeneratorCount] = {
         QT_TR_NOOP("number"), QT_TR_NOOP("letter"), QT_TR_NOOP("date"), QT_TR_NOOP("time")};
     switch (result.status) {
     case SequenceStatus::Complete:
         cache.text = result.text;
-        cache.separator = separator;
         *text = result.text;
         return true;
     case SequenceStatus::Stopped:
@@ -200,11 +199,11 @@ bool FastMetaWnd::sequenceText(Generator generator, QString* text, const std::fu
     case SequenceStatus::TooLong:
         cache.rebuild = true;
         reportFailure(tr("The %1 sequence is too long to be built. Narrow its range or shorten its format.")
-                          .arg(tr(names[generator])));
+                          .arg(tr(GeneratorNames[generator])));
         return false;
     case SequenceStatus::Invalid:
         cache.rebuild = true;
-        reportFailure(tr("The %1 sequence cannot be built from these settings.").arg(tr(names[generator])));
+        reportFailure(tr("The %1 sequence cannot be built from these settings.").arg(tr(GeneratorNames[generator])));
         return false;
     }
     return false;
@@ -276,7 +275,7 @@ bool FastMetaWnd::appendToColumn(Generator generator, Meta* meta)
     if (built) {
         // The line feed and the sequence make one undo step.
         editor->beginUndoAction();
-        column->appendText(text, false);
+        column->appendText(text, Meta::NoBusy);
         editor->endUndoAction();
     }
     editor->stopBusy();

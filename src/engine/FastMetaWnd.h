@@ -42,7 +42,7 @@ public:
     QString dateText();
     QString timeText();
 
-    // Rebuilds only when a control of the generator changed (or the line break did); otherwise hands
+    // Rebuilds only when a control of the generator changed; otherwise hands
     // back the cached text. False, with *text untouched, while another sequence is being built, when
     // the run was stopped, or when the sequence cannot be built (the user is told why).
     bool sequenceText(Generator generator, QString* text, const std::function<bool()>& stopRequested = {});
@@ -86,8 +86,6 @@ public slots:
 private:
     struct Cache {
         QString text;
-        // The line break the text was joined with.
-        QString separator;
         bool rebuild = true;
     };
 

@@ -3,9 +3,7 @@
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
-#include "engine/FastMetaWnd.h"
 #include "engine/QTemplate.h"
-#include "editor/TextUtils.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/PreferencesDialog.h"
 #include "settings/Preferences.h"
@@ -19,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -40,12 +39,20 @@ MainWindow::MainWindow(QWidget* parent)
     connect(&m_preferences, &Preferences::hideStatusBarChanged, this, &MainWindow::onHideStatusBarChanged);
     connect(&m_preferences, &Preferences::focusEditorChanged, this, &MainWindow::onFocusEditorChanged);
 
-    static const int minimumWidths[6] = {80, 220, 120, 160, 80, 32};
-    for (int i = 0; i < 6; ++i) {
+    static constexpr int MinimumWidths[StatusLabelCount] = {80, 220, 120, 160, 80, 32};
+    for (int i = 0; i < StatusLabelCount; ++i) {
         m_labels[i] = new QLabel(this);
-        m_labels[i]->setMinimumSize(minimumWidths[i], 20);
+        m_labels[i]->setMinimumSize(MinimumWidths[i], 20);
         statusBar()->addPermanentWidget(m_labels[i]);
     }
+    // A text change comes as many notifications (a load in pieces, a conversion line by line); the
+    // labels are read once they are over.
+    m_textLabelsTimer = new QTimer(this);
+    m_textLabelsTimer->setSingleShot(true);
+    m_textLabelsTimer->setInterval(0);
+    connect(m_textLabelsTimer, &QTimer::timeout, this, &MainWindow::refreshTextLabels);
+    // The bar shown by Alt or F10 hides again when the menus lose the focus.
+    m_ui->MainMenu->installEventFilter(this);
 
     // The tool dialogs (set operations, Data Setting, data generator, split, batch replace, match,
     // find) are created here, once, when they exist; each has its one slot below.
@@ -127,8 +134,14 @@ Editor* MainWindow::focusEditor() const
 
 void MainWindow::setResultText(const QString& text)
 {
-    // A run's result replaces the whole text, whatever part of the old one was selected.
-    m_ui->result->loadText(text);
+    // A run's result replaces the whole text, whatever part of the old one was selected. Over a
+    // previous run's output, untouched, there is nothing to keep and the fast load without undo
+    // serves; once the user has edited, the replacement is one undo step away from their text.
+    Editor* result = m_ui->result;
+    if (result->canUndo() || result->canRedo())
+        result->setWholeTextKeepView(text);
+    else
+        result->loadText(text);
 }
 
 void MainWindow::setResultLines(const QStringList& lines)
@@ -172,12 +185,12 @@ void MainWindow::openFile(const QString& fileName)
     }
     m_ui->actionRepMultiLine->setChecked(file->isMultiLine());
     m_engine.setMultiLine(file->isMultiLine());
-    m_ui->tpl->setTextKeepView(file->templateText(), true);
+    m_ui->tpl->setWholeTextKeepView(file->templateText());
     // The file's own count may be anything; the columns read from it are at most four.
     const QList<QTemplate::Column> columns = file->columns();
     const int c = columns.size();
     while (m_ui->manager->count() > c && m_ui->manager->count() > 0)
-        m_ui->manager->removeMeta(-1, false);
+        m_ui->manager->removeMeta(-1, MetaManager::KeepNumbers);
     for (int i = 0; i < c; ++i) {
         QCoreApplication::processEvents();
         m_ui->manager->setMeta(i, columns.at(i).first, columns.at(i).second);
@@ -185,7 +198,7 @@ void MainWindow::openFile(const QString& fileName)
     delete m_templates.value(fileName);
     m_templates.insert(fileName, file);
     addRecentFile(fileName);
-    m_ui->result->loadText(QString());
+    setResultText(QString());
     m_busy->stop();
 }
 
@@ -287,7 +300,7 @@ void MainWindow::exportTo(const QString& path)
 {
     if (path.isEmpty())
         return;
-    if (!m_ui->result->saveToFile(path))
+    if (!m_ui->result->saveToFile(path, this))
         return;
     m_exportPath = path;
     showStatusMessage(tr("Export to %1").arg(path));
@@ -418,7 +431,7 @@ void MainWindow::on_actionPopMeta_triggered()
     // The row keeps at least one column, even when the disabled action is triggered from code.
     // A running merge holds guarded references to its columns, so removal is safe at any time.
     if (m_ui->manager->count() > 1)
-        m_ui->manager->removeMeta(-1, false);
+        m_ui->manager->removeMeta(-1, MetaManager::KeepNumbers);
     if (m_ui->manager->count() < 2)
         m_ui->actionPopMeta->setEnabled(false);
 }
@@ -440,10 +453,10 @@ void MainWindow::on_actionClearAllMeta_triggered()
 
 // ---- data and tool dialogs, one slot each ----
 
-void MainWindow::generate(int generator)
+void MainWindow::generate(FastMetaWnd::Generator generator)
 {
     if (Editor* e = focusEditor())
-        m_fastMetaWnd->appendToEditor(FastMetaWnd::Generator(generator), e);
+        m_fastMetaWnd->appendToEditor(generator, e);
 }
 
 void MainWindow::on_actionGenNumber_triggered()
@@ -470,15 +483,26 @@ void MainWindow::on_actionFast_Data_Setting_triggered()
 {
     bringUp(m_fastMetaWnd);
 }
+
+// TODO: bring up the set-operations dialog once it exists.
 void MainWindow::on_actionDiff_triggered() {}
+// TODO: bring up the split dialog once it exists.
 void MainWindow::on_actionSplit_triggered() {}
+// TODO: bring up the match dialog once it exists.
 void MainWindow::on_actionMatch_triggered() {}
+// TODO: bring up the batch-replace window once it exists.
 void MainWindow::on_actionScript_triggered() {}
+// TODO: show the data generator dialog once it exists.
 void MainWindow::on_actionDataGeneral_triggered() {}
+// TODO: run the resize dialog on the focused editor once it exists.
 void MainWindow::on_actionResize_triggered() {}
+// TODO: show the find dialog once it exists.
 void MainWindow::on_actionFind_triggered() {}
+// TODO: find next on the focused editor once its search state exists.
 void MainWindow::on_actionFindNext_triggered() {}
+// TODO: find previous on the focused editor once its search state exists.
 void MainWindow::on_actionFindPrevious_triggered() {}
+// TODO: run the go-to dialog on the focused editor once it exists.
 void MainWindow::on_actionGoto_triggered() {}
 
 void MainWindow::bringUp(QWidget* dialog)
@@ -556,11 +580,11 @@ void MainWindow::on_actionSelectAll_triggered()
         e->selectAll();
 }
 
-void MainWindow::formatFocusEditor(int format)
+void MainWindow::formatFocusEditor(EolFormat format)
 {
     if (Editor* e = focusEditor()) {
-        e->convertEols(EolFormat(format));
-        e->setEolFormat(EolFormat(format));
+        e->convertEols(format);
+        e->setEolFormat(format);
     }
 }
 
@@ -582,13 +606,13 @@ void MainWindow::on_actionFormatMac_triggered()
 void MainWindow::on_actionZoomIn_triggered()
 {
     if (Editor* e = focusEditor())
-        e->setZoom(e->zoom() + 1);
+        e->setZoomFactor(e->zoom() + 1);
 }
 
 void MainWindow::on_actionZoomOut_triggered()
 {
     if (Editor* e = focusEditor())
-        e->setZoom(e->zoom() - 1);
+        e->setZoomFactor(e->zoom() - 1);
 }
 
 void MainWindow::on_actionZoomRestore_triggered()
@@ -649,8 +673,8 @@ void MainWindow::on_actionFullScreen_toggled(bool checked)
 void MainWindow::on_actionClose_triggered()
 {
     m_ui->manager->clearChecked();
-    m_ui->tpl->setTextKeepView(QString(), false);
-    m_ui->result->setTextKeepView(QString(), false);
+    m_ui->tpl->setWholeTextKeepView(QString());
+    m_ui->result->setWholeTextKeepView(QString());
     m_currentFile.clear();
 }
 
@@ -689,6 +713,15 @@ void MainWindow::onMenuFocusOut()
 {
     if (m_preferences.guiHideMenuBar())
         m_ui->MainMenu->hide();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    // A popup of the bar's own menus takes the focus only for a while; anything else is leaving.
+    if (watched == m_ui->MainMenu && event->type() == QEvent::FocusOut
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+        onMenuFocusOut();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::keyReleaseEvent(QKeyEvent* event)
@@ -739,34 +772,44 @@ void MainWindow::onFocusEditorChanged(Editor* editor)
     connect(editor, &Editor::linesAdded, this, &MainWindow::onEditorLinesChanged, Qt::UniqueConnection);
     connect(editor, &Editor::onCodecChanged, this, &MainWindow::onEditorCodecChanged, Qt::UniqueConnection);
     connect(editor, &Editor::onEolModeChanged, this, &MainWindow::onEditorEolModeChanged, Qt::UniqueConnection);
-    m_labels[0]->setText(editor->name());
+    connect(editor, &Editor::textChanged, this, &MainWindow::scheduleTextLabels, Qt::UniqueConnection);
+    m_labels[NameLabel]->setText(editor->name());
     refreshStatusLabels();
 }
 
 void MainWindow::refreshStatusLabels()
 {
+    refreshTextLabels();
+    onEditorEolModeChanged();
+    onEditorCodecChanged();
+}
+
+void MainWindow::scheduleTextLabels()
+{
+    m_textLabelsTimer->start();
+}
+
+void MainWindow::refreshTextLabels()
+{
     Editor* e = focusEditor();
     if (!e)
         return;
-    onEditorLinesChanged(0);
     int line = 0;
     int index = 0;
     e->cursorPosition(&line, &index);
     onEditorCaretChanged(line, index);
     onEditorSelectionChanged();
-    onEditorEolModeChanged();
-    onEditorCodecChanged();
 }
 
 void MainWindow::onEditorCodecChanged()
 {
     if (Editor* e = focusEditor())
-        m_labels[5]->setText(e->isUnicode() ? QStringLiteral("utf-8") : QStringLiteral("asc"));
+        m_labels[CodecLabel]->setText(e->isUnicode() ? QStringLiteral("utf-8") : QStringLiteral("asc"));
 }
 
 void MainWindow::onEditorCaretChanged(int line, int index)
 {
-    m_labels[2]->setText(tr("Caret:%1,%2").arg(line + 1).arg(index));
+    m_labels[CaretLabel]->setText(tr("Caret:%1,%2").arg(line + 1).arg(index));
     onEditorLinesChanged(0);
 }
 
@@ -777,20 +820,21 @@ void MainWindow::onEditorSelectionChanged()
         return;
     int lineFrom = 0, indexFrom = 0, lineTo = 0, indexTo = 0;
     if (e->getSelection(&lineFrom, &indexFrom, &lineTo, &indexTo) && e->hasSelectedText())
-        m_labels[3]->setText(tr("Selection:%1,%2").arg(e->selectedText().size()).arg(lineTo - lineFrom + 1));
+        m_labels[SelectionLabel]->setText(
+            tr("Selection:%1,%2").arg(e->selectedText().size()).arg(lineTo - lineFrom + 1));
     else
-        m_labels[3]->setText(tr("Selection:%1,%2").arg(0).arg(0));
+        m_labels[SelectionLabel]->setText(tr("Selection:%1,%2").arg(0).arg(0));
 }
 
 void MainWindow::onEditorLinesChanged(int linesAdded)
 {
     Q_UNUSED(linesAdded);
     if (Editor* e = focusEditor())
-        m_labels[1]->setText(tr("Length:%1 Lines:%2").arg(e->textLength()).arg(e->lineCount()));
+        m_labels[LengthLabel]->setText(tr("Length:%1 Lines:%2").arg(e->textLength()).arg(e->lineCount()));
 }
 
 void MainWindow::onEditorEolModeChanged()
 {
     if (Editor* e = focusEditor())
-        m_labels[4]->setText(eolName(e->eolFormat()));
+        m_labels[EolLabel]->setText(eolName(e->eolFormat()));
 }

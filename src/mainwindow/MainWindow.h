@@ -2,7 +2,9 @@
 // The program's window: the row of columns above the template and result editors, the menus, tool
 // bars, status bar and tray icon, the merge and Replace Match runs and the file commands.
 
+#include "editor/TextUtils.h"
 #include "engine/Callback.h"
+#include "engine/FastMetaWnd.h"
 #include "engine/MergeEngine.h"
 
 #include <QList>
@@ -13,7 +15,6 @@
 #include <QSystemTrayIcon>
 
 class AboutDialog;
-class FastMetaWnd;
 class QTemplate;
 class Editor;
 class MergeColumn;
@@ -23,6 +24,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QProgressIndicator;
+class QTimer;
 
 namespace Ui {
 class MainWindow;
@@ -56,6 +58,7 @@ public:
     bool setProgress(int records) override;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
@@ -135,22 +138,28 @@ public slots:
 
 private:
     static constexpr int MaxRecentFiles = 10;
+    // The permanent labels of the status bar, left to right.
+    enum StatusLabel { NameLabel, LengthLabel, CaretLabel, SelectionLabel, EolLabel, CodecLabel, StatusLabelCount };
 
     QList<MergeColumn*> checkedColumns() const;
     void addRecentFile(const QString& path);
     void refreshRecentFileActions();
     void exportTo(const QString& path);
-    void generate(int generator);
+    void generate(FastMetaWnd::Generator generator);
     QString askExportPath();
     QString askSavePath();
-    void formatFocusEditor(int format);
+    void formatFocusEditor(EolFormat format);
     void refreshStatusLabels();
+    // Length, caret and selection of the focused editor, once the current text change is done.
+    void scheduleTextLabels();
+    void refreshTextLabels();
     void reportTruncation();
     static void bringUp(QWidget* dialog);
 
     QScopedPointer<Ui::MainWindow> m_ui;
     Preferences& m_preferences;
-    QLabel* m_labels[6] = {};
+    QLabel* m_labels[StatusLabelCount] = {};
+    QTimer* m_textLabelsTimer = nullptr;
     MergeEngine m_engine;
     AboutDialog* m_aboutDialog = nullptr;
     FastMetaWnd* m_fastMetaWnd = nullptr;

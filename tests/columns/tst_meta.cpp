@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 #include "engine/PlainColumn.h"
+#include "mainwindow/ModalAnswerer.h"
 
 #include "columns/Meta.h"
 #include "editor/Editor.h"
@@ -88,11 +89,36 @@ private slots:
         QVERIFY(!meta.editor()->isEnabled());
         QVERIFY(!meta.snippetEdit()->isEnabled());
 
+        // Ticked again, every control is live, Save of the empty column too, until the text changes.
         meta.setChecked(true);
-        for (const char* name : {"btnInsert", "btnAppend", "btnLoad", "btnClear", "btnGenNumber"})
-            QVERIFY2(meta.findChild<QToolButton*>(QLatin1String(name))->isEnabled(), name);
-        // Buttons that follow the text keep following it.
-        QVERIFY(!meta.findChild<QToolButton*>(QStringLiteral("btnSave"))->isEnabled());
+        for (QToolButton* b : meta.findChildren<QToolButton*>())
+            QVERIFY2(b->isEnabled(), qPrintable(b->objectName()));
+        auto* save = meta.findChild<QToolButton*>(QStringLiteral("btnSave"));
+        meta.setText(QStringLiteral("x"));
+        QCOMPARE(save->isEnabled(), true);
+        meta.clear();
+        QCOMPARE(save->isEnabled(), false);
+    }
+
+    void saveReportsFailure_data()
+    {
+        QTest::addColumn<QString>("name"); // in a fresh temporary folder
+        QTest::addColumn<bool>("written");
+        QTest::addRow("written") << "column1.txt" << true;
+        QTest::addRow("missing folder") << "missing/column1.txt" << false;
+    }
+
+    void saveReportsFailure()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, written);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        Meta meta(nullptr, 1, QStringLiteral("abc"), QString());
+        ModalAnswerer answerer(path);
+        meta.findChild<QToolButton*>(QStringLiteral("btnSave"))->click();
+        QCOMPARE(answerer.boxTitles(), written ? QStringList() : QStringList{QStringLiteral("Error")});
+        QCOMPARE(TestSupport::readBytes(path), written ? QByteArray("abc") : QByteArray("<unreadable>"));
     }
 
     void mergeNonAsciiBothModes()

@@ -81,13 +81,16 @@ private slots:
         QCOMPARE(editor.lineText(0), readBack.section(QLatin1Char('\n'), 0, 0));
         QCOMPARE(editor.positionFromLineIndex(0, 3), thirdIndex);
         QCOMPARE(editor.positionFromLineIndex(0, 50), int(bytes.indexOf('\n'))); // stops at the line's end
-        editor.setTextKeepView(readBack + QStringLiteral("!"), true); // through the target, which takes a length
+        // Through the target, which takes a length.
+        editor.setTextKeepView(readBack + QStringLiteral("!"), Editor::RestoreView);
         QCOMPARE(editor.getText(), bytes + "!");
 
         QTemporaryDir dir;
         QFile file(dir.filePath(QStringLiteral("out.txt")));
-        QVERIFY(editor.saveToFile(file.fileName()) && !editor.saveToFile(dir.path())); // a folder is no file
-        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == bytes + "!");
+        QVERIFY(editor.saveToFile(file.fileName()));
+        QVERIFY(!editor.saveToFile(dir.path())); // a folder is no file
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes + "!");
     }
 
     void appendLineMarginAndZoom()
@@ -103,15 +106,31 @@ private slots:
         QCOMPARE(editor.lineNumberMarginWidth(), width("99"));
         editor.setSel(editor.lineEndPosition(8), editor.textLength());
         editor.removeSelectedText();
-        const int unzoomed = width("9");
-        QCOMPARE(editor.lineNumberMarginWidth(), unzoomed);
-        // Clamped to -10 .. 20; the margin follows, being pixels wide.
-        for (const auto& [requested, expected] : {std::pair{25, 20}, {-15, -10}, {20, 20}, {-10, -10}, {3, 3}}) {
-            editor.setZoomFactor(requested);
-            QCOMPARE(editor.zoom(), expected);
-            QCOMPARE(editor.lineNumberMarginWidth(), width("9"));
-        }
-        QVERIFY(editor.lineNumberMarginWidth() > unzoomed);
+        QCOMPARE(editor.lineNumberMarginWidth(), width("9"));
+    }
+
+    void zoomClampedMarginFollows_data()
+    {
+        QTest::addColumn<int>("requested");
+        QTest::addColumn<int>("expected");
+        QTest::addRow("above the top") << 25 << 20;
+        QTest::addRow("below the bottom") << -15 << -10;
+        QTest::addRow("top") << 20 << 20;
+        QTest::addRow("bottom") << -10 << -10;
+        QTest::addRow("within") << 3 << 3;
+    }
+
+    void zoomClampedMarginFollows()
+    {
+        QFETCH(int, requested);
+        QFETCH(int, expected);
+        Editor editor;
+        const int unzoomed = editor.lineNumberMarginWidth();
+        editor.setZoomFactor(requested);
+        QCOMPARE(editor.zoom(), expected);
+        // The margin is pixels wide: it grows and shrinks with the font.
+        QCOMPARE(editor.lineNumberMarginWidth(), editor.textWidth(33, "9") + 4);
+        QCOMPARE(editor.lineNumberMarginWidth() > unzoomed, expected > 0);
     }
 
     void eolPreferenceVersusConvert()
@@ -121,7 +140,8 @@ private slots:
         editor.appendBytes("a\r\nb");
         QSignalSpy eolChanged(&editor, &Editor::onEolModeChanged);
         Preferences::instance()->setEditorEolFormat(EolUnix);
-        QVERIFY(eolChanged.count() == 1 && editor.getText() == "a\r\nb"); // nothing converted
+        QCOMPARE(eolChanged.count(), 1);
+        QCOMPARE(editor.getText(), QByteArray("a\r\nb")); // nothing converted
         editor.gotoPos(editor.textLength());
         editor.send(QsciScintillaBase::SCI_NEWLINE); // a typed break follows the new mode
         QCOMPARE(editor.getText(), QByteArray("a\r\nb\n"));
@@ -129,10 +149,12 @@ private slots:
         editor.convertEols(EolMac);
         QCOMPARE(editor.getText(), QByteArray("a\rb\r"));
         editor.undo();
-        QVERIFY(editor.getText() == "a\r\nb\n" && !editor.canUndo()); // one step
+        QCOMPARE(editor.getText(), QByteArray("a\r\nb\n"));
+        QVERIFY(!editor.canUndo()); // one step
         // Setting the format directly neither converts nor signals.
         editor.setEolFormat(EolMac);
-        QVERIFY(eolChanged.count() == 1 && editor.getText() == "a\r\nb\n");
+        QCOMPARE(eolChanged.count(), 1);
+        QCOMPARE(editor.getText(), QByteArray("a\r\nb\n"));
     }
 
     void setTextKeepView()
@@ -146,46 +168,63 @@ private slots:
         editor.setCursorPosition(150, 3);
         editor.setFirstVisibleLine(100);
         // Without a selection the whole text goes, in one undo step; caret and view stay.
-        editor.setTextKeepView(original.toUpper(), true);
-        QVERIFY(editor.lineText(150) == "LINE 150" && editor.firstVisibleLine() == 100);
+        editor.setTextKeepView(original.toUpper(), Editor::RestoreView);
+        QCOMPARE(editor.lineText(150), QStringLiteral("LINE 150"));
+        QCOMPARE(editor.firstVisibleLine(), 100);
         QCOMPARE(editor.currentPos(), editor.positionFromLineIndex(150, 3));
         editor.undo();
-        QVERIFY(editor.text() == original && !editor.canUndo());
+        QCOMPARE(editor.text(), original);
+        QVERIFY(!editor.canUndo());
         // With a selection only the selection goes, also in one step.
         editor.setSel(editor.positionFromLineIndex(1, 0), editor.positionFromLineIndex(1, 6));
-        editor.setTextKeepView(QStringLiteral("B"), false);
+        editor.setTextKeepView(QStringLiteral("B"), Editor::ResetView);
         QCOMPARE(editor.allLines().mid(0, 3), (QStringList{"line 0", "B", "line 2"}));
         editor.undo();
-        QVERIFY(editor.text() == original && !editor.canUndo());
+        QCOMPARE(editor.text(), original);
+        QVERIFY(!editor.canUndo());
         // A caret index that no longer exists ends at the line's end.
         editor.setCursorPosition(2, 4);
-        editor.setTextKeepView(QStringLiteral("a\nb\nc"), true);
+        editor.setTextKeepView(QStringLiteral("a\nb\nc"), Editor::RestoreView);
         QCOMPARE(editor.currentPos(), 5);
+    }
+
+    void contextMenuStates_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("clipboard");
+        QTest::addColumn<QString>("enabled"); // one digit an item, in menu order
+        QTest::addRow("empty, clipboard text") << "" << 0 << 0 << true << "0001000000010";
+        QTest::addRow("empty, clipboard empty") << "" << 0 << 0 << false << "0000000000010";
+        QTest::addRow("one line") << "abc" << 0 << 0 << false << "0000110101110";
+        QTest::addRow("two lines") << "abc\ndef" << 0 << 0 << false << "0000111111111";
+        QTest::addRow("selection in a line") << "abc\ndef" << 1 << 2 << true << "1111110101110";
+        QTest::addRow("selection over a break") << "abc\ndef" << 2 << 5 << false << "1110111111111";
+        QTest::addRow("lone CR is a break") << "abc\rdef" << 0 << 0 << false << "0000111111111";
     }
 
     void contextMenuStates()
     {
+        QFETCH(QString, text);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(bool, clipboard);
+        QFETCH(QString, enabled);
         const QStringList items{"Cut", "Copy", "Delete", "Paste", "SelectAll", "Remove Empty Lines", "Pad Space",
                                 "&Strip", "&Align", "&Convert", "&Truncate", "Display Line Number", "Sort"};
-        const struct { const char* text; int from, to; bool clipboard; const char* enabled; } rows[] = {
-            {"", 0, 0, true, "0001000000010"}, {"", 0, 0, false, "0000000000010"},
-            {"abc", 0, 0, false, "0000110101110"}, {"abc\ndef", 0, 0, false, "0000111111111"},
-            {"abc\ndef", 1, 2, true, "1111110101110"}, {"abc\ndef", 2, 5, false, "1110111111111"},
-            {"abc\rdef", 0, 0, false, "0000111111111"}}; // a lone CR is a break too
-        for (const auto& row : rows) {
-            QApplication::clipboard()->setText(row.clipboard ? QStringLiteral("clip") : QString());
-            Editor editor;
-            editor.appendText(QString::fromLatin1(row.text));
-            editor.setSel(row.from, row.to);
-            editor.updateContextMenu();
-            QString states;
-            for (const QString& item : items) {
-                QAction* action = findAction(editor.contextMenu(), item);
-                QVERIFY2(action, qPrintable(item));
-                states += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
-            }
-            QCOMPARE(states, QString::fromLatin1(row.enabled));
+        QApplication::clipboard()->setText(clipboard ? QStringLiteral("clip") : QString());
+        Editor editor;
+        editor.appendText(text);
+        editor.setSel(from, to);
+        editor.updateContextMenu();
+        QString states;
+        for (const QString& item : items) {
+            QAction* action = findAction(editor.contextMenu(), item);
+            QVERIFY2(action, qPrintable(item));
+            states += action->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
         }
+        QCOMPARE(states, enabled);
     }
 
     void dropOfTwoFiles()
@@ -206,7 +245,9 @@ private slots:
         QApplication::sendEvent(editor.viewport(), &enter);
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(editor.viewport(), &drop);
-        QVERIFY(enter.isAccepted() && drop.isAccepted() && drop.dropAction() == Qt::CopyAction);
+        QVERIFY(enter.isAccepted());
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
         // Appended in order, in one undo step; an unreadable file adds only its line break.
         QCOMPARE(editor.text(), QStringLiteral("startone\ntwo\nthree\n\n"));
         editor.undo();
@@ -233,18 +274,23 @@ private slots:
         QSignalSpy selected(editor, &Editor::selectionChanged);
         QSignalSpy scrolled(editor, &Editor::onScroll);
         editor->setSel(0, 3);
-        QTRY_VERIFY(moved.count() == 1 && selected.count() == 1);
+        QTRY_COMPARE(moved.count(), 1);
+        QTRY_COMPARE(selected.count(), 1);
         editor->setCursorPosition(1, 2);
-        QTRY_VERIFY(moved.count() == 2 && selected.count() == 2);
+        QTRY_COMPARE(moved.count(), 2);
+        QTRY_COMPARE(selected.count(), 2);
         QCOMPARE(moved.last(), (QVariantList{1, 5})); // tab expanded to width 4, then 'x'
         QCOMPARE(sync.calls, (QVector<SyncCall>{{&host, 0, 0, 3}, {&host, 0, 1, 5}}));
         // The scroll bar reaches both scrollContentsBy and the component: still one signal.
         editor->verticalScrollBar()->setValue(300);
-        QTRY_VERIFY(editor->firstVisibleLine() == 300 && scrolled.count() == 1);
+        QTRY_COMPARE(editor->firstVisibleLine(), 300);
+        QTRY_COMPARE(scrolled.count(), 1);
         QCOMPARE(scrolled.last().at(0).value<Editor*>(), editor);
         editor->viewport()->repaint(); // nothing is reported twice
         QApplication::processEvents();
-        QVERIFY(moved.count() == 2 && selected.count() == 2 && scrolled.count() == 1);
+        QCOMPARE(moved.count(), 2);
+        QCOMPARE(selected.count(), 2);
+        QCOMPARE(scrolled.count(), 1);
         // No synchronisation when the editor lacks the focus: the columns it moves would move it back.
         other->setFocus();
         QTRY_VERIFY(!editor->hasFocus());

@@ -106,6 +106,7 @@ private slots:
         row("paste", "Paste", true, lf, "one two", "clipone two");
         row("select all, cut", "SelectAll,Cut", true, lf, "one\ntwo", "", -1, -1, "one\ntwo");
         row("remove empty in selection", "Remove Empty Lines", true, lf, "a\n\nb\n\nc", "a\nb\n\nc", 0, 4);
+        row("remove selected blank lines", "Remove Empty Lines", true, lf, "a\n\n\nb", "a\nb", 2, 4);
     }
 
     void operation()
@@ -134,6 +135,33 @@ private slots:
         editor.undo(); // one step brings the text back
         QCOMPARE(editor.getText(), before);
         QVERIFY(!editor.canUndo());
+    }
+
+    void rectangleTakesWholeLines_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addRow("upper") << "&Convert|&Upper" << QByteArray("ABCD\nEFGH\nIJKL");
+        QTest::addRow("reverse") << "Sort|Re&verse" << QByteArray("ijkl\nefgh\nabcd");
+        QTest::addRow("truncate right") << "&Truncate|&Right with 1 character" << QByteArray("abc\nefg\nijk");
+    }
+
+    void rectangleTakesWholeLines()
+    {
+        QFETCH(QString, item);
+        QFETCH(QByteArray, expected);
+        Editor editor;
+        prepare(editor, true, EolUnix, QStringLiteral("abcd\nefgh\nijkl"));
+        // Two characters wide, three lines high: "bc", "fg", "jk".
+        editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONANCHOR, 1);
+        editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONCARET, 13);
+        QVERIFY(editor.selectionIsRectangle());
+        QAction* action = findAction(editor.contextMenu(), item);
+        QVERIFY2(action, qPrintable(item));
+        action->trigger();
+        QCOMPARE(editor.getText(), expected);
+        editor.undo();
+        QCOMPARE(editor.getText(), QByteArray("abcd\nefgh\nijkl"));
     }
 
     void randomKeepsLines()
