@@ -218,7 +218,7 @@ bool MainWindow::saveFile(const QString& path)
         return false;
     }
     addRecentFile(target);
-    showStatusMessage(tr("Save to %1").arg(target));
+    showStatusMessage(QStringList{tr("Save to %1").arg(target), file->notice()}.join(QLatin1Char(' ')).trimmed());
     m_busy->stop();
     return true;
 }
