@@ -126,6 +126,7 @@ void MergeEngine::setup(const QList<MergeColumn*>& columns, const QString& templ
     m_lineBreak = lineBreak;
     m_result.clear();
     m_truncated = false;
+    m_tooComplex.clear();
     ++m_setupSerial;
 }
 
@@ -249,6 +250,7 @@ QString MergeEngine::replaceMatches(Callback* callback)
     Run run(m_columns, m_eventInterval);
     const int limit = m_resultLimit;
     QString text = m_template;
+    m_tooComplex.clear();
     bool stopped = false;
     for (int c = 0; c < run.live().size() && !truncated; ++c) {
         MergeColumn* column = run.live().at(c);
@@ -263,6 +265,14 @@ QString MergeEngine::replaceMatches(Callback* callback)
         if (!re.isValid())
             continue;
         column->resetLineCursor();
+        // The matcher reports giving up (a match or stack limit) as no match, which would end the pass
+        // silently with matches left. The same pattern with an empty match at the very end as a second
+        // choice, which can always match, tells the two apart where the pass ends: a working search
+        // finds that end (marked by its extra group), a search that gave up finds nothing.
+        const QRegularExpression endCheck(QStringLiteral("(?:%1)|\\z()").arg(pattern),
+                                          QRegularExpression::MultilineOption);
+        const bool checkable = endCheck.isValid() && endCheck.captureCount() == re.captureCount() + 1;
+        int searchedTo = 0; // where a search for the next match would begin
 
         // Matches are found in the text as this pass found it and the new text is built piece by
         // piece, which is the running-offset replacement without moving the tail at every match.
@@ -280,6 +290,11 @@ QString MergeEngine::replaceMatches(Callback* callback)
                 break;
             }
             const QRegularExpressionMatch match = it.next();
+            // After an empty match the next search starts one character on.
+            searchedTo = match.capturedLength() > 0 ? match.capturedEnd() : match.capturedEnd() + 1;
+            if (searchedTo < source.size() && match.capturedLength() == 0 &&
+                source.at(searchedTo - 1).isHighSurrogate() && source.at(searchedTo).isLowSurrogate())
+                ++searchedTo;
             int group = match.lastCapturedIndex();
             while (group > 0 && match.capturedStart(group) < 0)
                 --group;
@@ -297,6 +312,14 @@ QString MergeEngine::replaceMatches(Callback* callback)
             out.append(source.constData() + copied, start - copied);
             out += value;
             copied = end;
+        }
+        if (!stopped && !overflow && checkable && searchedTo <= source.size()) {
+            const QRegularExpressionMatch end = endCheck.match(source, searchedTo);
+            if (!end.hasMatch() || end.capturedStart(re.captureCount() + 1) < 0) {
+                // The matcher gave up: the text keeps what this pass replaced so far and the run ends.
+                m_tooComplex = pattern;
+                stopped = true;
+            }
         }
         if (overflow || qint64(out.size()) + (source.size() - copied) > limit) {
             // Keep the text as the previous passes left it rather than a half-replaced one.

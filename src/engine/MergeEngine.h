@@ -41,6 +41,9 @@ public:
     // Whether the last run ended early because its text reached the size limit; the text it
     // returned holds the records (or the replacements) that fitted.
     bool resultTruncated() const { return m_truncated; }
+    // The pattern on which the last Replace Match ended because the matcher gave up (too much
+    // backtracking or recursion); empty when none did. The text holds the replacements made before it.
+    QString tooComplexPattern() const { return m_tooComplex; }
 
     // How often a run lets pending events be processed, in ms (10 by default; 0 means before every
     // record or match).
@@ -66,6 +69,7 @@ private:
     QString m_result;
     bool m_multiLine = true;
     bool m_truncated = false;
+    QString m_tooComplex;
     int m_eventInterval = 10;
     int m_resultLimit = 1 << 29;
     // Counts setups, so that a run during which another setup came in does not store its result
