@@ -61,6 +61,9 @@ private:
     };
     class Run;
 
+    template <typename Body> QString storedRun(Body body);
+    QString mergeRecords(Run& run, Callback* callback, bool* truncated) const;
+    QString replaceAll(Run& run, Callback* callback, bool* truncated);
     static QList<TemplateToken> tokenizeSnippets(const QString& templateText, const QStringList& snippets);
 
     QVector<GuardedColumn> m_columns;
