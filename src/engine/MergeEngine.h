@@ -3,6 +3,7 @@
 // (each column's snippet as a regular expression whose matches take its lines) and random records.
 
 #include "engine/Callback.h"
+#include "engine/EventPacer.h"
 #include "engine/MergeColumn.h"
 #include "engine/TemplateToken.h"
 
@@ -45,7 +46,7 @@ public:
     // backtracking or recursion); empty when none did. The text holds the replacements made before it.
     QString tooComplexPattern() const { return m_tooComplex; }
 
-    // How often a run lets pending events be processed, in ms (10 by default; 0 means before every
+    // How often a run lets pending events be processed, in ms (EventPacer::DefaultIntervalMs by default; 0 means before every
     // record or match).
     void setEventInterval(int ms) { m_eventInterval = qMax(0, ms); }
     // Largest result, in UTF-16 units, a run builds before it stops; well below what a string can hold.
@@ -73,7 +74,7 @@ private:
     bool m_multiLine = true;
     bool m_truncated = false;
     QString m_tooComplex;
-    int m_eventInterval = 10;
+    int m_eventInterval = EventPacer::DefaultIntervalMs;
     int m_resultLimit = 1 << 29;
     // Counts setups, so that a run during which another setup came in does not store its result
     // over the new setup's empty one.

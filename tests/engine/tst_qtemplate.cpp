@@ -18,7 +18,7 @@ namespace {
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
-const QStringList awkward{"1\n2\r\n3\r4",
+const QStringList Awkward{"1\n2\r\n3\r4",
                           "x\r\n",
                           "a, b,c",
                           "=",
@@ -63,9 +63,9 @@ private slots:
         // Every awkward value alone as a content and as a snippet, and joined to another in the template.
         const QString file = m_dir.filePath(QStringLiteral("roundtrip.s"));
         QTemplate tpl(file);
-        const int count = awkward.size();
+        const int count = Awkward.size();
         for (int round = 0; round < count; ++round) {
-            const auto value = [&](int n) { return awkward.at((round + n) % count); };
+            const auto value = [&](int n) { return Awkward.at((round + n) % count); };
             Columns columns;
             for (int n = 0; n <= round % 4; ++n) // fewer columns follow more
                 columns.append({value(n), value(n + 7)});
