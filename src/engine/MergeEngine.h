@@ -46,8 +46,8 @@ public:
     // backtracking or recursion); empty when none did. The text holds the replacements made before it.
     QString tooComplexPattern() const { return m_tooComplex; }
 
-    // How often a run lets pending events be processed, in ms (EventPacer::DefaultIntervalMs by default; 0 means before every
-    // record or match).
+    // How often a run lets pending events be processed, in ms (EventPacer::DefaultIntervalMs by default; 0 means before
+    // every record or match).
     void setEventInterval(int ms) { m_eventInterval = qMax(0, ms); }
     // Largest result, in UTF-16 units, a run builds before it stops; well below what a string can hold.
     void setResultLimit(int units) { m_resultLimit = qMax(0, units); }

@@ -27,9 +27,9 @@ qint64 joinedLength(qint64 count, qint64 valueLength, qint64 separatorLength)
 
 // Walks `count` values, valueAt(i) giving the text of value i. `estimate` sizes the one allocation;
 // the text is still checked against the limit as it grows, since values may be longer than estimated.
-template<typename ValueAt>
-SequenceResult buildSequence(qint64 count, qint64 estimate, const QString& separator,
-                             const SequenceControl& control, ValueAt valueAt)
+template <typename ValueAt>
+SequenceResult buildSequence(qint64 count, qint64 estimate, const QString& separator, const SequenceControl& control,
+                             ValueAt valueAt)
 {
     SequenceResult result;
     const qint64 limit = qMin(control.maxLength, StringCeiling);
@@ -180,11 +180,10 @@ SequenceResult dateSequence(const QDate& from, const QDate& to, const QString& f
     const QString pattern = format;
     const qint64 valueLength = qMax(locale.toString(from, pattern).size(), locale.toString(to, pattern).size());
     QString value;
-    return buildSequence(count, joinedLength(count, valueLength, separator.size()), separator, control,
-                         [&](qint64 i) {
-                             value = locale.toString(QDate::fromJulianDay(first + i * step), pattern);
-                             return QStringView(value);
-                         });
+    return buildSequence(count, joinedLength(count, valueLength, separator.size()), separator, control, [&](qint64 i) {
+        value = locale.toString(QDate::fromJulianDay(first + i * step), pattern);
+        return QStringView(value);
+    });
 }
 
 SequenceResult timeSequence(const QTime& from, const QTime& to, const QString& format, const QString& separator,
@@ -200,9 +199,8 @@ SequenceResult timeSequence(const QTime& from, const QTime& to, const QString& f
     const qint64 valueLength =
         qMax(locale.toString(timeAt(first), pattern).size(), locale.toString(timeAt(last), pattern).size());
     QString value;
-    return buildSequence(count, joinedLength(count, valueLength, separator.size()), separator, control,
-                         [&](qint64 i) {
-                             value = locale.toString(timeAt(first + i * step), pattern);
-                             return QStringView(value);
-                         });
+    return buildSequence(count, joinedLength(count, valueLength, separator.size()), separator, control, [&](qint64 i) {
+        value = locale.toString(timeAt(first + i * step), pattern);
+        return QStringView(value);
+    });
 }

@@ -219,14 +219,17 @@ private slots:
         engine.setup({&column, &none}, QStringLiteral("#1#,#1##2#"));
         TestCallback callback;
         const QStringList out = records(engine.generateRandom(5000, &callback));
-        QVERIFY(out.size() == 5000 && callback.progress.size() == 100 && callback.progress.last() == 5000);
+        QCOMPARE(out.size(), 5000);
+        QCOMPARE(callback.progress.size(), 100);
+        QCOMPARE(callback.progress.last(), 5000);
         QHash<QString, int> seen;
         for (const QString& record : out)
             ++seen[record];
         QCOMPARE(seen.size(), 25); // no other records than these:
         for (int p = 0; p < 25; ++p)
             QVERIFY2(qAbs(seen.value(lines[p / 5] + ',' + lines[p % 5]) - 200) < 80, qPrintable(QString::number(p)));
-        QVERIFY(engine.generateRandom(0).isEmpty() && engine.generateRandom(-3).isEmpty());
+        QCOMPARE(engine.generateRandom(0), QString());
+        QCOMPARE(engine.generateRandom(-3), QString());
     }
 
     void stopAndLimit()
@@ -254,17 +257,23 @@ private slots:
         const ColumnSet set({"#1#=aaaaaaaaa|bbbbbbbbb|ccccccccc"}), passes({"x=yy", "y=" + QString(30, 'z')});
         engine.setResultLimit(25);
         engine.setup(set.list, QStringLiteral("#1#"));
-        QVERIFY(engine.merge() == "aaaaaaaaa\nbbbbbbbbb" && engine.resultTruncated());
-        QVERIFY(engine.generateRandom(5).size() == 19 && engine.resultTruncated());
+        QCOMPARE(engine.merge(), QStringLiteral("aaaaaaaaa\nbbbbbbbbb"));
+        QCOMPARE(engine.resultTruncated(), true);
+        QCOMPARE(engine.generateRandom(5).size(), 19);
+        QCOMPARE(engine.resultTruncated(), true);
         engine.setup(passes.list, QStringLiteral("x-x"));
-        QVERIFY(engine.replaceMatches() == "yy-" && engine.resultTruncated());
+        QCOMPARE(engine.replaceMatches(), QStringLiteral("yy-"));
+        QCOMPARE(engine.resultTruncated(), true);
         // A new setup forgets the cut, even when its run returns early.
         engine.setup(set.list, QString());
-        QVERIFY(engine.merge().isEmpty() && !engine.resultTruncated());
+        QCOMPARE(engine.merge(), QString());
+        QCOMPARE(engine.resultTruncated(), false);
         engine.setup(passes.list, QStringLiteral("x-x"));
-        QVERIFY(engine.replaceMatches() == "yy-" && engine.resultTruncated());
+        QCOMPARE(engine.replaceMatches(), QStringLiteral("yy-"));
+        QCOMPARE(engine.resultTruncated(), true);
         engine.setMultiLine(false);
-        QVERIFY(engine.generateRandom(2) == "yy-yyyy-yy" && !engine.resultTruncated()); // nothing between records
+        QCOMPARE(engine.generateRandom(2), QStringLiteral("yy-yyyy-yy")); // nothing between records
+        QCOMPARE(engine.resultTruncated(), false);
     }
 
     void eventsPaced()
@@ -315,7 +324,9 @@ private slots:
                 else
                     queueAt(callback, k, [&] { delete std::exchange(removed, nullptr); });
                 const auto out = records(random ? engine.generateRandom(50, &callback) : engine.merge(&callback));
-                QVERIFY(!removed && !original.lifeToken().expired() && out.size() == 50);
+                QCOMPARE(removed, nullptr);
+                QCOMPARE(original.lifeToken().expired(), false);
+                QCOMPARE(out.size(), 50);
                 for (int i = 0; i < out.size(); ++i) {
                     const QString want = QString("a%1,%2").arg(i).arg(i > k ? QString() : QString("b%1").arg(i));
                     QCOMPARE(random ? digitless(out.at(i)) : out.at(i), random ? digitless(want) : want);
