@@ -82,6 +82,17 @@ int main(int argc, char** argv)
     const QString merged = engine.merge(&callback);
     const double mergeMs = timer.nsecsElapsed() / 1e6;
 
+    // The other two runs over the same columns: as many random records, and Replace Match putting a
+    // line into each of a million numbered places.
+    timer.start();
+    const QString random = engine.generateRandom(Records, &callback);
+    const double randomMs = timer.nsecsElapsed() / 1e6;
+    PlainColumn places(QStringLiteral("\\d+"), names);
+    engine.setup({&places}, QStringLiteral("(0) ").repeated(Records));
+    timer.start();
+    const QString replaced = engine.replaceMatches(&callback);
+    const double replaceMs = timer.nsecsElapsed() / 1e6;
+
     // Records separated by LF with none after the last, as the merge does.
     const QString awkProgram = QStringLiteral("BEGIN { ORS = \"\" } NR > 1 { print \"\\n\" } "
                                               "{ print \"INSERT INTO users VALUES (\" q $1 q \", \" $2 \");\" }");
@@ -110,6 +121,8 @@ int main(int argc, char** argv)
     std::printf("merge output: %lld bytes\n", static_cast<long long>(mergedBytes.size()));
     std::printf("outputs equal: %s\n", equal ? "yes" : "NO");
     std::printf("merge: %.1f ms\n", mergeMs);
+    std::printf("random records: %.1f ms (%lld characters)\n", randomMs, static_cast<long long>(random.size()));
+    std::printf("Replace Match: %.1f ms (%lld characters)\n", replaceMs, static_cast<long long>(replaced.size()));
     std::printf("awk: %.1f ms\n", awkMs);
     std::printf("ratio merge/awk: %.2f\n", mergeMs / awkMs);
     return equal ? 0 : 1;

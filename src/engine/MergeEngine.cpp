@@ -49,6 +49,14 @@ public:
         return true;
     }
 
+    // count records built from the tokens, each column reference taking the line pick.line(column, record)
+    // gives (none when negative); pick.eventsRan() follows each round of events. Stops before a record
+    // when the callback asks, and before one that would pass the limit (setting *truncated); reports
+    // progress every progressStep records when that is at least 1.
+    template <typename PickLine>
+    QString records(const QVector<TemplateToken>& tokens, int count, const QString& separator, int limit,
+                    bool randomLines, Callback* callback, int progressStep, PickLine& pick, bool* truncated);
+
 private:
     QVector<GuardedColumn> m_guarded;
     QVector<MergeColumn*> m_live;
@@ -126,6 +134,7 @@ void MergeEngine::setup(const QList<MergeColumn*>& columns, const QString& templ
     m_lineBreak = lineBreak;
     m_result.clear();
     m_truncated = false;
+    m_tooComplex.clear();
     ++m_setupSerial;
 }
 
@@ -188,16 +197,68 @@ QList<TemplateToken> MergeEngine::tokenizeSnippets(const QString& templateText, 
     return tokens;
 }
 
-QString MergeEngine::merge(Callback* callback)
+// The frame of merge and Replace Match: the template when there is nothing to run on, the stored
+// result when there is one; else the body's text, stored unless a setup came in during the run (through
+// its events), which keeps its empty result.
+template <typename Body> QString MergeEngine::storedRun(Body body)
 {
     if (m_columns.isEmpty() || m_template.isEmpty())
         return m_template;
     if (!m_result.isEmpty())
         return m_result;
-
     bool truncated = false;
     const quint64 serial = m_setupSerial;
     Run run(m_columns, m_eventInterval);
+    const QString text = body(run, &truncated);
+    m_truncated = truncated;
+    if (serial == m_setupSerial)
+        m_result = text;
+    return text;
+}
+
+template <typename PickLine>
+QString MergeEngine::Run::records(const QVector<TemplateToken>& tokens, int count, const QString& separator, int limit,
+                                  bool randomLines, Callback* callback, int progressStep, PickLine& pick,
+                                  bool* truncated)
+{
+    QString out;
+    reserveResult(out, estimateLength(tokens, m_live, count, separator.size(), randomLines), limit);
+    for (int k = 0; k < count; ++k) {
+        if (pumpEvents())
+            pick.eventsRan();
+        if (callback && callback->isStopRequested())
+            break;
+        const int recordStart = out.size();
+        if (k > 0)
+            out += separator;
+        for (const TemplateToken& token : tokens) {
+            if (!token.isColumn()) {
+                out += token.text;
+            } else if (MergeColumn* column = m_live.at(token.column)) {
+                const int line = pick.line(token.column, k);
+                if (line >= 0)
+                    out += column->lineText(line);
+            }
+        }
+        if (out.size() > limit) {
+            out.truncate(recordStart);
+            *truncated = true;
+            break;
+        }
+        if (progressStep >= 1 && callback && (k + 1) % progressStep == 0)
+            callback->setProgress(k + 1);
+    }
+    trimCapacity(out);
+    return out;
+}
+
+QString MergeEngine::merge(Callback* callback)
+{
+    return storedRun([&](Run& run, bool* truncated) { return mergeRecords(run, callback, truncated); });
+}
+
+QString MergeEngine::mergeRecords(Run& run, Callback* callback, bool* truncated) const
+{
     const QVector<MergeColumn*>& columns = run.live();
     const QVector<TemplateToken> tokens = tokenizeSnippets(m_template, run.snippets()).toVector();
 
@@ -207,46 +268,25 @@ QString MergeEngine::merge(Callback* callback)
             records = qMax(records, columns.at(token.column)->lineCount());
     }
 
+    // Record i takes line i of every column it names.
+    struct SameLine
+    {
+        void eventsRan() {}
+        int line(int, int record) const { return record; }
+    } pick;
     const QString separator = m_multiLine ? m_lineBreak : QString();
-    const int limit = m_resultLimit;
-    QString out;
-    reserveResult(out, estimateLength(tokens, columns, records, separator.size(), false), limit);
-    for (int i = 0; i < records; ++i) {
-        run.pumpEvents();
-        if (callback && callback->isStopRequested())
-            break;
-        const int recordStart = out.size();
-        if (i > 0)
-            out += separator;
-        for (const TemplateToken& token : tokens) {
-            if (!token.isColumn())
-                out += token.text;
-            else if (MergeColumn* column = columns.at(token.column))
-                out += column->lineText(i);
-        }
-        if (out.size() > limit) {
-            out.truncate(recordStart);
-            truncated = true;
-            break;
-        }
-    }
-    trimCapacity(out);
-    m_truncated = truncated;
-    if (serial == m_setupSerial)
-        m_result = out;
-    return out;
+    return run.records(tokens, records, separator, m_resultLimit, false, callback, 0, pick, truncated);
 }
 
 QString MergeEngine::replaceMatches(Callback* callback)
 {
-    if (m_columns.isEmpty() || m_template.isEmpty())
-        return m_template;
-    if (!m_result.isEmpty())
-        return m_result;
+    m_tooComplex.clear();
+    return storedRun([&](Run& run, bool* truncated) { return replaceAll(run, callback, truncated); });
+}
 
+QString MergeEngine::replaceAll(Run& run, Callback* callback, bool* truncatedOut)
+{
     bool truncated = false;
-    const quint64 serial = m_setupSerial;
-    Run run(m_columns, m_eventInterval);
     const int limit = m_resultLimit;
     QString text = m_template;
     bool stopped = false;
@@ -263,6 +303,14 @@ QString MergeEngine::replaceMatches(Callback* callback)
         if (!re.isValid())
             continue;
         column->resetLineCursor();
+        // The matcher reports giving up (a match or stack limit) as no match, which would end the pass
+        // silently with matches left. The same pattern with an empty match at the very end as a second
+        // choice, which can always match, tells the two apart where the pass ends: a working search
+        // finds that end (marked by its extra group), a search that gave up finds nothing.
+        const QRegularExpression endCheck(QStringLiteral("(?:%1)|\\z()").arg(pattern),
+                                          QRegularExpression::MultilineOption);
+        const bool checkable = endCheck.isValid() && endCheck.captureCount() == re.captureCount() + 1;
+        int searchedTo = 0; // where a search for the next match would begin
 
         // Matches are found in the text as this pass found it and the new text is built piece by
         // piece, which is the running-offset replacement without moving the tail at every match.
@@ -280,6 +328,11 @@ QString MergeEngine::replaceMatches(Callback* callback)
                 break;
             }
             const QRegularExpressionMatch match = it.next();
+            // After an empty match the next search starts one character on.
+            searchedTo = match.capturedLength() > 0 ? match.capturedEnd() : match.capturedEnd() + 1;
+            if (searchedTo < source.size() && match.capturedLength() == 0 &&
+                source.at(searchedTo - 1).isHighSurrogate() && source.at(searchedTo).isLowSurrogate())
+                ++searchedTo;
             int group = match.lastCapturedIndex();
             while (group > 0 && match.capturedStart(group) < 0)
                 --group;
@@ -298,6 +351,14 @@ QString MergeEngine::replaceMatches(Callback* callback)
             out += value;
             copied = end;
         }
+        if (!stopped && !overflow && checkable && searchedTo <= source.size()) {
+            const QRegularExpressionMatch end = endCheck.match(source, searchedTo);
+            if (!end.hasMatch() || end.capturedStart(re.captureCount() + 1) < 0) {
+                // The matcher gave up: the text keeps what this pass replaced so far and the run ends.
+                m_tooComplex = pattern;
+                stopped = true;
+            }
+        }
         if (overflow || qint64(out.size()) + (source.size() - copied) > limit) {
             // Keep the text as the previous passes left it rather than a half-replaced one.
             truncated = true;
@@ -306,9 +367,7 @@ QString MergeEngine::replaceMatches(Callback* callback)
         out.append(source.constData() + copied, source.size() - copied);
         text = out;
     }
-    m_truncated = truncated;
-    if (serial == m_setupSerial)
-        m_result = text;
+    *truncatedOut = truncated;
     return text;
 }
 
@@ -323,49 +382,32 @@ QString MergeEngine::generateRandom(int count, Callback* callback)
     const QVector<MergeColumn*>& columns = run.live();
     const QVector<TemplateToken> tokens = tokenizeSnippets(m_template, run.snippets()).toVector();
 
-    // Line counts are read again whenever events ran, since the columns can be edited meanwhile.
-    QVector<quint32> lineCounts(columns.size(), 0);
-    auto readLineCounts = [&]() {
-        for (int i = 0; i < columns.size(); ++i)
-            lineCounts[i] = columns.at(i) ? quint32(qMax(0, columns.at(i)->lineCount())) : 0;
+    // Every reference draws a line afresh. Line counts are read again whenever events ran, since the
+    // columns can be edited meanwhile.
+    struct RandomLine
+    {
+        const QVector<MergeColumn*>& columns;
+        QRandomGenerator random;
+        QVector<quint32> lineCounts;
+        void eventsRan()
+        {
+            for (int i = 0; i < columns.size(); ++i)
+                lineCounts[i] = columns.at(i) ? quint32(qMax(0, columns.at(i)->lineCount())) : 0;
+        }
+        int line(int column, int)
+        {
+            const quint32 lines = lineCounts.at(column);
+            return lines > 0 ? int(random.bounded(lines)) : -1;
+        }
     };
-    readLineCounts();
-
     const quint64 now = quint64(QDateTime::currentMSecsSinceEpoch());
     const quint32 seed[2] = {quint32(now), quint32(now >> 32)};
-    QRandomGenerator random(seed, 2);
+    RandomLine pick{columns, QRandomGenerator(seed, 2), QVector<quint32>(columns.size(), 0)};
+    pick.eventsRan();
 
     const QString separator = m_multiLine ? m_lineBreak : QString();
-    const int limit = m_resultLimit;
-    const int progressStep = count / 100;
-    QString out;
-    reserveResult(out, estimateLength(tokens, columns, count, separator.size(), true), limit);
-    for (int k = 1; k <= count; ++k) {
-        if (run.pumpEvents())
-            readLineCounts();
-        if (callback && callback->isStopRequested())
-            break;
-        const int recordStart = out.size();
-        if (k > 1)
-            out += separator;
-        for (const TemplateToken& token : tokens) {
-            if (!token.isColumn()) {
-                out += token.text;
-            } else if (MergeColumn* column = columns.at(token.column)) {
-                const quint32 lines = lineCounts.at(token.column);
-                if (lines > 0)
-                    out += column->lineText(int(random.bounded(lines)));
-            }
-        }
-        if (out.size() > limit) {
-            out.truncate(recordStart);
-            truncated = true;
-            break;
-        }
-        if (progressStep >= 1 && callback && k % progressStep == 0)
-            callback->setProgress(k);
-    }
-    trimCapacity(out);
+    const QString text =
+        run.records(tokens, count, separator, m_resultLimit, true, callback, count / 100, pick, &truncated);
     m_truncated = truncated;
-    return out;
+    return text;
 }

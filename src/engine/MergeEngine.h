@@ -3,6 +3,7 @@
 // (each column's snippet as a regular expression whose matches take its lines) and random records.
 
 #include "engine/Callback.h"
+#include "engine/EventPacer.h"
 #include "engine/MergeColumn.h"
 #include "engine/TemplateToken.h"
 
@@ -41,9 +42,12 @@ public:
     // Whether the last run ended early because its text reached the size limit; the text it
     // returned holds the records (or the replacements) that fitted.
     bool resultTruncated() const { return m_truncated; }
+    // The pattern on which the last Replace Match ended because the matcher gave up (too much
+    // backtracking or recursion); empty when none did. The text holds the replacements made before it.
+    QString tooComplexPattern() const { return m_tooComplex; }
 
-    // How often a run lets pending events be processed, in ms (10 by default; 0 means before every
-    // record or match).
+    // How often a run lets pending events be processed, in ms (EventPacer::DefaultIntervalMs by default; 0 means before
+    // every record or match).
     void setEventInterval(int ms) { m_eventInterval = qMax(0, ms); }
     // Largest result, in UTF-16 units, a run builds before it stops; well below what a string can hold.
     void setResultLimit(int units) { m_resultLimit = qMax(0, units); }
@@ -58,6 +62,9 @@ private:
     };
     class Run;
 
+    template <typename Body> QString storedRun(Body body);
+    QString mergeRecords(Run& run, Callback* callback, bool* truncated) const;
+    QString replaceAll(Run& run, Callback* callback, bool* truncated);
     static QList<TemplateToken> tokenizeSnippets(const QString& templateText, const QStringList& snippets);
 
     QVector<GuardedColumn> m_columns;
@@ -66,7 +73,8 @@ private:
     QString m_result;
     bool m_multiLine = true;
     bool m_truncated = false;
-    int m_eventInterval = 10;
+    QString m_tooComplex;
+    int m_eventInterval = EventPacer::DefaultIntervalMs;
     int m_resultLimit = 1 << 29;
     // Counts setups, so that a run during which another setup came in does not store its result
     // over the new setup's empty one.

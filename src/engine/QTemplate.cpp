@@ -14,12 +14,19 @@
 
 namespace {
 
-const QString multiLineKey = QStringLiteral("global/multiline");
-const QString templateKey = QStringLiteral("global/template");
-const QString metaCountsKey = QStringLiteral("global/metacounts");
+const QString MultiLineKey = QStringLiteral("global/multiline");
+const QString TemplateKey = QStringLiteral("global/template");
+const QString MetaCountsKey = QStringLiteral("global/metacounts");
+const QByteArray Utf8Mark = QByteArrayLiteral("\xef\xbb\xbf");
 
-QString contentKey(int n) { return QStringLiteral("column%1/content").arg(n); }
-QString snippetKey(int n) { return QStringLiteral("column%1/snippet").arg(n); }
+QString contentKey(int n)
+{
+    return QStringLiteral("column%1/content").arg(n);
+}
+QString snippetKey(int n)
+{
+    return QStringLiteral("column%1/snippet").arg(n);
+}
 
 // A value as the INI text gives it back, so that what was set (a bool, an int) compares with what is read
 // (its text); a list keeps its items apart.
@@ -39,7 +46,156 @@ QMap<QString, QString> contents(const QSettings& settings)
     return map;
 }
 
+bool readWhole(const QString& path, QByteArray* bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    *bytes = file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
+bool writeWhole(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+// The value of an octal or hex digit, or -1.
+int digitValue(char c, int base)
+{
+    const int value = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
+    return value < base ? value : -1;
+}
+
+// The elements of one INI value as the settings library unescapes them: spaces around an unquoted
+// element dropped, quotes joined, escapes resolved (a hex or octal escape keeps its low 16 bits), an
+// unquoted comma between elements.
+QStringList valueElements(const QByteArray& data, int from, int to)
+{
+    QStringList elements;
+    QString current;
+    bool inQuotes = false;
+    bool quoted = false;
+    int keep = 0; // what an unquoted element's trailing spaces may not eat into
+    int i = from;
+    const auto isSpace = [&](int at) { return data.at(at) == ' ' || data.at(at) == '\t'; };
+    const auto skipSpaces = [&] {
+        while (i < to && isSpace(i))
+            ++i;
+        keep = current.size();
+    };
+    const auto chop = [&] {
+        int n = current.size();
+        while (!quoted && n > keep && (current.at(n - 1) == QLatin1Char(' ') || current.at(n - 1) == QLatin1Char('\t')))
+            --n;
+        current.truncate(n);
+    };
+    skipSpaces();
+    while (i < to) {
+        const char c = data.at(i);
+        if (c == '\\') {
+            if (++i >= to)
+                break;
+            const char e = data.at(i++);
+            static const char Plain[] = "a\ab\bf\fn\nr\rt\tv\v\"\"?\?''\\\\";
+            const char* hit = nullptr;
+            for (const char* p = Plain; *p && !hit; p += 2)
+                hit = *p == e ? p : nullptr;
+            if (hit) {
+                current += QLatin1Char(hit[1]);
+            } else if (e == 'x' || (e >= '0' && e <= '7')) {
+                const int base = e == 'x' ? 16 : 8;
+                quint32 value = e == 'x' ? 0 : quint32(e - '0');
+                bool any = e != 'x';
+                for (int digit; i < to && (digit = digitValue(data.at(i), base)) >= 0; ++i) {
+                    value = value * quint32(base) + quint32(digit);
+                    any = true;
+                }
+                if (any)
+                    current += QChar(ushort(value & 0xffff));
+            } else if ((e == '\n' || e == '\r') && i < to && (data.at(i) == '\n' || data.at(i) == '\r') &&
+                       data.at(i) != e) {
+                ++i; // a continued line
+            }
+            keep = current.size();
+        } else if (c == '"') {
+            ++i;
+            quoted = true;
+            inQuotes = !inQuotes;
+            if (!inQuotes)
+                skipSpaces();
+        } else if (c == ',' && !inQuotes) {
+            chop();
+            elements.append(current);
+            current.clear();
+            quoted = false;
+            ++i;
+            skipSpaces();
+        } else {
+            int j = i + 1;
+            while (j < to && data.at(j) != '\\' && data.at(j) != '"' && data.at(j) != ',')
+                ++j;
+            current += QString::fromLatin1(data.constData() + i, j - i);
+            i = j;
+        }
+    }
+    chop();
+    elements.append(current);
+    return elements;
+}
+
 } // namespace
+
+bool QTemplate::holdsEncodedValue(const QByteArray& iniText)
+{
+    const QByteArray data = iniText.startsWith(Utf8Mark) ? iniText.mid(Utf8Mark.size()) : iniText;
+    const int size = data.size();
+    int pos = 0;
+    while (pos < size) {
+        // One entry: it may run over several lines inside quotes or after a backslash; a ';' outside
+        // quotes starts a comment that runs to the end of the line.
+        while (pos < size &&
+               (data.at(pos) == ' ' || data.at(pos) == '\t' || data.at(pos) == '\n' || data.at(pos) == '\r'))
+            ++pos;
+        const int start = pos;
+        int equals = -1;
+        bool inQuotes = false;
+        bool comment = pos < size && data.at(pos) == ';';
+        for (; pos < size; ++pos) {
+            const char c = data.at(pos);
+            if ((c == '\n' || c == '\r') && (!inQuotes || comment))
+                break;
+            if (comment)
+                continue;
+            if (c == '\\') {
+                ++pos;
+                if (pos + 1 < size && ((data.at(pos) == '\n' && data.at(pos + 1) == '\r') ||
+                                       (data.at(pos) == '\r' && data.at(pos + 1) == '\n')))
+                    ++pos;
+            } else if (c == '"') {
+                inQuotes = !inQuotes;
+            } else if (c == '=' && !inQuotes && equals < 0) {
+                equals = pos;
+            } else if (c == ';' && !inQuotes) {
+                break; // the comment is skipped as an entry of its own
+            }
+        }
+        const int end = qMin(pos, size);
+        if (comment || equals < 0 || data.at(start) == '[')
+            continue;
+        const QStringList elements = valueElements(data, equals + 1, end);
+        for (const QString& element : elements) {
+            if (element.size() > 1 && element.at(0) == QLatin1Char('@') && element.at(1) != QLatin1Char('@') &&
+                element.endsWith(QLatin1Char(')')))
+                return true;
+        }
+    }
+    return false;
+}
 
 QTemplate::QTemplate(const QString& path, const TemplateDefaults& defaults, QObject* parent)
     : QObject(parent), m_path(path), m_defaults(defaults)
@@ -56,11 +212,22 @@ void QTemplate::read()
     QTemporaryDir scratch;
     const QString copy = scratch.filePath(QStringLiteral("read.s"));
     const QFileInfo source(m_path);
-    const bool unreadable = source.exists() && (!source.isFile() || !scratch.isValid() || !QFile::copy(m_path, copy));
+    QByteArray bytes;
+    const bool unreadable = source.exists() && (!source.isFile() || !scratch.isValid() || !readWhole(m_path, &bytes) ||
+                                                !writeWhole(copy, bytes));
+    // An encoded value would be decoded through a data stream that trusts its counts; a file holding one
+    // was not written by this program, so it is refused before the settings library parses it.
+    if (!unreadable && holdsEncodedValue(bytes)) {
+        m_status = QSettings::AccessError;
+        m_notice = tr("%1 is not a template file.").arg(m_path);
+        m_metaCounts = m_defaults.startColumns;
+        markAllUnsaved();
+        return;
+    }
     const QSettings settings(copy, QSettings::IniFormat);
-    m_multiLine = readBool(settings, multiLineKey, true);
-    m_template = readString(settings, templateKey, QString());
-    m_metaCounts = readInt(settings, metaCountsKey, m_defaults.startColumns);
+    m_multiLine = readBool(settings, MultiLineKey, true);
+    m_template = readString(settings, TemplateKey, QString());
+    m_metaCounts = readInt(settings, MetaCountsKey, m_defaults.startColumns);
 
     // The count comes from the file and may be anything; the row shows no more than MaxColumns.
     const int toRead = qBound(0, m_metaCounts, MaxColumns);
@@ -71,8 +238,8 @@ void QTemplate::read()
         pacer.poll();
         const QString content = readString(settings, contentKey(n), QString());
         // One pass, so that a '%' in the prefix is not taken for a place holder.
-        const QString snippet = readString(settings, snippetKey(n),
-                                           QStringLiteral("%1%2%3").arg(prefix, QString::number(n + 1), suffix));
+        const QString snippet =
+            readString(settings, snippetKey(n), QStringLiteral("%1%2%3").arg(prefix, QString::number(n + 1), suffix));
         m_columns.append(Column(content, snippet));
     }
 
@@ -128,6 +295,7 @@ void QTemplate::markAllUnsaved()
 
 bool QTemplate::sync()
 {
+    m_notice.clear();
     // A file that is missing, or was deleted since, gets the whole state, so that it exists afterwards.
     if (!QFileInfo(m_path).isFile())
         markAllUnsaved();
@@ -147,9 +315,9 @@ bool QTemplate::sync()
 void QTemplate::writeChanges(QSettings& settings) const
 {
     if (m_multiLineUnsaved)
-        settings.setValue(multiLineKey, m_multiLine);
+        settings.setValue(MultiLineKey, m_multiLine);
     if (m_templateUnsaved)
-        settings.setValue(templateKey, m_template);
+        settings.setValue(TemplateKey, m_template);
     if (m_columnsUnsaved) {
         for (int n = 0; n < m_columns.size(); ++n) {
             settings.setValue(contentKey(n), m_columns.at(n).first);
@@ -159,10 +327,10 @@ void QTemplate::writeChanges(QSettings& settings) const
     // The count bounds the groups just written, so it goes with them even when it did not change: a file
     // without it would be read with the start-columns preference of the day.
     if (m_metaCountsUnsaved || m_columnsUnsaved)
-        settings.setValue(metaCountsKey, m_metaCounts);
+        settings.setValue(MetaCountsKey, m_metaCounts);
 }
 
-bool QTemplate::writeFile() const
+bool QTemplate::writeFile()
 {
     // The settings library reports success for a short write (a full disk, a size limit) and then has
     // already replaced the file with the truncated one. So the changes go into a draft first, which is
@@ -173,23 +341,46 @@ bool QTemplate::writeFile() const
     QTemporaryDir scratch;
     if (!scratch.isValid())
         return false;
-    const QString draft = scratch.filePath(QStringLiteral("draft.s"));
-    // Keys the program does not know are kept: the draft starts as a copy of the file.
-    // A special file (a FIFO, a device) is not read back: it gets the whole state, as sync() marks it.
-    if (target.isFile() && !QFile::copy(m_path, draft))
+    // Keys the program does not know are kept: the draft starts with every entry of the file that can
+    // be written back as it reads. A special file (a FIFO, a device) is not read back: it gets the whole
+    // state, as sync() marks it.
+    QByteArray old;
+    if (target.isFile() && !readWhole(m_path, &old))
         return false;
-
+    if (holdsEncodedValue(old)) {
+        m_notice = tr("%1 is not a template file.").arg(m_path);
+        return false;
+    }
+    const QString draft = scratch.filePath(QStringLiteral("draft.s"));
+    int dropped = 0;
+    bool malformed = false;
     QMap<QString, QString> intended;
     {
         QSettings settings(draft, QSettings::IniFormat);
+        if (!old.isEmpty()) {
+            // The entries are copied one by one rather than as bytes: a UTF-8 mark makes the library read
+            // the file as UTF-8 but write it without the mark, to be read as Latin-1; a key with an empty
+            // part (no name, a trailing '/') reads as no value and cannot be written at all.
+            const QString original = scratch.filePath(QStringLiteral("original.s"));
+            if (!writeWhole(original, old))
+                return false;
+            const QSettings parsed(original, QSettings::IniFormat);
+            malformed = parsed.status() == QSettings::FormatError;
+            const QStringList keys = parsed.allKeys();
+            for (const QString& key : keys) {
+                const QVariant value = parsed.value(key);
+                if (value.isValid())
+                    settings.setValue(key, value);
+                else
+                    ++dropped;
+            }
+        }
         writeChanges(settings);
         settings.sync();
-        // A FormatError only says the old file was malformed; the check below tells whether the draft is good.
         if (settings.status() == QSettings::AccessError)
             return false;
         intended = contents(settings);
     }
-
     // Parsed under another name: settings objects on one path share what was parsed or written before.
     const QString check = scratch.filePath(QStringLiteral("check.s"));
     if (!QFile::rename(draft, check))
@@ -211,7 +402,19 @@ bool QTemplate::writeFile() const
         return false;
     // A short write that the system did not report shows in the size of a regular file.
     const QFileInfo written(m_path);
-    return !written.isFile() || written.size() == bytes.size();
+    if (written.isFile() && written.size() != bytes.size())
+        return false;
+
+    QStringList changes;
+    if (old.startsWith(Utf8Mark))
+        changes.append(tr("the UTF-8 mark was dropped, other characters are now written as escapes"));
+    if (dropped > 0)
+        changes.append(tr("%n entry(s) whose key has an empty part could not be kept", nullptr, dropped));
+    if (malformed)
+        changes.append(tr("lines that were not entries were dropped"));
+    if (!changes.isEmpty())
+        m_notice = tr("%1 was rewritten: %2.").arg(m_path, changes.join(QStringLiteral("; ")));
+    return true;
 }
 
 bool QTemplate::readBool(const QSettings& settings, const QString& key, bool defaultValue)

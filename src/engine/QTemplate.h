@@ -28,7 +28,8 @@ public:
 
     // Reads the whole file; a missing key takes its default, and so does everything when the file
     // cannot be read (status() tells which).
-    explicit QTemplate(const QString& path, const TemplateDefaults& defaults = TemplateDefaults(), QObject* parent = nullptr);
+    explicit QTemplate(const QString& path, const TemplateDefaults& defaults = TemplateDefaults(),
+                       QObject* parent = nullptr);
     ~QTemplate() override;
 
     QString path() const { return m_path; }
@@ -56,12 +57,19 @@ public:
     // Outcome of the construction's read, then of the last sync(): NoError, AccessError (the file could
     // not be read or written) or FormatError (a malformed file; what could be parsed was read).
     QSettings::Status status() const { return m_status; }
+    // Set by a read that refused the file, or by a sync that had to rewrite or drop what the file held
+    // in a form that cannot be written back; empty otherwise. Meant for the user, once.
+    QString notice() const { return m_notice; }
+    // Whether some value of the INI text is in an encoded form ("@Variant(...)", "@ByteArray(...)" and
+    // the like) rather than the plain text, numbers and flags a template file holds. Such values are
+    // decoded through a data stream that trusts the counts it reads.
+    static bool holdsEncodedValue(const QByteArray& iniText);
 
 private:
     void read();
     void markAllUnsaved();
     void writeChanges(QSettings& settings) const;
-    bool writeFile() const;
+    bool writeFile();
 
     // Typed reads of one key ("group/key"), with the default for a missing or unusable value.
     static bool readBool(const QSettings& settings, const QString& key, bool defaultValue);
@@ -71,6 +79,7 @@ private:
     QString m_path;
     TemplateDefaults m_defaults;
     QSettings::Status m_status = QSettings::NoError;
+    QString m_notice;
 
     bool m_multiLine = true;
     QString m_template;

@@ -13,26 +13,26 @@
 namespace {
 
 // A QString cannot hold more than about 2^30 units; no limit may go past it.
-constexpr qint64 stringCeiling = (qint64(1) << 30) - 64;
-constexpr qint64 tooLongLength = std::numeric_limits<qint64>::max();
+constexpr qint64 StringCeiling = (qint64(1) << 30) - 64;
+constexpr qint64 TooLongLength = std::numeric_limits<qint64>::max();
 
 // Length of `count` values of valueLength units joined by separators, saturating instead of overflowing.
 qint64 joinedLength(qint64 count, qint64 valueLength, qint64 separatorLength)
 {
     const qint64 perValue = valueLength + separatorLength;
-    if (perValue > 0 && count > tooLongLength / perValue)
-        return tooLongLength;
+    if (perValue > 0 && count > TooLongLength / perValue)
+        return TooLongLength;
     return count * perValue - separatorLength;
 }
 
 // Walks `count` values, valueAt(i) giving the text of value i. `estimate` sizes the one allocation;
 // the text is still checked against the limit as it grows, since values may be longer than estimated.
-template<typename ValueAt>
-SequenceResult buildSequence(qint64 count, qint64 estimate, const QString& separator,
-                             const SequenceControl& control, ValueAt valueAt)
+template <typename ValueAt>
+SequenceResult buildSequence(qint64 count, qint64 estimate, const QString& separator, const SequenceControl& control,
+                             ValueAt valueAt)
 {
     SequenceResult result;
-    const qint64 limit = qMin(control.maxLength, stringCeiling);
+    const qint64 limit = qMin(control.maxLength, StringCeiling);
     if (count > limit || estimate > limit) {
         result.status = SequenceStatus::TooLong;
         return result;
@@ -124,8 +124,8 @@ SequenceResult numberSequence(int from, int to, int base, bool upper, const QStr
     const qint64 count = (qint64(to) - from) * step + 1;
     const quint64 radix = quint64(base);
     // 32 binary digits, or a minus sign and 10 decimal digits.
-    constexpr int bufferSize = 33;
-    QChar buffer[bufferSize];
+    constexpr int BufferSize = 33;
+    QChar buffer[BufferSize];
     return buildSequence(count, numberSequenceLength(from, to, base, separator.size()), separator, control,
                          [&](qint64 i) {
                              const qint64 value = from + i * step;
@@ -139,14 +139,14 @@ SequenceResult numberSequence(int from, int to, int base, bool upper, const QStr
                              } else {
                                  magnitude = quint32(value); // two's-complement pattern
                              }
-                             int pos = bufferSize;
+                             int pos = BufferSize;
                              do {
                                  buffer[--pos] = QLatin1Char(digits[magnitude % radix]);
                                  magnitude /= radix;
                              } while (magnitude != 0);
                              if (minus)
                                  buffer[--pos] = QLatin1Char('-');
-                             return QStringView(buffer + pos, bufferSize - pos);
+                             return QStringView(buffer + pos, BufferSize - pos);
                          });
 }
 
@@ -180,11 +180,10 @@ SequenceResult dateSequence(const QDate& from, const QDate& to, const QString& f
     const QString pattern = format;
     const qint64 valueLength = qMax(locale.toString(from, pattern).size(), locale.toString(to, pattern).size());
     QString value;
-    return buildSequence(count, joinedLength(count, valueLength, separator.size()), separator, control,
-                         [&](qint64 i) {
-                             value = locale.toString(QDate::fromJulianDay(first + i * step), pattern);
-                             return QStringView(value);
-                         });
+    return buildSequence(count, joinedLength(count, valueLength, separator.size()), separator, control, [&](qint64 i) {
+        value = locale.toString(QDate::fromJulianDay(first + i * step), pattern);
+        return QStringView(value);
+    });
 }
 
 SequenceResult timeSequence(const QTime& from, const QTime& to, const QString& format, const QString& separator,
@@ -200,9 +199,8 @@ SequenceResult timeSequence(const QTime& from, const QTime& to, const QString& f
     const qint64 valueLength =
         qMax(locale.toString(timeAt(first), pattern).size(), locale.toString(timeAt(last), pattern).size());
     QString value;
-    return buildSequence(count, joinedLength(count, valueLength, separator.size()), separator, control,
-                         [&](qint64 i) {
-                             value = locale.toString(timeAt(first + i * step), pattern);
-                             return QStringView(value);
-                         });
+    return buildSequence(count, joinedLength(count, valueLength, separator.size()), separator, control, [&](qint64 i) {
+        value = locale.toString(timeAt(first + i * step), pattern);
+        return QStringView(value);
+    });
 }

@@ -231,7 +231,7 @@ bool MainWindow::saveFile(const QString& path)
         return false;
     }
     addRecentFile(target);
-    showStatusMessage(tr("Save to %1").arg(target));
+    showStatusMessage(QStringList{tr("Save to %1").arg(target), file->notice()}.join(QLatin1Char(' ')).trimmed());
     m_busy->stop();
     return true;
 }
@@ -369,16 +369,30 @@ void MainWindow::on_actionStart_triggered()
 
 void MainWindow::on_actionReplace_triggered()
 {
+    // F6 again during the run stops it, as F5 stops a merge.
+    if (m_running) {
+        m_stopRequested = true;
+        return;
+    }
+    m_running = true;
+    m_stopRequested = false;
     m_busy->start();
-    m_ui->actionReplace->setEnabled(false);
+    m_ui->actionReplace->setToolTip(tr("Stop"));
     m_ui->actionStart->setEnabled(false);
     m_engine.setup(checkedColumns(), m_ui->tpl->text(), m_preferences.eolString());
-    setResultText(m_engine.replaceMatches(nullptr));
+    setResultText(m_engine.replaceMatches(this));
     if (m_preferences.miscCopyToClipBoardAfterMerged())
         m_ui->actionCopyToClipboard->trigger();
     reportTruncation();
+    const QString tooComplex = m_engine.tooComplexPattern();
+    if (!tooComplex.isEmpty())
+        showStatusMessage(tr("Pattern too complex: %1. Replace Match ended there; the result holds the "
+                             "replacements made before it.")
+                              .arg(tooComplex),
+                          10000);
     m_ui->actionStart->setEnabled(true);
-    m_ui->actionReplace->setEnabled(true);
+    m_ui->actionReplace->setToolTip(tr("Replace Match"));
+    m_running = false;
     m_busy->stop();
 }
 
@@ -753,6 +767,8 @@ void MainWindow::changeEvent(QEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // A run under way ends at its next record or match.
+    m_stopRequested = true;
     m_preferences.saveWindowState(saveGeometry(), saveState());
     hide();
     if (m_preferences.guiSaveBeforeExit() && !m_currentFile.isEmpty())

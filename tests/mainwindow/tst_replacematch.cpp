@@ -1,0 +1,93 @@
+// Replace Match as the window runs it: stopped by F6 again or by closing the window, and a pattern on
+// which the matcher gives up reported rather than passed off as a complete result.
+
+#include "TestSupport.h"
+
+#include "columns/MetaManager.h"
+#include "editor/Editor.h"
+#include "mainwindow/MainWindow.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+class TestReplaceMatch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestSupport::useTemporaryConfigHome(); }
+    void init()
+    {
+        m_window = new MainWindow;
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    }
+    void cleanup() { delete m_window; }
+
+    void stops_data();
+    void stops();
+    void tooComplexSaid();
+
+private:
+    QAction* action(const char* name) const { return m_window->findChild<QAction*>(QLatin1String(name)); }
+    Editor* editor(const char* name) const { return m_window->findChild<Editor*>(QLatin1String(name)); }
+    QString status() const { return m_window->statusBar()->currentMessage(); }
+    void setColumn(const QString& text, const QString& snippet)
+    {
+        MetaManager* manager = m_window->metaManager();
+        while (manager->count() > 1)
+            manager->removeMeta(-1, false);
+        manager->setMeta(0, text, snippet);
+    }
+    MainWindow* m_window = nullptr;
+};
+
+void TestReplaceMatch::stops_data()
+{
+    QTest::addColumn<bool>("close");
+    QTest::addRow("F6 again") << false;
+    QTest::addRow("window closed") << true;
+}
+
+void TestReplaceMatch::stops()
+{
+    QFETCH(bool, close);
+    const QString text = QString(50000, QLatin1Char('a'));
+    setColumn(QStringLiteral("b"), QStringLiteral("a"));
+    editor("tpl")->loadText(text);
+    // Events run before the first match, so the request comes in before anything is replaced.
+    if (close)
+        QTimer::singleShot(0, m_window, &QWidget::close);
+    else
+        QTimer::singleShot(0, action("actionReplace"), &QAction::trigger);
+    action("actionReplace")->trigger();
+    QCOMPARE(editor("result")->text(), text);
+    QCOMPARE(action("actionStart")->isEnabled(), true);
+    QCOMPARE(action("actionReplace")->isEnabled(), true);
+    QCOMPARE(m_window->isVisible(), !close);
+    // The next run is not stopped by the last one's request.
+    if (!close) {
+        editor("tpl")->loadText(QStringLiteral("aa"));
+        action("actionReplace")->trigger();
+        QCOMPARE(editor("result")->text(), QStringLiteral("b"));
+    }
+}
+
+void TestReplaceMatch::tooComplexSaid()
+{
+    // Backtracking over the run of a's exhausts the matcher before the last 'e'.
+    const QString text = QStringLiteral("e e e ") + QString(40, QLatin1Char('a')) + QStringLiteral(" e");
+    setColumn(QStringLiteral("X\nX\nX\nX"), QStringLiteral("(?:(a|aa)+d|e)"));
+    editor("tpl")->loadText(text);
+    action("actionReplace")->trigger();
+    QCOMPARE(editor("result")->text(), QStringLiteral("X X X ") + QString(40, QLatin1Char('a')) + QStringLiteral(" e"));
+    QCOMPARE(status().startsWith(QStringLiteral("Pattern too complex: (?:(a|aa)+d|e).")), true);
+    // A pattern the matcher handles leaves no such message.
+    m_window->statusBar()->clearMessage();
+    setColumn(QStringLiteral("X"), QStringLiteral("e$"));
+    action("actionReplace")->trigger();
+    QCOMPARE(editor("result")->text(), QStringLiteral("e e e ") + QString(40, QLatin1Char('a')) + QStringLiteral(" X"));
+    QCOMPARE(status(), QString());
+}
+
+QTEST_MAIN(TestReplaceMatch)
+#include "tst_replacematch.moc"
