@@ -177,10 +177,11 @@ void MainWindow::openFile(const QString& fileName)
     m_busy->start(0);
     auto* file = new QTemplate(fileName, templateDefaults(m_preferences));
     if (file->status() == QSettings::AccessError) {
-        // A folder or an unreadable file: the working state stays as it was.
+        // A folder, an unreadable file or one that is no template file: the working state stays as it was.
+        const QString why = file->notice().isEmpty() ? tr("Cannot read %1.").arg(fileName) : file->notice();
         delete file;
         m_busy->stop();
-        QMessageBox::warning(this, tr("Error"), tr("Cannot read %1.").arg(fileName));
+        QMessageBox::warning(this, tr("Error"), why);
         return;
     }
     m_ui->actionRepMultiLine->setChecked(file->isMultiLine());

@@ -23,15 +23,18 @@ public:
                 static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, reached through the public base
             } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 m_boxTitles << box->windowTitle();
+                m_boxTexts << box->text();
                 box->done(QMessageBox::Ok);
             }
         });
         m_timer.start(20);
     }
     QStringList boxTitles() const { return m_boxTitles; }
+    QStringList boxTexts() const { return m_boxTexts; }
 
 private:
     QString m_path;
     QTimer m_timer;
     QStringList m_boxTitles;
+    QStringList m_boxTexts;
 };

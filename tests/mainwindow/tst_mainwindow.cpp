@@ -40,6 +40,8 @@ private slots:
     void copyToClipboard();
     void aboutBoxShowsOnce();
     void openReplacesWholeTemplate();
+    void refusedFileSaysWhy_data();
+    void refusedFileSaysWhy();
     void closeClearsBothTexts();
     void runResultUndoableAfterEdit_data();
     void runResultUndoableAfterEdit();
@@ -385,6 +387,30 @@ void TestMainWindow::openReplacesWholeTemplate()
     tpl->setSel(4, 8); // "text"
     m_window->openFile(path);
     QCOMPARE(tpl->text(), QString("FILE-TEMPLATE"));
+}
+
+void TestMainWindow::refusedFileSaysWhy_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+    QTest::addRow("encoded value") << QByteArray("[global]\ntemplate=@Variant(\\0\\0\\0\\t7xeOO)\nmetacounts=1\n")
+                                   << "%1 is not a template file.";
+    QTest::addRow("folder") << QByteArray() << "Cannot read %1.";
+}
+
+void TestMainWindow::refusedFileSaysWhy()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("refused.s");
+    QVERIFY(content.isEmpty() ? QDir().mkpath(path) : TestSupport::writeBytes(path, content));
+    editor("tpl")->setTextKeepView("kept", Editor::ResetView);
+    ModalAnswerer answerer(path);
+    m_window->openFile(path);
+    QCOMPARE(answerer.boxTitles(), QStringList{"Error"});
+    QCOMPARE(answerer.boxTexts(), QStringList{message.arg(path)});
+    QCOMPARE(editor("tpl")->text(), QString("kept"));
 }
 
 void TestMainWindow::closeClearsBothTexts()
