@@ -189,8 +189,10 @@ bool QTemplate::holdsEncodedValue(const QByteArray& iniText)
             continue;
         const QStringList elements = valueElements(data, equals + 1, end);
         for (const QString& element : elements) {
+            // The library writes a string holding a NUL as @String(...) itself and reads it back
+            // without a data stream, so that form is text like any other.
             if (element.size() > 1 && element.at(0) == QLatin1Char('@') && element.at(1) != QLatin1Char('@') &&
-                element.endsWith(QLatin1Char(')')))
+                element.endsWith(QLatin1Char(')')) && !element.startsWith(QLatin1String("@String(")))
                 return true;
         }
     }

@@ -137,6 +137,26 @@ private slots:
         QCOMPARE(readBytes(file), saved); // a second save writes nothing
     }
 
+    // What the library writes for a text with a NUL must open again, under a key of ours or not.
+    void nulTextReopens()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("nul.s"));
+        QVERIFY(writeBytes(file, "[other]\nkey=kept\n"));
+        const QString text = QString::fromLatin1("a\0b", 3);
+        {
+            QTemplate tpl(file);
+            tpl.setTemplate(text);
+            QVERIFY(tpl.sync());
+        }
+        QVERIFY(readBytes(file).contains("@String("));
+        QTemplate back(file);
+        QCOMPARE(back.status(), QSettings::NoError);
+        QCOMPARE(back.templateText(), text);
+        back.setTemplate(QStringLiteral("t"));
+        QVERIFY(back.sync());
+    }
+
     void encodedValues_data()
     {
         QTest::addColumn<QByteArray>("line");
@@ -154,6 +174,8 @@ private slots:
         QTest::addRow("hex escape") << QByteArray("template=\\x0040Size(1 2)") << true << "";
         QTest::addRow("octal escape") << QByteArray("template=\\100Point(1 2)") << true << "";
         QTest::addRow("no value") << QByteArray("template=@Invalid()") << true << "";
+        QTest::addRow("string with a NUL, as the library writes it")
+            << QByteArray("template=@String(a\\0b)") << false << QString::fromLatin1("a\0b", 3);
         QTest::addRow("doubled at") << QByteArray("template=@@Variant(x)") << false << "@Variant(x)";
         QTest::addRow("at inside") << QByteArray("template=a@Variant(x)") << false << "a@Variant(x)";
         QTest::addRow("not closed") << QByteArray("template=@Variant(x") << false << "@Variant(x";
