@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -44,6 +46,13 @@ QMap<QString, QString> contents(const QSettings& settings)
     for (const QString& key : keys)
         map.insert(key, comparable(settings.value(key)));
     return map;
+}
+
+// The keys a save writes: the global values and the column groups.
+bool isOwnKey(const QString& key)
+{
+    static const QRegularExpression own(QStringLiteral("^(global/.*|column[0-9]+/(content|snippet))$"));
+    return own.match(key).hasMatch();
 }
 
 bool readWhole(const QString& path, QByteArray* bytes)
@@ -353,45 +362,63 @@ bool QTemplate::writeFile()
         m_notice = tr("%1 is not a template file.").arg(m_path);
         return false;
     }
-    const QString draft = scratch.filePath(QStringLiteral("draft.s"));
     int dropped = 0;
     bool malformed = false;
-    QMap<QString, QString> intended;
-    {
-        QSettings settings(draft, QSettings::IniFormat);
-        if (!old.isEmpty()) {
-            // The entries are copied one by one rather than as bytes: a UTF-8 mark makes the library read
-            // the file as UTF-8 but write it without the mark, to be read as Latin-1; a key with an empty
-            // part (no name, a trailing '/') reads as no value and cannot be written at all.
-            const QString original = scratch.filePath(QStringLiteral("original.s"));
-            if (!writeWhole(original, old))
-                return false;
-            const QSettings parsed(original, QSettings::IniFormat);
-            malformed = parsed.status() == QSettings::FormatError;
-            const QStringList keys = parsed.allKeys();
-            for (const QString& key : keys) {
-                const QVariant value = parsed.value(key);
-                if (value.isValid())
-                    settings.setValue(key, value);
-                else
-                    ++dropped;
+    // Entries of others that do not read back as written (a group name the library cannot spell
+    // again, say) are left out on a second try; an entry of ours that does not is a failed save.
+    QSet<QString> leftOut;
+    QString check;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const QString draft = scratch.filePath(QStringLiteral("draft%1.s").arg(attempt));
+        QMap<QString, QString> intended;
+        dropped = 0;
+        {
+            QSettings settings(draft, QSettings::IniFormat);
+            if (!old.isEmpty()) {
+                // The entries are copied one by one rather than as bytes: a UTF-8 mark makes the library
+                // read the file as UTF-8 but write it without the mark, to be read as Latin-1; a key with
+                // an empty part (no name, a trailing '/') reads as no value and cannot be written at all.
+                const QString original = scratch.filePath(QStringLiteral("original.s"));
+                if (!writeWhole(original, old))
+                    return false;
+                const QSettings parsed(original, QSettings::IniFormat);
+                malformed = parsed.status() == QSettings::FormatError;
+                const QStringList keys = parsed.allKeys();
+                for (const QString& key : keys) {
+                    const QVariant value = parsed.value(key);
+                    if (!value.isValid())
+                        ++dropped;
+                    else if (!leftOut.contains(key))
+                        settings.setValue(key, value);
+                }
             }
+            writeChanges(settings);
+            settings.sync();
+            if (settings.status() == QSettings::AccessError)
+                return false;
+            intended = contents(settings);
         }
-        writeChanges(settings);
-        settings.sync();
-        if (settings.status() == QSettings::AccessError)
+        // Parsed under another name: settings objects on one path share what was parsed or written before.
+        check = scratch.filePath(QStringLiteral("check%1.s").arg(attempt));
+        if (!QFile::rename(draft, check))
             return false;
-        intended = contents(settings);
-    }
-    // Parsed under another name: settings objects on one path share what was parsed or written before.
-    const QString check = scratch.filePath(QStringLiteral("check.s"));
-    if (!QFile::rename(draft, check))
-        return false;
-    {
         const QSettings settings(check, QSettings::IniFormat);
-        if (settings.status() != QSettings::NoError || contents(settings) != intended)
+        if (settings.status() != QSettings::NoError)
             return false;
+        const QMap<QString, QString> back = contents(settings);
+        if (back == intended)
+            break;
+        if (attempt > 0)
+            return false;
+        for (auto it = intended.cbegin(); it != intended.cend(); ++it) {
+            if (back.value(it.key(), QStringLiteral("\x01")) == it.value())
+                continue;
+            if (isOwnKey(it.key()))
+                return false;
+            leftOut.insert(it.key());
+        }
     }
+    dropped += leftOut.size();
 
     QFile in(check);
     if (!in.open(QIODevice::ReadOnly))
@@ -411,7 +438,7 @@ bool QTemplate::writeFile()
     if (old.startsWith(Utf8Mark))
         changes.append(tr("the UTF-8 mark was dropped, other characters are now written as escapes"));
     if (dropped > 0)
-        changes.append(tr("%n entry(s) whose key has an empty part could not be kept", nullptr, dropped));
+        changes.append(tr("%n entry(s) that could not be written back as they read were dropped", nullptr, dropped));
     if (malformed)
         changes.append(tr("lines that were not entries were dropped"));
     if (!changes.isEmpty())

@@ -259,6 +259,10 @@ private slots:
         QTest::addRow("key ending in a slash")
             << QByteArray(body + "[x]\nk/=slash\nkept=1\n")
             << QStringList{"column0/content", "global/metacounts", "global/multiline", "global/template", "x/kept"};
+        // A list with an element the library reads as no value is written back as another list.
+        QTest::addRow("entry that does not read back")
+            << QByteArray(body + "[x]\nk=a, @2e\n[y]\nkept=1\n")
+            << QStringList{"column0/content", "global/metacounts", "global/multiline", "global/template", "y/kept"};
     }
     void rewrittenToSave()
     {
