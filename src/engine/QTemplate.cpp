@@ -51,7 +51,8 @@ QMap<QString, QString> contents(const QSettings& settings)
 // The keys a save writes: the global values and the column groups.
 bool isOwnKey(const QString& key)
 {
-    static const QRegularExpression own(QStringLiteral("^(global/.*|column[0-9]+/(content|snippet))$"));
+    static const QRegularExpression own(
+        QStringLiteral("^(global/(multiline|template|metacounts)|column[0-9]+/(content|snippet))$"));
     return own.match(key).hasMatch();
 }
 

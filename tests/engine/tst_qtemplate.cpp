@@ -263,6 +263,9 @@ private slots:
         QTest::addRow("entry that does not read back")
             << QByteArray(body + "[x]\nk=a, @2e\n[y]\nkept=1\n")
             << QStringList{"column0/content", "global/metacounts", "global/multiline", "global/template", "y/kept"};
+        QTest::addRow("such an entry among ours")
+            << QByteArray(body + "[global]\nothertemplate=a, @2e\n[y]\nkept=1\n")
+            << QStringList{"column0/content", "global/metacounts", "global/multiline", "global/template", "y/kept"};
     }
     void rewrittenToSave()
     {
