@@ -1,6 +1,7 @@
 // The main window as the user meets it: its runs, column rules, template files, menus and dialogs.
 
 #include "TestSupport.h"
+#include "mainwindow/WindowTest.h"
 #include "mainwindow/ModalAnswerer.h"
 
 #include "columns/Meta.h"
@@ -14,18 +15,13 @@
 #include <QtTest>
 #include <QtWidgets>
 
-class TestMainWindow : public QObject
+class TestMainWindow : public WindowTest
 {
     Q_OBJECT
 private slots:
     void initTestCase() { TestSupport::useTemporaryConfigHome(); }
-    void init()
-    {
-        m_window = new MainWindow;
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    }
-    void cleanup() { delete m_window; }
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
     void mergeThroughColumns();
     void shippedSampleMerges();
     void replaceMatchThroughColumns();
@@ -53,11 +49,8 @@ private slots:
     void hiddenMenuBarHidesOnFocusOut();
 
 private:
-    QAction* action(const char* name) const { return m_window->findChild<QAction*>(QLatin1String(name)); }
-    Editor* editor(const char* name) const { return m_window->findChild<Editor*>(QLatin1String(name)); }
     MetaManager* manager() const { return m_window->metaManager(); }
     QString result() const { return editor("result")->text(); }
-    QString status() const { return m_window->statusBar()->currentMessage(); }
     // The text of the status label that starts with prefix.
     QString statusLabel(const char* prefix) const
     {
@@ -75,7 +68,6 @@ private:
         for (int i = 0; i < texts.size(); ++i)
             manager()->setMeta(i, texts.at(i), snippets.value(i, QStringLiteral("#%1#").arg(i + 1)));
     }
-    MainWindow* m_window = nullptr;
 };
 
 void TestMainWindow::mergeThroughColumns()

@@ -2,6 +2,7 @@
 // which the matcher gives up reported rather than passed off as a complete result.
 
 #include "TestSupport.h"
+#include "mainwindow/WindowTest.h"
 
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
@@ -10,35 +11,26 @@
 #include <QtTest>
 #include <QtWidgets>
 
-class TestReplaceMatch : public QObject
+class TestReplaceMatch : public WindowTest
 {
     Q_OBJECT
 private slots:
     void initTestCase() { TestSupport::useTemporaryConfigHome(); }
-    void init()
-    {
-        m_window = new MainWindow;
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    }
-    void cleanup() { delete m_window; }
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
 
     void stops_data();
     void stops();
     void tooComplexSaid();
 
 private:
-    QAction* action(const char* name) const { return m_window->findChild<QAction*>(QLatin1String(name)); }
-    Editor* editor(const char* name) const { return m_window->findChild<Editor*>(QLatin1String(name)); }
-    QString status() const { return m_window->statusBar()->currentMessage(); }
     void setColumn(const QString& text, const QString& snippet)
     {
         MetaManager* manager = m_window->metaManager();
         while (manager->count() > 1)
-            manager->removeMeta(-1, false);
+            manager->removeMeta(-1, MetaManager::KeepNumbers);
         manager->setMeta(0, text, snippet);
     }
-    MainWindow* m_window = nullptr;
 };
 
 void TestReplaceMatch::stops_data()
