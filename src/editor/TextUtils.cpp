@@ -77,34 +77,24 @@ int displayWidth(const QString& text)
 
 QStringList splitTextLines(const QString& text)
 {
+    // The string itself is cut, not its UTF-8 form: decoding each piece again would drop a
+    // byte-order mark at the start of a line and turn a lone surrogate into "?", and the lines
+    // would no longer give back the text.
     QStringList lines;
-    if (text.isEmpty())
-        return lines;
-    const QByteArray bytes = text.toUtf8();
-    const char* data = bytes.constData();
-    const int size = bytes.size();
-    // A NUL byte ends a line's text, as it ends the text of a C string.
-    auto addLine = [&](int from, int to) {
-        const void* nul = memchr(data + from, '\0', size_t(to - from));
-        if (nul)
-            to = int(static_cast<const char*>(nul) - data);
-        lines.append(QString::fromUtf8(data + from, to - from));
-    };
+    const QChar* data = text.constData();
+    const int size = text.size();
     int start = 0;
     for (int i = 0; i < size; ++i) {
-        const char c = data[i];
-        if (c == '\n') {
-            addLine(start, i);
-            start = i + 1;
-        } else if (c == '\r') {
-            addLine(start, i);
-            if (i + 1 < size && data[i + 1] == '\n')
-                ++i;
-            start = i + 1;
-        }
+        const QChar c = data[i];
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            continue;
+        lines.append(QString(data + start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < size && data[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
     }
     if (start < size)
-        addLine(start, size);
+        lines.append(QString(data + start, size - start));
     return lines;
 }
 

@@ -24,7 +24,8 @@ int charWidth(QChar c);
 int displayWidth(const QString& text);
 
 // Splits at CR LF, LF and lone CR. An empty text gives no lines; a text that ends with a line
-// break gives no line for the empty rest after it.
+// break gives no line for the empty rest after it. Every other character stays in its line (NUL
+// and byte-order marks included), so the lines joined with their breaks give back the text.
 QStringList splitTextLines(const QString& text);
 
 // Remove the leading / trailing run of characters that occur in chars.

@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTextCodec>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -57,12 +59,48 @@ private slots:
         QTest::newRow("lf cr is two breaks") << "a\n\rb" << QStringList{"a", "", "b"};
         QTest::newRow("trailing break adds nothing") << "a\n\nb\n" << QStringList{"a", "", "b"};
         QTest::newRow("only a break") << "\n" << QStringList{""};
-        QTest::newRow("nul ends the line") << QString::fromUtf8("ab\0cd\nef", 8) << QStringList{"ab", "ef"};
+        QTest::newRow("nul stays in its line") << QString::fromUtf8("ab\0cd\nef", 8)
+                                               << QStringList{QString::fromUtf8("ab\0cd", 5), "ef"};
+        QTest::newRow("byte-order mark starts a line")
+            << QStringLiteral("a\n\uFEFFb,c") << QStringList{QStringLiteral("a"), QStringLiteral("\uFEFFb,c")};
+        QTest::newRow("byte-order mark starts the text")
+            << QStringLiteral("\uFEFF\r\n\uFEFF") << QStringList{QStringLiteral("\uFEFF"), QStringLiteral("\uFEFF")};
+        QTest::newRow("lone surrogate kept") << QString(QChar(0xD800)) + QStringLiteral("\nx")
+                                             << QStringList{QString(QChar(0xD800)), QStringLiteral("x")};
     }
     void splitTextLines()
     {
         QFETCH(QString, text);
         QFETCH(QStringList, lines);
+        QCOMPARE(::splitTextLines(text), lines);
+    }
+
+    // Random lines of awkward characters joined by one kind of break: splitting gives them back.
+    void splitTextLinesGivesBackTheLines_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed = 1; seed <= 40; ++seed)
+            QTest::addRow("seed %u", seed) << seed;
+    }
+    void splitTextLinesGivesBackTheLines()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        const QStringList pieces{QStringLiteral("a"), QStringLiteral("\u00e9"), QStringLiteral("\u4e2d"),
+                                 QStringLiteral("\uFEFF"), QString(QChar(0)), QString(QChar(0xD83D)),
+                                 QString(QChar(0xDE00)), QStringLiteral("\U0001F600"), QStringLiteral(" ")};
+        const QStringList breaks{QStringLiteral("\n"), QStringLiteral("\r"), QStringLiteral("\r\n")};
+        QStringList lines;
+        for (int i = 0, n = int(random.bounded(1, 12)); i < n; ++i) {
+            QString line;
+            for (int j = 0, m = int(random.bounded(0, 6)); j < m; ++j)
+                line += pieces.at(int(random.bounded(quint32(pieces.size()))));
+            lines.append(line);
+        }
+        const QString text = lines.join(breaks.at(int(random.bounded(quint32(breaks.size())))));
+        // The empty rest after a final break is no line.
+        if (lines.constLast().isEmpty())
+            lines.removeLast();
         QCOMPARE(::splitTextLines(text), lines);
     }
 
