@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <Qt>
 
+#include <vector>
+
 class LineList
 {
 public:
@@ -45,6 +47,8 @@ public:
     void reverse();
 
 private:
+    // The width of every line, in order, and the greatest of them.
+    std::vector<int> lineWidths(int* maxWidth) const;
     template <typename Fn>
     void forEachLine(Fn fn);
 

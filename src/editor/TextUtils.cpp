@@ -47,7 +47,7 @@ struct WidthRange {
 };
 
 // Ranges of UTF-16 units by inclusive upper bound; each covers the units above the previous bound.
-constexpr WidthRange widthTable[] = {
+constexpr WidthRange WidthTable[] = {
     {159, 0},    {687, 1},    {710, 0},    {711, 1},    {727, 0},    {733, 1},    {879, 0},
     {1154, 1},   {1161, 0},   {4347, 1},   {4447, 2},   {7467, 1},   {7521, 0},   {8369, 1},
     {8426, 0},   {9000, 1},   {9002, 2},   {11021, 1},  {12350, 2},  {12351, 1},  {12438, 2},
@@ -65,7 +65,7 @@ int charWidth(QChar c)
         return 0;
     if (code <= 126)
         return 1;
-    for (const WidthRange& range : widthTable) {
+    for (const WidthRange& range : WidthTable) {
         if (range.upTo >= code)
             return range.width;
     }

@@ -11,11 +11,11 @@
 namespace {
 
 // The text of a position a short row does not have.
-const QString noCell;
+const QString NoCell;
 
 const QString& cellOf(const CellTable::Row& row, int column)
 {
-    return column < row.size() ? row.at(column) : noCell;
+    return column < row.size() ? row.at(column) : NoCell;
 }
 
 int wrapIndex(int index, int count)

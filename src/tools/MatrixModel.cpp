@@ -15,7 +15,7 @@ const QString MatrixModel::MimeType = QStringLiteral("Matrix/Widget");
 
 namespace {
 
-const QColor highlightColour(204, 204, 204);
+const QColor HighlightColour(204, 204, 204);
 
 bool byPosition(const QPoint& a, const QPoint& b)
 {
@@ -122,7 +122,7 @@ QVariant MatrixModel::data(const QModelIndex& index, int role) const
         return m_table->cell(index.row(), index.column());
     case Qt::BackgroundRole:
         if (m_highlight.contains(QPoint(index.column(), index.row())))
-            return QBrush(highlightColour);
+            return QBrush(HighlightColour);
         return QVariant();
     default:
         return QVariant();

@@ -206,43 +206,39 @@ void MatrixView::removeCell()
     changed();
 }
 
+void MatrixView::applyToSelected(const QList<int>& indices, const std::function<void(const QList<int>&)>& change)
+{
+    if (indices.isEmpty())
+        return;
+    change(indices);
+    changed();
+}
+
 void MatrixView::removeRow()
 {
-    const QList<int> rows = selectedRows();
-    if (rows.isEmpty())
-        return;
     // The rows are taken from the present table at once, so no index shifts under the next one.
-    m_table->removeRows(rows);
-    changed();
+    applyToSelected(selectedRows(), [this](const QList<int>& rows) { m_table->removeRows(rows); });
 }
 
 void MatrixView::removeColumn()
 {
-    const QList<int> columns = selectedColumns();
-    if (columns.isEmpty())
-        return;
-    m_table->removeColumns(columns);
-    changed();
+    applyToSelected(selectedColumns(), [this](const QList<int>& columns) { m_table->removeColumns(columns); });
 }
 
 void MatrixView::reverseRow()
 {
-    const QList<int> rows = selectedRows();
-    if (rows.isEmpty())
-        return;
-    for (const int row : rows)
-        m_table->reverseRow(row);
-    changed();
+    applyToSelected(selectedRows(), [this](const QList<int>& rows) {
+        for (const int row : rows)
+            m_table->reverseRow(row);
+    });
 }
 
 void MatrixView::reverseColumn()
 {
-    const QList<int> columns = selectedColumns();
-    if (columns.isEmpty())
-        return;
-    for (const int column : columns)
-        m_table->reverseColumn(column);
-    changed();
+    applyToSelected(selectedColumns(), [this](const QList<int>& columns) {
+        for (const int column : columns)
+            m_table->reverseColumn(column);
+    });
 }
 
 void MatrixView::flipH()
