@@ -21,6 +21,25 @@
 #include <climits>
 #include <utility>
 
+namespace {
+
+// The smallest box that holds every cell of a selection that is not empty.
+void boundingBox(const QModelIndexList& cells, int* top, int* left, int* bottom, int* right)
+{
+    *top = INT_MAX;
+    *left = INT_MAX;
+    *bottom = -1;
+    *right = -1;
+    for (const QModelIndex& index : cells) {
+        *top = std::min(*top, index.row());
+        *left = std::min(*left, index.column());
+        *bottom = std::max(*bottom, index.row());
+        *right = std::max(*right, index.column());
+    }
+}
+
+} // namespace
+
 MatrixView::MatrixView(QWidget* parent)
     : MatrixView(nullptr, parent)
 {
@@ -120,24 +139,24 @@ QModelIndexList MatrixView::selectedCells() const
     return cells;
 }
 
+QList<int> MatrixView::selectedLines(int (QModelIndex::*coordinate)() const) const
+{
+    QList<int> lines;
+    for (const QModelIndex& index : selectedCells())
+        lines.append((index.*coordinate)());
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    return lines;
+}
+
 QList<int> MatrixView::selectedRows() const
 {
-    QList<int> rows;
-    for (const QModelIndex& index : selectedCells())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
+    return selectedLines(&QModelIndex::row);
 }
 
 QList<int> MatrixView::selectedColumns() const
 {
-    QList<int> columns;
-    for (const QModelIndex& index : selectedCells())
-        columns.append(index.column());
-    std::sort(columns.begin(), columns.end());
-    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
-    return columns;
+    return selectedLines(&QModelIndex::column);
 }
 
 void MatrixView::changed()
@@ -157,16 +176,11 @@ void MatrixView::copyCell()
     const QModelIndexList cells = selectedCells();
     if (cells.isEmpty())
         return;
-    int top = INT_MAX;
-    int left = INT_MAX;
-    int bottom = -1;
-    int right = -1;
-    for (const QModelIndex& index : cells) {
-        top = std::min(top, index.row());
-        left = std::min(left, index.column());
-        bottom = std::max(bottom, index.row());
-        right = std::max(right, index.column());
-    }
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    boundingBox(cells, &top, &left, &bottom, &right);
     CellTable::Mask mask(bottom - top + 1, QBitArray(right - left + 1));
     for (const QModelIndex& index : cells)
         mask[index.row() - top].setBit(index.column() - left);
@@ -293,16 +307,11 @@ QMimeData* MatrixView::prepareDrag(const QPoint& pos)
     const QModelIndexList cells = selectedCells();
     if (cells.isEmpty())
         return nullptr;
-    int top = INT_MAX;
-    int left = INT_MAX;
-    int bottom = -1;
-    int right = -1;
-    for (const QModelIndex& index : cells) {
-        top = std::min(top, index.row());
-        left = std::min(left, index.column());
-        bottom = std::max(bottom, index.row());
-        right = std::max(right, index.column());
-    }
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    boundingBox(cells, &top, &left, &bottom, &right);
     DragMask mask;
     mask.rows = bottom - top + 1;
     mask.columns = right - left + 1;

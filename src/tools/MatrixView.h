@@ -84,6 +84,7 @@ private:
     QAction* makeAction(const QString& text, void (MatrixView::*slot)(), const QString& icon = QString());
     QModelIndexList selectedCells() const;
     // Sorted distinct rows or columns of the selection.
+    QList<int> selectedLines(int (QModelIndex::*coordinate)() const) const;
     QList<int> selectedRows() const;
     QList<int> selectedColumns() const;
     void copyBox(int top, int left, int bottom, int right);
