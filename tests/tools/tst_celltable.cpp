@@ -29,26 +29,43 @@ class TestCellTable : public QObject
 private slots:
     void initTestCase() { TestSupport::useTemporaryConfigHome(); }
 
+    void split_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<int>("linesPerRow");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addRow("short row padded") << "a,b\nc" << "," << false << 1 << QStringList{"a|b", "c|"};
+        QTest::addRow("a run cuts once, none leading, one empty trailing")
+            << ",,a,,b," << "," << false << 1 << QStringList{"a|b|"};
+        QTest::addRow("runs of any filter character") << "a, b;;c" << ", ;" << false << 1 << QStringList{"a|b|c"};
+        QTest::addRow("whole word: empty parts kept, case matters")
+            << "aXbxxc" << "x" << true << 1 << QStringList{"aXb||c"};
+        QTest::addRow("whole word: the string, not its characters")
+            << "a<>b<" << "<>" << true << 1 << QStringList{"a|b<"};
+        QTest::addRow("every character, space padded")
+            << QStringLiteral("ab\na\U0001F600c") << "" << false << 1
+            << QStringList{"a|b| ", QStringLiteral("a|\U0001F600|c")};
+        QTest::addRow("blank lines make no row") << "a\n\n \t\nb\r\nc" << "," << false << 1 << QStringList{"a", "b", "c"};
+        QTest::addRow("only blank lines") << " \n\t\n" << "" << false << 1 << QStringList{};
+        QTest::addRow("two lines a row, joined by a space, then cut")
+            << "a\nb\nc" << " " << false << 2 << QStringList{"a|b", "c|"};
+        QTest::addRow("a blank group makes no row") << "a\nb\n\n \nc" << "," << false << 2 << QStringList{"a b", "c"};
+        QTest::addRow("no lines a row") << "a\nb" << "," << false << 0 << QStringList{};
+        QTest::addRow("byte-order mark at a line start is a cell's text")
+            << QStringLiteral("a\n\uFEFFb,c") << "," << false << 1 << QStringList{"a|", QStringLiteral("\uFEFFb|c")};
+    }
     void split()
     {
-        const struct { QString text, filter; bool wholeWord; int linesPerRow; QStringList rows; } cases[] = {
-            {"a,b\nc", ",", false, 1, {"a|b", "c|"}}, // short row padded
-            {",,a,,b,", ",", false, 1, {"a|b|"}}, // a run cuts once, none leading, one empty trailing
-            {"a, b;;c", ", ;", false, 1, {"a|b|c"}}, // runs of any filter character
-            {"aXbxxc", "x", true, 1, {"aXb||c"}}, // whole word: empty parts kept, case matters
-            {"a<>b<", "<>", true, 1, {"a|b<"}}, // whole word: the string, not its characters
-            {"ab\na\U0001F600c", "", false, 1, {"a|b| ", "a|\U0001F600|c"}}, // every character, space padded
-            {"a\n\n \t\nb\r\nc", ",", false, 1, {"a", "b", "c"}}, // blank lines make no row
-            {" \n\t\n", "", false, 1, {}},
-            {"a\nb\nc", " ", false, 2, {"a|b", "c|"}}, // two lines a row, joined by a space, then cut
-            {"a\nb\n\n \nc", ",", false, 2, {"a b", "c"}}, // a blank group makes no row
-            {"a\nb", ",", false, 0, {}},
-        };
-        for (const auto& c : cases) {
-            const CellTable table(c.text, c.filter, c.wholeWord, c.linesPerRow);
-            QCOMPARE(rowsOf(table), c.rows);
-            QCOMPARE(table.columnCount(), c.rows.isEmpty() ? 0 : c.rows.first().count(QLatin1Char('|')) + 1);
-        }
+        QFETCH(QString, text);
+        QFETCH(QString, filter);
+        QFETCH(bool, wholeWord);
+        QFETCH(int, linesPerRow);
+        QFETCH(QStringList, rows);
+        const CellTable table(text, filter, wholeWord, linesPerRow);
+        QCOMPARE(rowsOf(table), rows);
+        QCOMPARE(table.columnCount(), rows.isEmpty() ? 0 : rows.first().count(QLatin1Char('|')) + 1);
     }
 
     void indexWrap()
