@@ -84,7 +84,8 @@ private slots:
         // A path that is a folder: the folder and what it holds stay.
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("a folder"));
-        QVERIFY(QDir().mkpath(folder) && writeBytes(folder + QStringLiteral("/kept.txt"), "kept"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(writeBytes(folder + QStringLiteral("/kept.txt"), "kept"));
         QWidget parent;
         answerNextBox();
         QVERIFY(!saveTextFile(folder, QStringLiteral("text"), true, &parent));

@@ -14,7 +14,7 @@
 #include <memory>
 
 // Tables are written as rows split by line feeds, cells by single spaces.
-static const QString grid = QStringLiteral("a b c\nd e f\ng h i");
+static const QString Grid = QStringLiteral("a b c\nd e f\ng h i");
 static std::shared_ptr<CellTable> makeTable(const QString& text)
 {
     auto table = std::make_shared<CellTable>();
@@ -89,23 +89,23 @@ private slots:
     {
         const QString none = QStringLiteral("untouched");
         const struct { QVector<QPoint> cells; QString action, clipboard, table; } cases[] = {
-            {{QPoint(1, 1)}, "&Copy", "e", grid},
-            {{QPoint(0, 0), QPoint(1, 1)}, "&Copy", "a \n e", grid},
-            {{QPoint(1, 1)}, "Copy row", "d e f", grid},
-            {{QPoint(2, 2), QPoint(1, 0)}, "Copy row", grid, grid}, // and the rows between
-            {{QPoint(1, 2)}, "Copy column", "b\ne\nh", grid},
-            {{QPoint(2, 0), QPoint(1, 2)}, "Copy column", "b c\ne f\nh i", grid},
-            {{}, "Copy &all", grid, grid},
-            {{}, "&Copy", none, grid},
-            {{}, "Copy row", none, grid},
-            {{}, "Copy column", none, grid},
+            {{QPoint(1, 1)}, "&Copy", "e", Grid},
+            {{QPoint(0, 0), QPoint(1, 1)}, "&Copy", "a \n e", Grid},
+            {{QPoint(1, 1)}, "Copy row", "d e f", Grid},
+            {{QPoint(2, 2), QPoint(1, 0)}, "Copy row", Grid, Grid}, // and the rows between
+            {{QPoint(1, 2)}, "Copy column", "b\ne\nh", Grid},
+            {{QPoint(2, 0), QPoint(1, 2)}, "Copy column", "b c\ne f\nh i", Grid},
+            {{}, "Copy &all", Grid, Grid},
+            {{}, "&Copy", none, Grid},
+            {{}, "Copy row", none, Grid},
+            {{}, "Copy column", none, Grid},
             {{QPoint(1, 1), QPoint(2, 0)}, "&Delete", none, "a b \nd  f\ng h i"},
             {{QPoint(0, 2), QPoint(1, 0)}, "Delete r&ow", none, "d e f"},
             {{QPoint(2, 0), QPoint(0, 1)}, "Delete co&lumn", none, "b\ne\nh"},
             {{}, "Rotate 90° counter-clockwise", none, "c f i\nb e h\na d g"},
         };
         for (const auto& c : cases) {
-            MatrixView view(makeTable(grid));
+            MatrixView view(makeTable(Grid));
             selectCells(view, c.cells);
             QGuiApplication::clipboard()->setText(none);
             QSignalSpy resets(view.model(), &QAbstractItemModel::modelReset);
@@ -114,7 +114,7 @@ private slots:
             action->trigger();
             QCOMPARE(QGuiApplication::clipboard()->text(), c.clipboard);
             QCOMPARE(view.table()->text(QStringLiteral(" ")), c.table);
-            QCOMPARE(resets.count(), c.table == grid ? 0 : 1); // the grid follows every change
+            QCOMPARE(resets.count(), c.table == Grid ? 0 : 1); // the Grid follows every change
         }
     }
 
@@ -122,23 +122,24 @@ private slots:
     {
         MatrixView view;
         // Drags the cells, pressed on one cell, to another; whether the block fits there, the result.
-        const struct { QVector<QPoint> cells; QPoint from, to; bool fits; QString result, table = grid; } cases[] = {
+        const struct { QVector<QPoint> cells; QPoint from, to; bool fits; QString result, table = Grid; } cases[] = {
             {{QPoint(1, 0), QPoint(0, 0)}, {0, 0}, {0, 2}, true, "g h c\nd e f\na b i"}, // selected right to left
             {{QPoint(0, 0), QPoint(1, 0)}, {1, 0}, {2, 0}, true, "c a b\nd e f\ng h i"}, // overlapping, held right
             {{QPoint(2, 1), QPoint(2, 2)}, {2, 2}, {2, 1}, true, "a b f\nd e i\ng h c"}, // overlapping upwards
             {{QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)}, {0, 0}, {1, 1}, true, "i f c\nh a b\ng d e"},
             {{QPoint(0, 0), QPoint(1, 1)}, {0, 0}, {1, 1}, true, "i b c\nd a f\ng h e"}, // a box with a gap
             {{QPoint(0, 0), QPoint(1, 0), QPoint(2, 0)}, {0, 0}, {1, 0}, true, "d a b c", "a b c d"},
-            {{QPoint(0, 0), QPoint(1, 0)}, {0, 0}, {2, 0}, false, grid}, // sticks out right
-            {{QPoint(0, 0), QPoint(1, 0)}, {1, 0}, {0, 1}, false, grid}, // left
-            {{QPoint(0, 0), QPoint(0, 1)}, {0, 0}, {0, 2}, false, grid}, // below
-            {{QPoint(0, 1), QPoint(0, 2)}, {0, 2}, {0, 0}, false, grid}, // above
+            {{QPoint(0, 0), QPoint(1, 0)}, {0, 0}, {2, 0}, false, Grid}, // sticks out right
+            {{QPoint(0, 0), QPoint(1, 0)}, {1, 0}, {0, 1}, false, Grid}, // left
+            {{QPoint(0, 0), QPoint(0, 1)}, {0, 0}, {0, 2}, false, Grid}, // below
+            {{QPoint(0, 1), QPoint(0, 2)}, {0, 2}, {0, 0}, false, Grid}, // above
         };
         for (const auto& c : cases) {
             view.setTable(makeTable(c.table));
             selectCells(view, c.cells);
             const std::unique_ptr<QMimeData> data(view.prepareDrag(centre(view, c.from)));
-            QVERIFY(data && data->hasFormat(QStringLiteral("Matrix/Widget")));
+            QVERIFY(data);
+            QCOMPARE(data->hasFormat(QStringLiteral("Matrix/Widget")), true);
             QVector<QPoint> targets;
             for (const QPoint& cell : c.cells)
                 targets.append(cell + c.to - c.from);
@@ -162,7 +163,7 @@ private slots:
         QVERIFY(!drag<QDragEnterEvent>(view, foreign.get(), {1, 1}));
         QVERIFY(drag<QDragEnterEvent>(view, own.get(), {1, 1})); // so that the drop below reaches the view
         QVERIFY(!drag<QDropEvent>(view, foreign.get(), {1, 1}));
-        QCOMPARE(view.table()->text(QStringLiteral(" ")), grid);
+        QCOMPARE(view.table()->text(QStringLiteral(" ")), Grid);
     }
 };
 
