@@ -161,28 +161,38 @@ private slots:
         }
     }
 
+    // Corners as (column, row) in call order; one mask character per box cell, rows split by '/'.
+    void selectionText_data()
+    {
+        QTest::addColumn<QPoint>("from");
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<bool>("align");
+        QTest::addColumn<QString>("text");
+        QTest::addRow("whole table") << QPoint(0, 0) << QPoint(2, 2) << "111/111/111" << false
+                                     << "a bb c\nddd e f\ng h iiii";
+        QTest::addRow("corners in any order") << QPoint(2, 1) << QPoint(1, 0) << "11/11" << false << "bb c\ne f";
+        QTest::addRow("wrapped indices") << QPoint(-1, -1) << QPoint(-1, 0) << "1/1/1" << false << "c\nf\niiii";
+        QTest::addRow("masked-out cells empty") << QPoint(0, 0) << QPoint(1, 1) << "10/01" << false << "a \n e";
+        QTest::addRow("short mask") << QPoint(0, 0) << QPoint(1, 1) << "1" << false << "a \n ";
+        QTest::addRow("aligned") << QPoint(0, 0) << QPoint(2, 1) << "111/111" << true << "a   bb c   \nddd e  f   ";
+        QTest::addRow("aligned, masked") << QPoint(1, 2) << QPoint(2, 2) << "01" << true << "   iiii";
+    }
     void selectionText()
     {
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        QFETCH(QString, mask);
+        QFETCH(bool, align);
+        QFETCH(QString, text);
         const CellTable table = tableOf({"a|bb|c", "ddd|e|f", "g|h|iiii"});
-        // Corners as (column, row) in call order; one mask character per box cell, rows split by '/'.
-        const struct { QPoint from, to; QString mask; bool align; QString text; } cases[] = {
-            {{0, 0}, {2, 2}, "111/111/111", false, "a bb c\nddd e f\ng h iiii"},
-            {{2, 1}, {1, 0}, "11/11", false, "bb c\ne f"},
-            {{-1, -1}, {-1, 0}, "1/1/1", false, "c\nf\niiii"},
-            {{0, 0}, {1, 1}, "10/01", false, "a \n e"},
-            {{0, 0}, {1, 1}, "1", false, "a \n "},
-            {{0, 0}, {2, 1}, "111/111", true, "a   bb c   \nddd e  f   "},
-            {{1, 2}, {2, 2}, "01", true, "   iiii"},
-        };
-        for (const auto& c : cases) {
-            CellTable::Mask mask;
-            for (const QString& bits : c.mask.split(QLatin1Char('/'))) {
-                mask.append(QBitArray(bits.size()));
-                for (int i = 0; i < bits.size(); ++i)
-                    mask.last().setBit(i, bits.at(i) == QLatin1Char('1'));
-            }
-            QCOMPARE(table.selectionText(c.from.y(), c.from.x(), c.to.y(), c.to.x(), mask, c.align), c.text);
+        CellTable::Mask flags;
+        for (const QString& bits : mask.split(QLatin1Char('/'))) {
+            flags.append(QBitArray(bits.size()));
+            for (int i = 0; i < bits.size(); ++i)
+                flags.last().setBit(i, bits.at(i) == QLatin1Char('1'));
         }
+        QCOMPARE(table.selectionText(from.y(), from.x(), to.y(), to.x(), flags, align), text);
     }
 
     void stopAndConcurrentChange()
