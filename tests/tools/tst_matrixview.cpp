@@ -85,37 +85,51 @@ private slots:
         }
     }
 
+    void commands_data()
+    {
+        QTest::addColumn<QVector<QPoint>>("cells");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QString>("table");
+        const QString none = QStringLiteral("untouched");
+        using Cells = QVector<QPoint>;
+        QTest::addRow("copy a cell") << Cells{QPoint(1, 1)} << "&Copy" << "e" << Grid;
+        QTest::addRow("copy two cells") << Cells{QPoint(0, 0), QPoint(1, 1)} << "&Copy" << "a \n e" << Grid;
+        QTest::addRow("copy row") << Cells{QPoint(1, 1)} << "Copy row" << "d e f" << Grid;
+        QTest::addRow("copy rows and the rows between") << Cells{QPoint(2, 2), QPoint(1, 0)} << "Copy row" << Grid << Grid;
+        QTest::addRow("copy column") << Cells{QPoint(1, 2)} << "Copy column" << "b\ne\nh" << Grid;
+        QTest::addRow("copy columns") << Cells{QPoint(2, 0), QPoint(1, 2)} << "Copy column" << "b c\ne f\nh i" << Grid;
+        QTest::addRow("copy all") << Cells{} << "Copy &all" << Grid << Grid;
+        QTest::addRow("copy without selection") << Cells{} << "&Copy" << none << Grid;
+        QTest::addRow("copy row without selection") << Cells{} << "Copy row" << none << Grid;
+        QTest::addRow("copy column without selection") << Cells{} << "Copy column" << none << Grid;
+        QTest::addRow("delete cells") << Cells{QPoint(1, 1), QPoint(2, 0)} << "&Delete" << none << "a b \nd  f\ng h i";
+        QTest::addRow("delete rows") << Cells{QPoint(0, 2), QPoint(1, 0)} << "Delete r&ow" << none << "d e f";
+        QTest::addRow("delete columns") << Cells{QPoint(2, 0), QPoint(0, 1)} << "Delete co&lumn" << none << "b\ne\nh";
+        QTest::addRow("reverse rows") << Cells{QPoint(0, 2), QPoint(1, 0)} << "Reverse row" << none
+                                      << "c b a\nd e f\ni h g";
+        QTest::addRow("reverse columns") << Cells{QPoint(2, 0), QPoint(0, 1)} << "Reverse column" << none
+                                         << "g b i\nd e f\na h c";
+        QTest::addRow("rotate counter-clockwise") << Cells{} << "Rotate 90° counter-clockwise" << none
+                                                  << "c f i\nb e h\na d g";
+    }
     void commands()
     {
+        QFETCH(QVector<QPoint>, cells);
+        QFETCH(QString, action);
+        QFETCH(QString, clipboard);
+        QFETCH(QString, table);
         const QString none = QStringLiteral("untouched");
-        const struct { QVector<QPoint> cells; QString action, clipboard, table; } cases[] = {
-            {{QPoint(1, 1)}, "&Copy", "e", Grid},
-            {{QPoint(0, 0), QPoint(1, 1)}, "&Copy", "a \n e", Grid},
-            {{QPoint(1, 1)}, "Copy row", "d e f", Grid},
-            {{QPoint(2, 2), QPoint(1, 0)}, "Copy row", Grid, Grid}, // and the rows between
-            {{QPoint(1, 2)}, "Copy column", "b\ne\nh", Grid},
-            {{QPoint(2, 0), QPoint(1, 2)}, "Copy column", "b c\ne f\nh i", Grid},
-            {{}, "Copy &all", Grid, Grid},
-            {{}, "&Copy", none, Grid},
-            {{}, "Copy row", none, Grid},
-            {{}, "Copy column", none, Grid},
-            {{QPoint(1, 1), QPoint(2, 0)}, "&Delete", none, "a b \nd  f\ng h i"},
-            {{QPoint(0, 2), QPoint(1, 0)}, "Delete r&ow", none, "d e f"},
-            {{QPoint(2, 0), QPoint(0, 1)}, "Delete co&lumn", none, "b\ne\nh"},
-            {{}, "Rotate 90° counter-clockwise", none, "c f i\nb e h\na d g"},
-        };
-        for (const auto& c : cases) {
-            MatrixView view(makeTable(Grid));
-            selectCells(view, c.cells);
-            QGuiApplication::clipboard()->setText(none);
-            QSignalSpy resets(view.model(), &QAbstractItemModel::modelReset);
-            QAction* action = actionNamed(view, c.action);
-            QVERIFY2(action, qPrintable(c.action));
-            action->trigger();
-            QCOMPARE(QGuiApplication::clipboard()->text(), c.clipboard);
-            QCOMPARE(view.table()->text(QStringLiteral(" ")), c.table);
-            QCOMPARE(resets.count(), c.table == Grid ? 0 : 1); // the Grid follows every change
-        }
+        MatrixView view(makeTable(Grid));
+        selectCells(view, cells);
+        QGuiApplication::clipboard()->setText(none);
+        QSignalSpy resets(view.model(), &QAbstractItemModel::modelReset);
+        QAction* entry = actionNamed(view, action);
+        QVERIFY2(entry, qPrintable(action));
+        entry->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
+        QCOMPARE(view.table()->text(QStringLiteral(" ")), table);
+        QCOMPARE(resets.count(), table == Grid ? 0 : 1); // the grid follows every change
     }
 
     void dragSwap()
