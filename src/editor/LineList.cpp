@@ -37,8 +37,7 @@ std::vector<int> LineList::lineWidths(int* maxWidth) const
     return widths;
 }
 
-template <typename Fn>
-void LineList::forEachLine(Fn fn)
+template <typename Fn> void LineList::forEachLine(Fn fn)
 {
     m_stopRequested = false;
     EventPacer pacer([this] { return m_stopRequested; });

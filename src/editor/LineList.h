@@ -49,8 +49,7 @@ public:
 private:
     // The width of every line, in order, and the greatest of them.
     std::vector<int> lineWidths(int* maxWidth) const;
-    template <typename Fn>
-    void forEachLine(Fn fn);
+    template <typename Fn> void forEachLine(Fn fn);
 
     QStringList m_lines;
     QString m_eol;

@@ -25,8 +25,7 @@ bool byPosition(const QPoint& a, const QPoint& b)
 } // namespace
 
 MatrixModel::MatrixModel(std::shared_ptr<CellTable> table, QObject* parent)
-    : QAbstractTableModel(parent)
-    , m_table(std::move(table))
+    : QAbstractTableModel(parent), m_table(std::move(table))
 {
 }
 

@@ -40,13 +40,9 @@ void boundingBox(const QModelIndexList& cells, int* top, int* left, int* bottom,
 
 } // namespace
 
-MatrixView::MatrixView(QWidget* parent)
-    : MatrixView(nullptr, parent)
-{
-}
+MatrixView::MatrixView(QWidget* parent) : MatrixView(nullptr, parent) {}
 
-MatrixView::MatrixView(std::shared_ptr<CellTable> table, QWidget* parent)
-    : QTableView(parent)
+MatrixView::MatrixView(std::shared_ptr<CellTable> table, QWidget* parent) : QTableView(parent)
 {
     setDragEnabled(true);
     setDropIndicatorShown(true);
@@ -87,8 +83,8 @@ void MatrixView::buildMenu()
     m_removeRow = makeAction(tr("Delete r&ow"), &MatrixView::removeRow);
     m_removeColumn = makeAction(tr("Delete co&lumn"), &MatrixView::removeColumn);
     m_menu->addSeparator();
-    m_rotateClockwise = makeAction(tr("&Rotate 90° clockwise"), &MatrixView::rotate,
-                                   QStringLiteral(":/popmenu/images/rotate90.png"));
+    m_rotateClockwise =
+        makeAction(tr("&Rotate 90° clockwise"), &MatrixView::rotate, QStringLiteral(":/popmenu/images/rotate90.png"));
     m_rotateCounterClockwise = makeAction(tr("Rotate 90° counter-clockwise"), &MatrixView::rotate,
                                           QStringLiteral(":/popmenu/images/rotate270.png"));
     m_rotateHalf = makeAction(tr("Rotate 180°"), &MatrixView::rotate, QStringLiteral(":/popmenu/images/rotate180.png"));
@@ -132,8 +128,8 @@ QModelIndexList MatrixView::selectedCells() const
     // A selection can outlive a change of the table's shape until the next reset.
     cells.erase(std::remove_if(cells.begin(), cells.end(),
                                [this](const QModelIndex& index) {
-                                   return index.row() >= m_table->rowCount()
-                                       || index.column() >= m_table->columnCount();
+                                   return index.row() >= m_table->rowCount() ||
+                                          index.column() >= m_table->columnCount();
                                }),
                 cells.end());
     return cells;
@@ -320,8 +316,8 @@ QMimeData* MatrixView::prepareDrag(const QPoint& pos)
         mask.selected.setBit((index.row() - top) * mask.columns + index.column() - left);
     // A press outside the selection drags the box by its top-left corner.
     const QModelIndex pressed = indexAt(pos);
-    if (pressed.isValid() && pressed.row() >= top && pressed.row() <= bottom && pressed.column() >= left
-        && pressed.column() <= right)
+    if (pressed.isValid() && pressed.row() >= top && pressed.row() <= bottom && pressed.column() >= left &&
+        pressed.column() <= right)
         mask.offset = QPoint(pressed.column() - left, pressed.row() - top);
     m_dragMask = mask;
 
@@ -351,8 +347,8 @@ QVector<QPoint> MatrixView::dropTargets(const QPoint& pos) const
     if (!under.isValid())
         return {};
     const QPoint corner = QPoint(under.column(), under.row()) - m_dragMask.offset;
-    if (corner.x() < 0 || corner.y() < 0 || corner.x() + m_dragMask.columns > m_table->columnCount()
-        || corner.y() + m_dragMask.rows > m_table->rowCount())
+    if (corner.x() < 0 || corner.y() < 0 || corner.x() + m_dragMask.columns > m_table->columnCount() ||
+        corner.y() + m_dragMask.rows > m_table->rowCount())
         return {};
     QVector<QPoint> targets;
     for (int r = 0; r < m_dragMask.rows; ++r) {

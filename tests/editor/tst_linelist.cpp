@@ -23,10 +23,18 @@ using Step = std::function<void(LineList&)>;
 const std::map<QString, Step>& steps()
 {
     static const std::map<QString, Step> table = {
-        {"upper", &LineList::toUpper}, {"lower", &LineList::toLower}, {"upperFirst", &LineList::upperFirstChar},
-        {"lowerFirst", &LineList::lowerFirstChar}, {"swap", &LineList::swapCase}, {"reverse", &LineList::reverse},
-        {"truncLeft", &LineList::truncateLeft}, {"truncRight", &LineList::truncateRight}, {"pad", &LineList::pad},
-        {"lstrip", &LineList::lstrip}, {"rstrip", &LineList::rstrip}, {"strip", &LineList::strip},
+        {"upper", &LineList::toUpper},
+        {"lower", &LineList::toLower},
+        {"upperFirst", &LineList::upperFirstChar},
+        {"lowerFirst", &LineList::lowerFirstChar},
+        {"swap", &LineList::swapCase},
+        {"reverse", &LineList::reverse},
+        {"truncLeft", &LineList::truncateLeft},
+        {"truncRight", &LineList::truncateRight},
+        {"pad", &LineList::pad},
+        {"lstrip", &LineList::lstrip},
+        {"rstrip", &LineList::rstrip},
+        {"strip", &LineList::strip},
         {"removeEmpty", &LineList::removeEmptyLines},
         {"alignLeft", [](LineList& l) { l.align(LineList::AlignLeft); }},
         {"alignRight", [](LineList& l) { l.align(LineList::AlignRight); }},
@@ -111,8 +119,9 @@ private slots:
             QStringList input;
             for (int i = 0, n = int(random.bounded(1, 300)); i < n; ++i) {
                 const int kind = int(random.bounded(10));
-                input << (kind == 0 ? QStringLiteral("text%1").arg(i)
-                                    : kind == 1 ? QString() : QString::number(int(random.bounded(-50, 50))));
+                input << (kind == 0   ? QStringLiteral("text%1").arg(i)
+                          : kind == 1 ? QString()
+                                      : QString::number(int(random.bounded(-50, 50))));
             }
             for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
                 LineList list(input, EolUnix, true);

@@ -35,12 +35,15 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("text");
-        QTest::addRow("missing") << "missing" << "Invalid Text File." << QString();
-        QTest::addRow("folder") << "folder" << "Invalid Text File." << QString();
-        QTest::addRow("fifo") << "fifo" << "%1 is not a regular file (a FIFO, device or socket) and cannot be loaded."
+        QTest::addRow("missing") << "missing"
+                                 << "Invalid Text File." << QString();
+        QTest::addRow("folder") << "folder"
+                                << "Invalid Text File." << QString();
+        QTest::addRow("fifo") << "fifo"
+                              << "%1 is not a regular file (a FIFO, device or socket) and cannot be loaded."
                               << QString();
-        QTest::addRow("too large") << "sparse" << "%1 is too large to load: at most 1023 MiB can be loaded."
-                                   << QString();
+        QTest::addRow("too large") << "sparse"
+                                   << "%1 is too large to load: at most 1023 MiB can be loaded." << QString();
         QTest::addRow("invalid utf-8")
             << "invalid"
             << "Some bytes of %1 are not valid text in its encoding and were replaced by \uFFFD; saving the text "
@@ -67,7 +70,8 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             QVERIFY(file.resize(qint64(4) << 30));
         } else if (kind == QLatin1String("invalid")) {
-            QVERIFY(writeBytes(path, "a\xe9" "b"));
+            QVERIFY(writeBytes(path, "a\xe9"
+                                     "b"));
         } else if (kind == QLatin1String("binary")) {
             QVERIFY(writeBytes(path, QByteArray("\x01\0\x02x\0\n", 6)));
         }

@@ -7,8 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QTextCodec>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -69,8 +69,8 @@ private slots:
         QTest::newRow("lf cr is two breaks") << "a\n\rb" << QStringList{"a", "", "b"};
         QTest::newRow("trailing break adds nothing") << "a\n\nb\n" << QStringList{"a", "", "b"};
         QTest::newRow("only a break") << "\n" << QStringList{""};
-        QTest::newRow("nul stays in its line") << QString::fromUtf8("ab\0cd\nef", 8)
-                                               << QStringList{QString::fromUtf8("ab\0cd", 5), "ef"};
+        QTest::newRow("nul stays in its line")
+            << QString::fromUtf8("ab\0cd\nef", 8) << QStringList{QString::fromUtf8("ab\0cd", 5), "ef"};
         QTest::newRow("byte-order mark starts a line")
             << QStringLiteral("a\n\uFEFFb,c") << QStringList{QStringLiteral("a"), QStringLiteral("\uFEFFb,c")};
         QTest::newRow("byte-order mark starts the text")
@@ -96,9 +96,10 @@ private slots:
     {
         QFETCH(quint32, seed);
         QRandomGenerator random(seed);
-        const QStringList pieces{QStringLiteral("a"), QStringLiteral("\u00e9"), QStringLiteral("\u4e2d"),
-                                 QStringLiteral("\uFEFF"), QString(QChar(0)), QString(QChar(0xD83D)),
-                                 QString(QChar(0xDE00)), QStringLiteral("\U0001F600"), QStringLiteral(" ")};
+        const QStringList pieces{
+            QStringLiteral("a"), QStringLiteral("\u00e9"), QStringLiteral("\u4e2d"), QStringLiteral("\uFEFF"),
+            QString(QChar(0)),   QString(QChar(0xD83D)),   QString(QChar(0xDE00)),   QStringLiteral("\U0001F600"),
+            QStringLiteral(" ")};
         const QStringList breaks{QStringLiteral("\n"), QStringLiteral("\r"), QStringLiteral("\r\n")};
         QStringList lines;
         for (int i = 0, n = int(random.bounded(1, 12)); i < n; ++i) {
@@ -137,13 +138,20 @@ private slots:
         QTest::addColumn<QString>("separator");
         QTest::addColumn<bool>("enabled");
         QTest::addColumn<QStringList>("parts");
-        QTest::newRow("doubled separator") << "a,,b" << "," << true << QStringList{"a", "", "", "b"};
-        QTest::newRow("leading and trailing") << ",a," << "," << true << QStringList{"", "a", ""};
-        QTest::newRow("long separator") << "a<>b<>" << "<>" << true << QStringList{"a", "", "b", ""};
-        QTest::newRow("no separator in text") << "abc" << "," << true << QStringList{"abc"};
-        QTest::newRow("case-sensitive") << "aXbxc" << "x" << true << QStringList{"aXb", "", "c"};
-        QTest::newRow("disabled") << "a,b" << "," << false << QStringList();
-        QTest::newRow("empty separator") << "a,b" << "" << true << QStringList();
+        QTest::newRow("doubled separator") << "a,,b"
+                                           << "," << true << QStringList{"a", "", "", "b"};
+        QTest::newRow("leading and trailing") << ",a,"
+                                              << "," << true << QStringList{"", "a", ""};
+        QTest::newRow("long separator") << "a<>b<>"
+                                        << "<>" << true << QStringList{"a", "", "b", ""};
+        QTest::newRow("no separator in text") << "abc"
+                                              << "," << true << QStringList{"abc"};
+        QTest::newRow("case-sensitive") << "aXbxc"
+                                        << "x" << true << QStringList{"aXb", "", "c"};
+        QTest::newRow("disabled") << "a,b"
+                                  << "," << false << QStringList();
+        QTest::newRow("empty separator") << "a,b"
+                                         << "" << true << QStringList();
     }
     void splitKeepSeparators()
     {
@@ -181,8 +189,9 @@ private slots:
         QTest::addRow("utf-8, second mark is text") << QByteArray("\xef\xbb\xbf" + marked.toUtf8()) << marked;
         QTest::addRow("utf-16le, second mark is text") << utf16(marked, true) << marked;
         QTest::addRow("utf-16be, second mark is text") << utf16(marked, false) << marked;
-        QTest::addRow("mark at a line start is text")
-            << QByteArray("a\n\xef\xbb\xbf" "b") << QStringLiteral("a\n\uFEFFb");
+        QTest::addRow("mark at a line start is text") << QByteArray("a\n\xef\xbb\xbf"
+                                                                    "b")
+                                                      << QStringLiteral("a\n\uFEFFb");
         QTest::addRow("empty") << QByteArray() << QString();
     }
     void readMarkedText()
@@ -206,7 +215,9 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("ok");
         const auto row = [](const char* kind, const QByteArray& bytes, TextFileStatus status, const QString& text,
-                            bool ok) { QTest::addRow("%s", kind) << QString::fromLatin1(kind) << bytes << status << text << ok; };
+                            bool ok) {
+            QTest::addRow("%s", kind) << QString::fromLatin1(kind) << bytes << status << text << ok;
+        };
         row("missing", QByteArray(), TextFileStatus::CannotOpen, QString(), false);
         row("folder", QByteArray(), TextFileStatus::CannotOpen, QString(), false);
         row("unreadable", QByteArray("secret"), TextFileStatus::CannotOpen, QString(), false);
@@ -217,12 +228,17 @@ private slots:
         row("nul bytes", QByteArray("a\0b\n\0", 5), TextFileStatus::Ok, QString::fromLatin1("a\0b\n\0", 5), true);
         row("control bytes", QByteArray("\x01\x02\x7f\x1b"), TextFileStatus::Ok, QStringLiteral("\x01\x02\x7f\x1b"),
             true);
-        row("invalid utf-8", QByteArray("a\xe9" "b\xff"), TextFileStatus::InvalidBytes, QStringLiteral("a\uFFFDb\uFFFD"),
-            true);
+        row("invalid utf-8",
+            QByteArray("a\xe9"
+                       "b\xff"),
+            TextFileStatus::InvalidBytes, QStringLiteral("a\uFFFDb\uFFFD"), true);
         row("utf-8 cut at the end", QByteArray("ab\xe4\xb8"), TextFileStatus::InvalidBytes, QStringLiteral("ab\uFFFD"),
             true);
-        row("utf-16 odd byte at the end", QByteArray("\xff\xfe" "a\0b", 5), TextFileStatus::InvalidBytes,
-            QStringLiteral("a\uFFFD"), true);
+        row("utf-16 odd byte at the end",
+            QByteArray("\xff\xfe"
+                       "a\0b",
+                       5),
+            TextFileStatus::InvalidBytes, QStringLiteral("a\uFFFD"), true);
     }
     void readOutcome()
     {

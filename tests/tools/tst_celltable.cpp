@@ -36,23 +36,28 @@ private slots:
         QTest::addColumn<bool>("wholeWord");
         QTest::addColumn<int>("linesPerRow");
         QTest::addColumn<QStringList>("rows");
-        QTest::addRow("short row padded") << "a,b\nc" << "," << false << 1 << QStringList{"a|b", "c|"};
-        QTest::addRow("a run cuts once, none leading, one empty trailing")
-            << ",,a,,b," << "," << false << 1 << QStringList{"a|b|"};
-        QTest::addRow("runs of any filter character") << "a, b;;c" << ", ;" << false << 1 << QStringList{"a|b|c"};
-        QTest::addRow("whole word: empty parts kept, case matters")
-            << "aXbxxc" << "x" << true << 1 << QStringList{"aXb||c"};
-        QTest::addRow("whole word: the string, not its characters")
-            << "a<>b<" << "<>" << true << 1 << QStringList{"a|b<"};
-        QTest::addRow("every character, space padded")
-            << QStringLiteral("ab\na\U0001F600c") << "" << false << 1
-            << QStringList{"a|b| ", QStringLiteral("a|\U0001F600|c")};
-        QTest::addRow("blank lines make no row") << "a\n\n \t\nb\r\nc" << "," << false << 1 << QStringList{"a", "b", "c"};
-        QTest::addRow("only blank lines") << " \n\t\n" << "" << false << 1 << QStringList{};
-        QTest::addRow("two lines a row, joined by a space, then cut")
-            << "a\nb\nc" << " " << false << 2 << QStringList{"a|b", "c|"};
-        QTest::addRow("a blank group makes no row") << "a\nb\n\n \nc" << "," << false << 2 << QStringList{"a b", "c"};
-        QTest::addRow("no lines a row") << "a\nb" << "," << false << 0 << QStringList{};
+        QTest::addRow("short row padded") << "a,b\nc"
+                                          << "," << false << 1 << QStringList{"a|b", "c|"};
+        QTest::addRow("a run cuts once, none leading, one empty trailing") << ",,a,,b,"
+                                                                           << "," << false << 1 << QStringList{"a|b|"};
+        QTest::addRow("runs of any filter character") << "a, b;;c"
+                                                      << ", ;" << false << 1 << QStringList{"a|b|c"};
+        QTest::addRow("whole word: empty parts kept, case matters") << "aXbxxc"
+                                                                    << "x" << true << 1 << QStringList{"aXb||c"};
+        QTest::addRow("whole word: the string, not its characters") << "a<>b<"
+                                                                    << "<>" << true << 1 << QStringList{"a|b<"};
+        QTest::addRow("every character, space padded") << QStringLiteral("ab\na\U0001F600c") << "" << false << 1
+                                                       << QStringList{"a|b| ", QStringLiteral("a|\U0001F600|c")};
+        QTest::addRow("blank lines make no row") << "a\n\n \t\nb\r\nc"
+                                                 << "," << false << 1 << QStringList{"a", "b", "c"};
+        QTest::addRow("only blank lines") << " \n\t\n"
+                                          << "" << false << 1 << QStringList{};
+        QTest::addRow("two lines a row, joined by a space, then cut") << "a\nb\nc"
+                                                                      << " " << false << 2 << QStringList{"a|b", "c|"};
+        QTest::addRow("a blank group makes no row") << "a\nb\n\n \nc"
+                                                    << "," << false << 2 << QStringList{"a b", "c"};
+        QTest::addRow("no lines a row") << "a\nb"
+                                        << "," << false << 0 << QStringList{};
         QTest::addRow("byte-order mark at a line start is a cell's text")
             << QStringLiteral("a\n\uFEFFb,c") << "," << false << 1 << QStringList{"a|", QStringLiteral("\uFEFFb|c")};
     }
@@ -76,7 +81,7 @@ private slots:
         QCOMPARE(table.cell(5, 7), QStringLiteral("e"));
         QCOMPARE(table.columnText(-2), QStringLiteral("b\ne"));
         QVERIFY(!table.swapCells(-1, 0, 0, 0)); // swaps take positions as they are
-        table.removeColumns({3, -3}); // one column named twice
+        table.removeColumns({3, -3});           // one column named twice
         table.clearCell(-1, -1);
         QCOMPARE(rowsOf(table), QStringList({"b|c", "e|"}));
         table.removeRows({-1, 3});
@@ -98,14 +103,16 @@ private slots:
         QTest::addRow("flip horizontally") << grid << "flipH" << QStringList{"c|b|a", "f|e|d"};
         QTest::addRow("flip vertically") << grid << "flipV" << QStringList{"d|e|f", "a|b|c"};
         QTest::addRow("reverse column") << grid << "reverseColumn:-2" << QStringList{"a|e|c", "d|b|f"};
-        QTest::addRow("constant columns go") << QStringList{"a|x||1", "b|x||2"} << "constant" << QStringList{"a|1", "b|2"};
+        QTest::addRow("constant columns go")
+            << QStringList{"a|x||1", "b|x||2"} << "constant" << QStringList{"a|1", "b|2"};
         QTest::addRow("differs in one row, in case")
             << QStringList{"x|A", "x|a", "y|a"} << "constant" << QStringList{"x|A", "x|a", "y|a"};
         QTest::addRow("a single row is left alone") << QStringList{"a|a"} << "constant" << QStringList{"a|a"};
         QTest::addRow("every column constant") << QStringList{"a|b", "a|b"} << "constant" << QStringList{"", ""};
         QTest::addRow("regroup by two") << QStringList{"a", "b", "c"} << "regroup:2" << QStringList{"a|b", "c"};
         QTest::addRow("regroup joins cells") << QStringList{"a|b", "c|d"} << "regroup:2" << QStringList{"ab|cd"};
-        QTest::addRow("regroup wider than the items") << QStringList{"a", "b", "c"} << "regroup:9" << QStringList{"a|b|c"};
+        QTest::addRow("regroup wider than the items")
+            << QStringList{"a", "b", "c"} << "regroup:9" << QStringList{"a|b|c"};
         QTest::addRow("regroup by none") << QStringList{"a", "b"} << "regroup:0" << QStringList{"a", "b"};
         QTest::addRow("the short row turns without loss")
             << QStringList{"a", "b", "c"} << "regroup:2 rotate:1" << QStringList{"c|a", "|b"};
@@ -211,7 +218,8 @@ private slots:
         QCOMPARE(table.text(QStringLiteral(",")), QStringLiteral("k,1\nk,2"));
         QCOMPARE(table.sourceText(), table.text(QStringLiteral(",")));
         // Events run during the operation; a change they make is not overwritten.
-        QMetaObject::invokeMethod(this, [&table] { table.clearCell(0, 1); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [&table] { table.clearCell(0, 1); }, Qt::QueuedConnection);
         QVERIFY(!table.regroup(2));
         QCOMPARE(rowsOf(table), QStringList({"k|", "k|2"}));
         QVERIFY(table.regroup(2));

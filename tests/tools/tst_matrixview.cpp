@@ -60,14 +60,28 @@ private slots:
     void enableRules()
     {
         // S: needs a selection, R: rotations, H and V: flips, A: always enabled.
-        const QHash<QString, QChar> group{
-            {"&Copy", 'S'}, {"Copy row", 'S'}, {"Copy column", 'S'}, {"&Delete", 'S'}, {"Delete r&ow", 'S'},
-            {"Delete co&lumn", 'S'}, {"&Rotate 90° clockwise", 'R'}, {"Rotate 90° counter-clockwise", 'R'},
-            {"Rotate 180°", 'R'}, {"Flip &Horizontally", 'H'}, {"Flip &Vertically", 'V'}, {"Copy &all", 'A'},
-            {"Reverse row", 'A'}, {"Reverse column", 'A'}};
-        const struct { QString table; bool select; QString enabled; } cases[] = {
-            {"", false, "A"}, {"a", true, "SA"}, {"a b c", false, "RHA"}, {"a\nb", true, "SRVA"},
-            {"a b\nc d", true, "SRHVA"},
+        const QHash<QString, QChar> group{{"&Copy", 'S'},
+                                          {"Copy row", 'S'},
+                                          {"Copy column", 'S'},
+                                          {"&Delete", 'S'},
+                                          {"Delete r&ow", 'S'},
+                                          {"Delete co&lumn", 'S'},
+                                          {"&Rotate 90° clockwise", 'R'},
+                                          {"Rotate 90° counter-clockwise", 'R'},
+                                          {"Rotate 180°", 'R'},
+                                          {"Flip &Horizontally", 'H'},
+                                          {"Flip &Vertically", 'V'},
+                                          {"Copy &all", 'A'},
+                                          {"Reverse row", 'A'},
+                                          {"Reverse column", 'A'}};
+        const struct
+        {
+            QString table;
+            bool select;
+            QString enabled;
+        } cases[] = {
+            {"", false, "A"},       {"a", true, "SA"},           {"a b c", false, "RHA"},
+            {"a\nb", true, "SRVA"}, {"a b\nc d", true, "SRHVA"},
         };
         for (const auto& c : cases) {
             MatrixView view(makeTable(c.table));
@@ -78,8 +92,8 @@ private slots:
             view.updateActions();
             for (QAction* action : actions) {
                 const QString text = action->text();
-                QVERIFY2(action->isSeparator()
-                             || (group.contains(text) && action->isEnabled() == c.enabled.contains(group.value(text))),
+                QVERIFY2(action->isSeparator() ||
+                             (group.contains(text) && action->isEnabled() == c.enabled.contains(group.value(text))),
                          qPrintable(c.table + ": " + text));
             }
         }
@@ -93,12 +107,18 @@ private slots:
         QTest::addColumn<QString>("table");
         const QString none = QStringLiteral("untouched");
         using Cells = QVector<QPoint>;
-        QTest::addRow("copy a cell") << Cells{QPoint(1, 1)} << "&Copy" << "e" << Grid;
-        QTest::addRow("copy two cells") << Cells{QPoint(0, 0), QPoint(1, 1)} << "&Copy" << "a \n e" << Grid;
-        QTest::addRow("copy row") << Cells{QPoint(1, 1)} << "Copy row" << "d e f" << Grid;
-        QTest::addRow("copy rows and the rows between") << Cells{QPoint(2, 2), QPoint(1, 0)} << "Copy row" << Grid << Grid;
-        QTest::addRow("copy column") << Cells{QPoint(1, 2)} << "Copy column" << "b\ne\nh" << Grid;
-        QTest::addRow("copy columns") << Cells{QPoint(2, 0), QPoint(1, 2)} << "Copy column" << "b c\ne f\nh i" << Grid;
+        QTest::addRow("copy a cell") << Cells{QPoint(1, 1)} << "&Copy"
+                                     << "e" << Grid;
+        QTest::addRow("copy two cells") << Cells{QPoint(0, 0), QPoint(1, 1)} << "&Copy"
+                                        << "a \n e" << Grid;
+        QTest::addRow("copy row") << Cells{QPoint(1, 1)} << "Copy row"
+                                  << "d e f" << Grid;
+        QTest::addRow("copy rows and the rows between")
+            << Cells{QPoint(2, 2), QPoint(1, 0)} << "Copy row" << Grid << Grid;
+        QTest::addRow("copy column") << Cells{QPoint(1, 2)} << "Copy column"
+                                     << "b\ne\nh" << Grid;
+        QTest::addRow("copy columns") << Cells{QPoint(2, 0), QPoint(1, 2)} << "Copy column"
+                                      << "b c\ne f\nh i" << Grid;
         QTest::addRow("copy all") << Cells{} << "Copy &all" << Grid << Grid;
         QTest::addRow("copy without selection") << Cells{} << "&Copy" << none << Grid;
         QTest::addRow("copy row without selection") << Cells{} << "Copy row" << none << Grid;
@@ -110,8 +130,8 @@ private slots:
                                       << "c b a\nd e f\ni h g";
         QTest::addRow("reverse columns") << Cells{QPoint(2, 0), QPoint(0, 1)} << "Reverse column" << none
                                          << "g b i\nd e f\na h c";
-        QTest::addRow("rotate counter-clockwise") << Cells{} << "Rotate 90° counter-clockwise" << none
-                                                  << "c f i\nb e h\na d g";
+        QTest::addRow("rotate counter-clockwise")
+            << Cells{} << "Rotate 90° counter-clockwise" << none << "c f i\nb e h\na d g";
     }
     void commands()
     {
@@ -136,7 +156,13 @@ private slots:
     {
         MatrixView view;
         // Drags the cells, pressed on one cell, to another; whether the block fits there, the result.
-        const struct { QVector<QPoint> cells; QPoint from, to; bool fits; QString result, table = Grid; } cases[] = {
+        const struct
+        {
+            QVector<QPoint> cells;
+            QPoint from, to;
+            bool fits;
+            QString result, table = Grid;
+        } cases[] = {
             {{QPoint(1, 0), QPoint(0, 0)}, {0, 0}, {0, 2}, true, "g h c\nd e f\na b i"}, // selected right to left
             {{QPoint(0, 0), QPoint(1, 0)}, {1, 0}, {2, 0}, true, "c a b\nd e f\ng h i"}, // overlapping, held right
             {{QPoint(2, 1), QPoint(2, 2)}, {2, 2}, {2, 1}, true, "a b f\nd e i\ng h c"}, // overlapping upwards

@@ -72,7 +72,7 @@ void TestWidgets::spinner()
 {
     QWidget window;
     window.resize(400, 300);
-    auto *inner = new QWidget(&window);
+    auto* inner = new QWidget(&window);
     inner->setGeometry(200, 150, 148, 100);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -85,7 +85,7 @@ void TestWidgets::spinner()
         QCOMPARE(quick.isAnimated(), false);
     }
     // Left past its delay: shows centred over its parent and turns.
-    QProgressIndicator *spinner = QProgressIndicator::create(inner, 20);
+    QProgressIndicator* spinner = QProgressIndicator::create(inner, 20);
     QVERIFY(!spinner->isVisible());
     QTRY_COMPARE(spinner->isVisible(), true);
     QTRY_COMPARE(spinner->isAnimated(), true);
@@ -107,16 +107,16 @@ void TestWidgets::colorChosenByDrop()
 {
     QtColorButton button;
     button.resize(40, 30);
-    const auto shows = [&button](const QColor &c) {
+    const auto shows = [&button](const QColor& c) {
         return button.color() == c && button.grab().toImage().pixelColor(20, 15) == c;
     };
     // Whether the button took the drag in.
-    const auto drag = [&button](QMimeData *data, bool drop) {
+    const auto drag = [&button](QMimeData* data, bool drop) {
         QDragEnterEvent enter(QPoint(20, 15), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&button, &enter);
         QDropEvent dropped(QPoint(20, 15), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
         QDragLeaveEvent leave;
-        QApplication::sendEvent(&button, drop ? static_cast<QEvent *>(&dropped) : &leave);
+        QApplication::sendEvent(&button, drop ? static_cast<QEvent*>(&dropped) : &leave);
         return enter.isAccepted();
     };
     QSignalSpy changes(&button, &QtColorButton::colorChanged);
@@ -140,7 +140,7 @@ void TestWidgets::colorChosenByDrop()
 void TestWidgets::fontDefaultEntry()
 {
     QtFontButton button;
-    const auto shows = [&button](const QFont &f) {
+    const auto shows = [&button](const QFont& f) {
         return button.font() == f && button.text() == f.family() && button.QWidget::font().pointSize() == f.pointSize();
     };
     QVERIFY(shows(QFont()));
@@ -149,7 +149,7 @@ void TestWidgets::fontDefaultEntry()
     button.setFont(chosen);
     QVERIFY(shows(chosen));
     QCOMPARE(changes.count(), 0);
-    QAction *defaultEntry = button.menu()->actions().value(0);
+    QAction* defaultEntry = button.menu()->actions().value(0);
     QVERIFY(defaultEntry);
     QCOMPARE(defaultEntry->text(), QStringLiteral("Default font"));
     defaultEntry->trigger();
