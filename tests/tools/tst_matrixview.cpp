@@ -56,10 +56,23 @@ class TestMatrixView : public QObject
 private slots:
     void initTestCase() { TestSupport::useTemporaryConfigHome(); }
 
-    // Each entry starts in the state opposite to the expected one, so that a rule never applied shows.
+    void enableRules_data()
+    {
+        // Enabled groups: S needs a selection, R rotations, H and V flips, A always enabled.
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<bool>("select");
+        QTest::addColumn<QString>("enabled");
+        QTest::addRow("no cells") << "" << false << "A";
+        QTest::addRow("one cell, selected") << "a" << true << "SA";
+        QTest::addRow("one row") << "a b c" << false << "RHA";
+        QTest::addRow("one column, selected") << "a\nb" << true << "SRVA";
+        QTest::addRow("two by two, selected") << "a b\nc d" << true << "SRHVA";
+    }
     void enableRules()
     {
-        // S: needs a selection, R: rotations, H and V: flips, A: always enabled.
+        QFETCH(QString, table);
+        QFETCH(bool, select);
+        QFETCH(QString, enabled);
         const QHash<QString, QChar> group{{"&Copy", 'S'},
                                           {"Copy row", 'S'},
                                           {"Copy column", 'S'},
@@ -74,28 +87,20 @@ private slots:
                                           {"Copy &all", 'A'},
                                           {"Reverse row", 'A'},
                                           {"Reverse column", 'A'}};
-        const struct
-        {
-            QString table;
-            bool select;
-            QString enabled;
-        } cases[] = {
-            {"", false, "A"},       {"a", true, "SA"},           {"a b c", false, "RHA"},
-            {"a\nb", true, "SRVA"}, {"a b\nc d", true, "SRHVA"},
-        };
-        for (const auto& c : cases) {
-            MatrixView view(makeTable(c.table));
-            selectCells(view, c.select ? QVector<QPoint>{QPoint(0, 0)} : QVector<QPoint>());
-            const QList<QAction*> actions = view.contextMenu()->actions();
-            for (QAction* action : actions)
-                action->setEnabled(!c.enabled.contains(group.value(action->text())));
-            view.updateActions();
-            for (QAction* action : actions) {
-                const QString text = action->text();
-                QVERIFY2(action->isSeparator() ||
-                             (group.contains(text) && action->isEnabled() == c.enabled.contains(group.value(text))),
-                         qPrintable(c.table + ": " + text));
-            }
+        MatrixView view(makeTable(table));
+        selectCells(view, select ? QVector<QPoint>{QPoint(0, 0)} : QVector<QPoint>());
+        const QList<QAction*> actions = view.contextMenu()->actions();
+        // Each entry starts in the state opposite to the expected one, so that a rule never applied shows.
+        for (QAction* action : actions)
+            action->setEnabled(!enabled.contains(group.value(action->text())));
+        view.updateActions();
+        for (QAction* action : actions) {
+            if (action->isSeparator())
+                continue;
+            const QString text = action->text();
+            QVERIFY2(group.contains(text), qPrintable(text));
+            QCOMPARE(action->text() + (action->isEnabled() ? " on" : " off"),
+                     text + (enabled.contains(group.value(text)) ? " on" : " off"));
         }
     }
 
