@@ -157,50 +157,72 @@ private slots:
         QCOMPARE(resets.count(), table == Grid ? 0 : 1); // the grid follows every change
     }
 
+    // Drags the cells, pressed on one cell, to another; whether the block fits there, the result.
+    void dragSwap_data()
+    {
+        QTest::addColumn<QVector<QPoint>>("cells");
+        QTest::addColumn<QPoint>("from");
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<bool>("fits");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("table");
+        using Cells = QVector<QPoint>;
+        QTest::addRow("selected right to left") << Cells{QPoint(1, 0), QPoint(0, 0)} << QPoint(0, 0) << QPoint(0, 2)
+                                                << true << "g h c\nd e f\na b i" << Grid;
+        QTest::addRow("overlapping, held right") << Cells{QPoint(0, 0), QPoint(1, 0)} << QPoint(1, 0) << QPoint(2, 0)
+                                                 << true << "c a b\nd e f\ng h i" << Grid;
+        QTest::addRow("overlapping upwards") << Cells{QPoint(2, 1), QPoint(2, 2)} << QPoint(2, 2) << QPoint(2, 1)
+                                             << true << "a b f\nd e i\ng h c" << Grid;
+        QTest::addRow("two by two, diagonal") << Cells{QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)}
+                                              << QPoint(0, 0) << QPoint(1, 1) << true << "i f c\nh a b\ng d e" << Grid;
+        QTest::addRow("a box with a gap") << Cells{QPoint(0, 0), QPoint(1, 1)} << QPoint(0, 0) << QPoint(1, 1) << true
+                                          << "i b c\nd a f\ng h e" << Grid;
+        QTest::addRow("one row, shifted")
+            << Cells{QPoint(0, 0), QPoint(1, 0), QPoint(2, 0)} << QPoint(0, 0) << QPoint(1, 0) << true << "d a b c"
+            << "a b c d";
+        QTest::addRow("sticks out right")
+            << Cells{QPoint(0, 0), QPoint(1, 0)} << QPoint(0, 0) << QPoint(2, 0) << false << Grid << Grid;
+        QTest::addRow("sticks out left") << Cells{QPoint(0, 0), QPoint(1, 0)} << QPoint(1, 0) << QPoint(0, 1) << false
+                                         << Grid << Grid;
+        QTest::addRow("sticks out below")
+            << Cells{QPoint(0, 0), QPoint(0, 1)} << QPoint(0, 0) << QPoint(0, 2) << false << Grid << Grid;
+        QTest::addRow("sticks out above")
+            << Cells{QPoint(0, 1), QPoint(0, 2)} << QPoint(0, 2) << QPoint(0, 0) << false << Grid << Grid;
+    }
     void dragSwap()
     {
+        QFETCH(QVector<QPoint>, cells);
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        QFETCH(bool, fits);
+        QFETCH(QString, result);
+        QFETCH(QString, table);
         MatrixView view;
-        // Drags the cells, pressed on one cell, to another; whether the block fits there, the result.
-        const struct
-        {
-            QVector<QPoint> cells;
-            QPoint from, to;
-            bool fits;
-            QString result, table = Grid;
-        } cases[] = {
-            {{QPoint(1, 0), QPoint(0, 0)}, {0, 0}, {0, 2}, true, "g h c\nd e f\na b i"}, // selected right to left
-            {{QPoint(0, 0), QPoint(1, 0)}, {1, 0}, {2, 0}, true, "c a b\nd e f\ng h i"}, // overlapping, held right
-            {{QPoint(2, 1), QPoint(2, 2)}, {2, 2}, {2, 1}, true, "a b f\nd e i\ng h c"}, // overlapping upwards
-            {{QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1)}, {0, 0}, {1, 1}, true, "i f c\nh a b\ng d e"},
-            {{QPoint(0, 0), QPoint(1, 1)}, {0, 0}, {1, 1}, true, "i b c\nd a f\ng h e"}, // a box with a gap
-            {{QPoint(0, 0), QPoint(1, 0), QPoint(2, 0)}, {0, 0}, {1, 0}, true, "d a b c", "a b c d"},
-            {{QPoint(0, 0), QPoint(1, 0)}, {0, 0}, {2, 0}, false, Grid}, // sticks out right
-            {{QPoint(0, 0), QPoint(1, 0)}, {1, 0}, {0, 1}, false, Grid}, // left
-            {{QPoint(0, 0), QPoint(0, 1)}, {0, 0}, {0, 2}, false, Grid}, // below
-            {{QPoint(0, 1), QPoint(0, 2)}, {0, 2}, {0, 0}, false, Grid}, // above
-        };
-        for (const auto& c : cases) {
-            view.setTable(makeTable(c.table));
-            selectCells(view, c.cells);
-            const std::unique_ptr<QMimeData> data(view.prepareDrag(centre(view, c.from)));
-            QVERIFY(data);
-            QCOMPARE(data->hasFormat(QStringLiteral("Matrix/Widget")), true);
-            QVector<QPoint> targets;
-            for (const QPoint& cell : c.cells)
-                targets.append(cell + c.to - c.from);
-            QVERIFY(drag<QDragEnterEvent>(view, data.get(), c.from));
-            QCOMPARE(drag<QDragMoveEvent>(view, data.get(), c.to), c.fits);
-            QCOMPARE(view.matrixModel()->highlight().size(), c.fits ? targets.size() : 0);
-            for (const QPoint& cell : targets)
-                QCOMPARE(view.model()->index(cell.y(), cell.x()).data(Qt::BackgroundRole).isValid(), c.fits);
-            QDragLeaveEvent leave;
-            QCoreApplication::sendEvent(view.viewport(), &leave);
-            QVERIFY(view.matrixModel()->highlight().isEmpty());
-            QVERIFY(drag<QDragEnterEvent>(view, data.get(), c.from)); // back in; the drop finds its own targets
-            QCOMPARE(drag<QDropEvent>(view, data.get(), c.to), c.fits);
-            QCOMPARE(view.table()->text(QStringLiteral(" ")), c.result);
-            QVERIFY(view.matrixModel()->highlight().isEmpty());
-        }
+        view.setTable(makeTable(table));
+        selectCells(view, cells);
+        const std::unique_ptr<QMimeData> data(view.prepareDrag(centre(view, from)));
+        QVERIFY(data);
+        QCOMPARE(data->hasFormat(QStringLiteral("Matrix/Widget")), true);
+        QVector<QPoint> targets;
+        for (const QPoint& cell : cells)
+            targets.append(cell + to - from);
+        QVERIFY(drag<QDragEnterEvent>(view, data.get(), from));
+        QCOMPARE(drag<QDragMoveEvent>(view, data.get(), to), fits);
+        QCOMPARE(view.matrixModel()->highlight().size(), fits ? targets.size() : 0);
+        for (const QPoint& cell : targets)
+            QCOMPARE(view.model()->index(cell.y(), cell.x()).data(Qt::BackgroundRole).isValid(), fits);
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(view.viewport(), &leave);
+        QVERIFY(view.matrixModel()->highlight().isEmpty());
+        QVERIFY(drag<QDragEnterEvent>(view, data.get(), from)); // back in; the drop finds its own targets
+        QCOMPARE(drag<QDropEvent>(view, data.get(), to), fits);
+        QCOMPARE(view.table()->text(QStringLiteral(" ")), result);
+        QVERIFY(view.matrixModel()->highlight().isEmpty());
+    }
+
+    void foreignDragRefused()
+    {
+        MatrixView view(makeTable(Grid));
         // Cells in the right format that this view did not start dragging are refused.
         selectCells(view, {QPoint(0, 0)});
         const std::unique_ptr<QMimeData> own(view.prepareDrag(centre(view, {0, 0})));
