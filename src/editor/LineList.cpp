@@ -11,7 +11,7 @@
 namespace {
 
 // CR, LF, TAB, FF, VT and space: what the left and right strips remove.
-const QString stripSet = QStringLiteral("\r\n\t\f\v ");
+const QString StripSet = QStringLiteral("\r\n\t\f\v ");
 
 } // namespace
 
@@ -25,8 +25,19 @@ int LineList::width(const QString& line) const
     return m_unicode ? displayWidth(line) : line.size();
 }
 
-template <typename Fn>
-void LineList::forEachLine(Fn fn)
+std::vector<int> LineList::lineWidths(int* maxWidth) const
+{
+    std::vector<int> widths;
+    widths.reserve(size_t(m_lines.size()));
+    *maxWidth = 0;
+    for (const QString& line : m_lines) {
+        widths.push_back(width(line));
+        *maxWidth = std::max(*maxWidth, widths.back());
+    }
+    return widths;
+}
+
+template <typename Fn> void LineList::forEachLine(Fn fn)
 {
     m_stopRequested = false;
     EventPacer pacer([this] { return m_stopRequested; });
@@ -90,12 +101,12 @@ void LineList::truncateRight()
 
 void LineList::lstrip()
 {
-    forEachLine([](QString& line) { line = lstripChars(line, stripSet); });
+    forEachLine([](QString& line) { line = lstripChars(line, StripSet); });
 }
 
 void LineList::rstrip()
 {
-    forEachLine([](QString& line) { line = rstripChars(line, stripSet); });
+    forEachLine([](QString& line) { line = rstripChars(line, StripSet); });
 }
 
 void LineList::strip()
@@ -124,13 +135,8 @@ void LineList::removeEmptyLines()
 
 void LineList::pad()
 {
-    std::vector<int> widths;
-    widths.reserve(size_t(m_lines.size()));
     int maxWidth = 0;
-    for (const QString& line : qAsConst(m_lines)) {
-        widths.push_back(width(line));
-        maxWidth = std::max(maxWidth, widths.back());
-    }
+    const std::vector<int> widths = lineWidths(&maxWidth);
     int i = 0;
     forEachLine([&](QString& line) {
         const int d = maxWidth - widths[size_t(i++)];
@@ -144,13 +150,8 @@ void LineList::align(AlignMode mode)
     strip();
     if (mode == AlignLeft || m_stopRequested)
         return;
-    std::vector<int> widths;
-    widths.reserve(size_t(m_lines.size()));
     int maxWidth = 0;
-    for (const QString& line : qAsConst(m_lines)) {
-        widths.push_back(width(line));
-        maxWidth = std::max(maxWidth, widths.back());
-    }
+    const std::vector<int> widths = lineWidths(&maxWidth);
     int i = 0;
     forEachLine([&](QString& line) {
         const int d = maxWidth - widths[size_t(i++)];

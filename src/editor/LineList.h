@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <Qt>
 
+#include <vector>
+
 class LineList
 {
 public:
@@ -45,8 +47,9 @@ public:
     void reverse();
 
 private:
-    template <typename Fn>
-    void forEachLine(Fn fn);
+    // The width of every line, in order, and the greatest of them.
+    std::vector<int> lineWidths(int* maxWidth) const;
+    template <typename Fn> void forEachLine(Fn fn);
 
     QStringList m_lines;
     QString m_eol;

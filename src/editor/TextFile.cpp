@@ -7,11 +7,11 @@
 
 QString loadTextFile(const QString& path, QWidget* parent)
 {
-    bool ok = false;
-    const QString text = readTextFile(path, &ok);
-    if (!ok && parent) {
+    TextFileStatus status = TextFileStatus::Ok;
+    const QString text = readTextFile(path, &status);
+    if (status != TextFileStatus::Ok && parent) {
         QMessageBox::warning(parent, QCoreApplication::translate("TextFile", "Error"),
-                             QCoreApplication::translate("TextFile", "Invalid Text File."), QMessageBox::Ok);
+                             textFileStatusMessage(status, path), QMessageBox::Ok);
     }
     return text;
 }

@@ -1,11 +1,16 @@
 #include "editor/TextUtils.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QTextStream>
+#include <QTextCodec>
+
+#include <new>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -36,19 +41,19 @@ QString eolName(EolFormat format)
 
 namespace {
 
-struct WidthRange {
+struct WidthRange
+{
     int upTo;
     int width;
 };
 
 // Ranges of UTF-16 units by inclusive upper bound; each covers the units above the previous bound.
-constexpr WidthRange widthTable[] = {
-    {159, 0},    {687, 1},    {710, 0},    {711, 1},    {727, 0},    {733, 1},    {879, 0},
-    {1154, 1},   {1161, 0},   {4347, 1},   {4447, 2},   {7467, 1},   {7521, 0},   {8369, 1},
-    {8426, 0},   {9000, 1},   {9002, 2},   {11021, 1},  {12350, 2},  {12351, 1},  {12438, 2},
-    {12442, 0},  {19893, 2},  {19967, 1},  {55203, 2},  {63743, 1},  {64106, 2},  {65039, 1},
-    {65059, 0},  {65131, 2},  {65279, 1},  {65376, 2},  {65500, 1},  {65510, 2},  {120831, 1},
-    {262141, 2}, {1114109, 1},
+constexpr WidthRange WidthTable[] = {
+    {159, 0},   {687, 1},   {710, 0},    {711, 1},    {727, 0},     {733, 1},   {879, 0},   {1154, 1},
+    {1161, 0},  {4347, 1},  {4447, 2},   {7467, 1},   {7521, 0},    {8369, 1},  {8426, 0},  {9000, 1},
+    {9002, 2},  {11021, 1}, {12350, 2},  {12351, 1},  {12438, 2},   {12442, 0}, {19893, 2}, {19967, 1},
+    {55203, 2}, {63743, 1}, {64106, 2},  {65039, 1},  {65059, 0},   {65131, 2}, {65279, 1}, {65376, 2},
+    {65500, 1}, {65510, 2}, {120831, 1}, {262141, 2}, {1114109, 1},
 };
 
 } // namespace
@@ -60,7 +65,7 @@ int charWidth(QChar c)
         return 0;
     if (code <= 126)
         return 1;
-    for (const WidthRange& range : widthTable) {
+    for (const WidthRange& range : WidthTable) {
         if (range.upTo >= code)
             return range.width;
     }
@@ -77,34 +82,24 @@ int displayWidth(const QString& text)
 
 QStringList splitTextLines(const QString& text)
 {
+    // The string itself is cut, not its UTF-8 form: decoding each piece again would drop a
+    // byte-order mark at the start of a line and turn a lone surrogate into "?", and the lines
+    // would no longer give back the text.
     QStringList lines;
-    if (text.isEmpty())
-        return lines;
-    const QByteArray bytes = text.toUtf8();
-    const char* data = bytes.constData();
-    const int size = bytes.size();
-    // A NUL byte ends a line's text, as it ends the text of a C string.
-    auto addLine = [&](int from, int to) {
-        const void* nul = memchr(data + from, '\0', size_t(to - from));
-        if (nul)
-            to = int(static_cast<const char*>(nul) - data);
-        lines.append(QString::fromUtf8(data + from, to - from));
-    };
+    const QChar* data = text.constData();
+    const int size = text.size();
     int start = 0;
     for (int i = 0; i < size; ++i) {
-        const char c = data[i];
-        if (c == '\n') {
-            addLine(start, i);
-            start = i + 1;
-        } else if (c == '\r') {
-            addLine(start, i);
-            if (i + 1 < size && data[i + 1] == '\n')
-                ++i;
-            start = i + 1;
-        }
+        const QChar c = data[i];
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            continue;
+        lines.append(QString(data + start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < size && data[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
     }
     if (start < size)
-        addLine(start, size);
+        lines.append(QString(data + start, size - start));
     return lines;
 }
 
@@ -156,18 +151,142 @@ QStringList splitKeepSeparators(const QString& text, const QString& separator, b
     return parts;
 }
 
+namespace {
+
+constexpr int ReadChunkBytes = 1 << 16;
+
+// Opens path for reading only when it is a regular file. A FIFO is never opened for reading the
+// usual way, since that waits for a writer; nor is a device, whose opening can act on it.
+TextFileStatus openRegularFile(const QString& path, QFile* file, qint64* size)
+{
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(path);
+    struct stat info;
+    if (::stat(name.constData(), &info) != 0 || S_ISDIR(info.st_mode))
+        return TextFileStatus::CannotOpen;
+    if (!S_ISREG(info.st_mode))
+        return TextFileStatus::NotRegularFile;
+    // The name may have been replaced meanwhile: open without waiting and look at what was opened.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return TextFileStatus::CannotOpen;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const bool dir = S_ISDIR(info.st_mode);
+        ::close(fd);
+        return dir ? TextFileStatus::CannotOpen : TextFileStatus::NotRegularFile;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return TextFileStatus::CannotOpen;
+    }
+    *size = info.st_size;
+#else
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        return TextFileStatus::CannotOpen;
+    if (!info.isFile())
+        return TextFileStatus::NotRegularFile;
+    file->setFileName(path);
+    if (!file->open(QIODevice::ReadOnly))
+        return TextFileStatus::CannotOpen;
+    *size = file->size();
+#endif
+    return TextFileStatus::Ok;
+}
+
+QString readRegularTextFile(const QString& path, TextFileStatus* status)
+{
+    QFile file;
+    qint64 size = 0;
+    *status = openRegularFile(path, &file, &size);
+    if (*status != TextFileStatus::Ok)
+        return QString();
+    if (size > MaxTextFileBytes) {
+        *status = TextFileStatus::TooLarge;
+        return QString();
+    }
+    // Read to the limit rather than trusting the size: a file can grow, or read more than it says.
+    QByteArray bytes;
+    bytes.reserve(int(size));
+    QByteArray chunk(ReadChunkBytes, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = file.read(chunk.data(), chunk.size());
+        if (n < 0) {
+            *status = TextFileStatus::CannotOpen;
+            return QString();
+        }
+        if (n == 0)
+            break;
+        if (bytes.size() + n > MaxTextFileBytes) {
+            *status = TextFileStatus::TooLarge;
+            return QString();
+        }
+        bytes.append(chunk.constData(), int(n));
+    }
+    // As a text stream with Unicode detection would read it: a mark picks the encoding and is
+    // taken out once, by the decoder; without one the locale's encoding is used.
+    QTextCodec* codec = QTextCodec::codecForUtfText(bytes, QTextCodec::codecForLocale());
+    QTextCodec::ConverterState state;
+    QString text = codec->toUnicode(bytes.constData(), bytes.size(), &state);
+    // An incomplete sequence at the end stays in the state; it is shown rather than dropped.
+    if (state.remainingChars > 0)
+        text.append(QChar(QChar::ReplacementCharacter));
+    if (state.invalidChars > 0 || state.remainingChars > 0)
+        *status = TextFileStatus::InvalidBytes;
+    return text;
+}
+
+} // namespace
+
+QString readTextFile(const QString& path, TextFileStatus* status)
+{
+    TextFileStatus result = TextFileStatus::Ok;
+    QString text;
+    try {
+        text = readRegularTextFile(path, &result);
+    } catch (const std::bad_alloc&) {
+        text = QString();
+        result = TextFileStatus::OutOfMemory;
+    }
+    if (status)
+        *status = result;
+    return text;
+}
+
 QString readTextFile(const QString& path, bool* ok)
 {
-    QFile file(path);
-    // A folder opens on some systems but reads as nothing; treat it as unreadable.
-    const bool opened = !QFileInfo(path).isDir() && file.open(QIODevice::ReadOnly);
+    TextFileStatus status = TextFileStatus::Ok;
+    const QString text = readTextFile(path, &status);
     if (ok)
-        *ok = opened;
-    if (!opened)
+        *ok = status == TextFileStatus::Ok || status == TextFileStatus::InvalidBytes;
+    return text;
+}
+
+QString textFileStatusMessage(TextFileStatus status, const QString& path)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    switch (status) {
+    case TextFileStatus::Ok:
         return QString();
-    QTextStream stream(&file);
-    stream.setAutoDetectUnicode(true);
-    return stream.readAll();
+    case TextFileStatus::InvalidBytes:
+        return QCoreApplication::translate("TextFile", "Some bytes of %1 are not valid text in its encoding and were "
+                                                       "replaced by \uFFFD; saving the text does not give them back.")
+            .arg(name);
+    case TextFileStatus::CannotOpen:
+        return QCoreApplication::translate("TextFile", "Invalid Text File.");
+    case TextFileStatus::NotRegularFile:
+        return QCoreApplication::translate("TextFile",
+                                           "%1 is not a regular file (a FIFO, device or socket) and cannot be loaded.")
+            .arg(name);
+    case TextFileStatus::TooLarge:
+        return QCoreApplication::translate("TextFile", "%1 is too large to load: at most %2 MiB can be loaded.")
+            .arg(name)
+            .arg(MaxTextFileBytes >> 20);
+    case TextFileStatus::OutOfMemory:
+        return QCoreApplication::translate("TextFile", "There is not enough memory to load %1.").arg(name);
+    }
+    return QString();
 }
 
 bool writeTextFile(const QString& path, const QString& text, bool unicode)

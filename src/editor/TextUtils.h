@@ -24,7 +24,8 @@ int charWidth(QChar c);
 int displayWidth(const QString& text);
 
 // Splits at CR LF, LF and lone CR. An empty text gives no lines; a text that ends with a line
-// break gives no line for the empty rest after it.
+// break gives no line for the empty rest after it. Every other character stays in its line (NUL
+// and byte-order marks included), so the lines joined with their breaks give back the text.
 QStringList splitTextLines(const QString& text);
 
 // Remove the leading / trailing run of characters that occur in chars.
@@ -38,10 +39,33 @@ QString swapCaseText(const QString& text);
 // "a,,b" at "," gives "a", "", "", "b". Empty when disabled or when separator is empty.
 QStringList splitKeepSeparators(const QString& text, const QString& separator, bool enabled);
 
-// Reads a whole text file, honouring a byte-order mark (UTF-8, UTF-16, UTF-32); without one the
-// locale's encoding is used. Line breaks are kept. Sets *ok (when given) to whether the file could be
-// read; an unreadable file gives an empty string.
+// What reading a whole text file came to.
+enum class TextFileStatus {
+    Ok,
+    // Read, but some bytes were not valid in the file's encoding and became U+FFFD.
+    InvalidBytes,
+    // Missing, unreadable or a folder.
+    CannotOpen,
+    // A FIFO, device or socket: reading one can wait for ever or never end.
+    NotRegularFile,
+    // Larger than MaxTextFileBytes.
+    TooLarge,
+    // The text did not fit into memory.
+    OutOfMemory,
+};
+
+// The largest file readTextFile takes. Every byte can become one UTF-16 unit, and a string holds
+// at most about 2^30 of them; the spare room lets callers still add to the text.
+constexpr qint64 MaxTextFileBytes = (qint64(1) << 30) - (qint64(1) << 20);
+
+// Reads a whole regular text file, honouring a byte-order mark (UTF-8, UTF-16, UTF-32), which is
+// not part of the text; without one the locale's encoding is used. Line breaks are kept. Whatever
+// goes wrong is reported in *status (when given), never thrown; only Ok and InvalidBytes give text.
+QString readTextFile(const QString& path, TextFileStatus* status);
+// The same, with *ok (when given) telling whether the file could be read.
 QString readTextFile(const QString& path, bool* ok = nullptr);
+// What to tell the user about a read of path that came to status; empty for Ok.
+QString textFileStatusMessage(TextFileStatus status, const QString& path);
 // Writes text as UTF-8 (unicode) or Latin-1 ("?" for characters outside it), without a byte-order
 // mark, through writeFileBytes. Returns false on failure.
 bool writeTextFile(const QString& path, const QString& text, bool unicode);

@@ -11,11 +11,11 @@
 namespace {
 
 // The text of a position a short row does not have.
-const QString noCell;
+const QString NoCell;
 
 const QString& cellOf(const CellTable::Row& row, int column)
 {
-    return column < row.size() ? row.at(column) : noCell;
+    return column < row.size() ? row.at(column) : NoCell;
 }
 
 int wrapIndex(int index, int count)
@@ -55,8 +55,7 @@ bool isBlank(const QString& text)
 class SeparatorSet
 {
 public:
-    explicit SeparatorSet(const QString& chars)
-        : m_basic(0x10000)
+    explicit SeparatorSet(const QString& chars) : m_basic(0x10000)
     {
         for (int i = 0, length = 0; i < chars.size(); i += length) {
             length = charLength(chars, i);
@@ -419,8 +418,8 @@ bool CellTable::removeConstantColumns(const StopFunction& isStopRequested)
         if (pacer.pollStop())
             return false;
         const QString& first = cellOf(rows.at(0), c);
-        const bool same = std::all_of(rows.begin() + 1, rows.end(),
-                                      [&](const Row& row) { return cellOf(row, c) == first; });
+        const bool same =
+            std::all_of(rows.begin() + 1, rows.end(), [&](const Row& row) { return cellOf(row, c) == first; });
         if (same)
             constant.append(c);
     }

@@ -15,7 +15,7 @@ const QString MatrixModel::MimeType = QStringLiteral("Matrix/Widget");
 
 namespace {
 
-const QColor highlightColour(204, 204, 204);
+const QColor HighlightColour(204, 204, 204);
 
 bool byPosition(const QPoint& a, const QPoint& b)
 {
@@ -25,8 +25,7 @@ bool byPosition(const QPoint& a, const QPoint& b)
 } // namespace
 
 MatrixModel::MatrixModel(std::shared_ptr<CellTable> table, QObject* parent)
-    : QAbstractTableModel(parent)
-    , m_table(std::move(table))
+    : QAbstractTableModel(parent), m_table(std::move(table))
 {
 }
 
@@ -122,7 +121,7 @@ QVariant MatrixModel::data(const QModelIndex& index, int role) const
         return m_table->cell(index.row(), index.column());
     case Qt::BackgroundRole:
         if (m_highlight.contains(QPoint(index.column(), index.row())))
-            return QBrush(highlightColour);
+            return QBrush(HighlightColour);
         return QVariant();
     default:
         return QVariant();

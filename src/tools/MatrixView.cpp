@@ -21,13 +21,28 @@
 #include <climits>
 #include <utility>
 
-MatrixView::MatrixView(QWidget* parent)
-    : MatrixView(nullptr, parent)
+namespace {
+
+// The smallest box that holds every cell of a selection that is not empty.
+void boundingBox(const QModelIndexList& cells, int* top, int* left, int* bottom, int* right)
 {
+    *top = INT_MAX;
+    *left = INT_MAX;
+    *bottom = -1;
+    *right = -1;
+    for (const QModelIndex& index : cells) {
+        *top = std::min(*top, index.row());
+        *left = std::min(*left, index.column());
+        *bottom = std::max(*bottom, index.row());
+        *right = std::max(*right, index.column());
+    }
 }
 
-MatrixView::MatrixView(std::shared_ptr<CellTable> table, QWidget* parent)
-    : QTableView(parent)
+} // namespace
+
+MatrixView::MatrixView(QWidget* parent) : MatrixView(nullptr, parent) {}
+
+MatrixView::MatrixView(std::shared_ptr<CellTable> table, QWidget* parent) : QTableView(parent)
 {
     setDragEnabled(true);
     setDropIndicatorShown(true);
@@ -68,8 +83,8 @@ void MatrixView::buildMenu()
     m_removeRow = makeAction(tr("Delete r&ow"), &MatrixView::removeRow);
     m_removeColumn = makeAction(tr("Delete co&lumn"), &MatrixView::removeColumn);
     m_menu->addSeparator();
-    m_rotateClockwise = makeAction(tr("&Rotate 90° clockwise"), &MatrixView::rotate,
-                                   QStringLiteral(":/popmenu/images/rotate90.png"));
+    m_rotateClockwise =
+        makeAction(tr("&Rotate 90° clockwise"), &MatrixView::rotate, QStringLiteral(":/popmenu/images/rotate90.png"));
     m_rotateCounterClockwise = makeAction(tr("Rotate 90° counter-clockwise"), &MatrixView::rotate,
                                           QStringLiteral(":/popmenu/images/rotate270.png"));
     m_rotateHalf = makeAction(tr("Rotate 180°"), &MatrixView::rotate, QStringLiteral(":/popmenu/images/rotate180.png"));
@@ -113,31 +128,31 @@ QModelIndexList MatrixView::selectedCells() const
     // A selection can outlive a change of the table's shape until the next reset.
     cells.erase(std::remove_if(cells.begin(), cells.end(),
                                [this](const QModelIndex& index) {
-                                   return index.row() >= m_table->rowCount()
-                                       || index.column() >= m_table->columnCount();
+                                   return index.row() >= m_table->rowCount() ||
+                                          index.column() >= m_table->columnCount();
                                }),
                 cells.end());
     return cells;
 }
 
+QList<int> MatrixView::selectedLines(int (QModelIndex::*coordinate)() const) const
+{
+    QList<int> lines;
+    for (const QModelIndex& index : selectedCells())
+        lines.append((index.*coordinate)());
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    return lines;
+}
+
 QList<int> MatrixView::selectedRows() const
 {
-    QList<int> rows;
-    for (const QModelIndex& index : selectedCells())
-        rows.append(index.row());
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    return rows;
+    return selectedLines(&QModelIndex::row);
 }
 
 QList<int> MatrixView::selectedColumns() const
 {
-    QList<int> columns;
-    for (const QModelIndex& index : selectedCells())
-        columns.append(index.column());
-    std::sort(columns.begin(), columns.end());
-    columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
-    return columns;
+    return selectedLines(&QModelIndex::column);
 }
 
 void MatrixView::changed()
@@ -157,16 +172,11 @@ void MatrixView::copyCell()
     const QModelIndexList cells = selectedCells();
     if (cells.isEmpty())
         return;
-    int top = INT_MAX;
-    int left = INT_MAX;
-    int bottom = -1;
-    int right = -1;
-    for (const QModelIndex& index : cells) {
-        top = std::min(top, index.row());
-        left = std::min(left, index.column());
-        bottom = std::max(bottom, index.row());
-        right = std::max(right, index.column());
-    }
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    boundingBox(cells, &top, &left, &bottom, &right);
     CellTable::Mask mask(bottom - top + 1, QBitArray(right - left + 1));
     for (const QModelIndex& index : cells)
         mask[index.row() - top].setBit(index.column() - left);
@@ -206,43 +216,39 @@ void MatrixView::removeCell()
     changed();
 }
 
+void MatrixView::applyToSelected(const QList<int>& indices, const std::function<void(const QList<int>&)>& change)
+{
+    if (indices.isEmpty())
+        return;
+    change(indices);
+    changed();
+}
+
 void MatrixView::removeRow()
 {
-    const QList<int> rows = selectedRows();
-    if (rows.isEmpty())
-        return;
     // The rows are taken from the present table at once, so no index shifts under the next one.
-    m_table->removeRows(rows);
-    changed();
+    applyToSelected(selectedRows(), [this](const QList<int>& rows) { m_table->removeRows(rows); });
 }
 
 void MatrixView::removeColumn()
 {
-    const QList<int> columns = selectedColumns();
-    if (columns.isEmpty())
-        return;
-    m_table->removeColumns(columns);
-    changed();
+    applyToSelected(selectedColumns(), [this](const QList<int>& columns) { m_table->removeColumns(columns); });
 }
 
 void MatrixView::reverseRow()
 {
-    const QList<int> rows = selectedRows();
-    if (rows.isEmpty())
-        return;
-    for (const int row : rows)
-        m_table->reverseRow(row);
-    changed();
+    applyToSelected(selectedRows(), [this](const QList<int>& rows) {
+        for (const int row : rows)
+            m_table->reverseRow(row);
+    });
 }
 
 void MatrixView::reverseColumn()
 {
-    const QList<int> columns = selectedColumns();
-    if (columns.isEmpty())
-        return;
-    for (const int column : columns)
-        m_table->reverseColumn(column);
-    changed();
+    applyToSelected(selectedColumns(), [this](const QList<int>& columns) {
+        for (const int column : columns)
+            m_table->reverseColumn(column);
+    });
 }
 
 void MatrixView::flipH()
@@ -297,16 +303,11 @@ QMimeData* MatrixView::prepareDrag(const QPoint& pos)
     const QModelIndexList cells = selectedCells();
     if (cells.isEmpty())
         return nullptr;
-    int top = INT_MAX;
-    int left = INT_MAX;
-    int bottom = -1;
-    int right = -1;
-    for (const QModelIndex& index : cells) {
-        top = std::min(top, index.row());
-        left = std::min(left, index.column());
-        bottom = std::max(bottom, index.row());
-        right = std::max(right, index.column());
-    }
+    int top = 0;
+    int left = 0;
+    int bottom = 0;
+    int right = 0;
+    boundingBox(cells, &top, &left, &bottom, &right);
     DragMask mask;
     mask.rows = bottom - top + 1;
     mask.columns = right - left + 1;
@@ -315,8 +316,8 @@ QMimeData* MatrixView::prepareDrag(const QPoint& pos)
         mask.selected.setBit((index.row() - top) * mask.columns + index.column() - left);
     // A press outside the selection drags the box by its top-left corner.
     const QModelIndex pressed = indexAt(pos);
-    if (pressed.isValid() && pressed.row() >= top && pressed.row() <= bottom && pressed.column() >= left
-        && pressed.column() <= right)
+    if (pressed.isValid() && pressed.row() >= top && pressed.row() <= bottom && pressed.column() >= left &&
+        pressed.column() <= right)
         mask.offset = QPoint(pressed.column() - left, pressed.row() - top);
     m_dragMask = mask;
 
@@ -346,8 +347,8 @@ QVector<QPoint> MatrixView::dropTargets(const QPoint& pos) const
     if (!under.isValid())
         return {};
     const QPoint corner = QPoint(under.column(), under.row()) - m_dragMask.offset;
-    if (corner.x() < 0 || corner.y() < 0 || corner.x() + m_dragMask.columns > m_table->columnCount()
-        || corner.y() + m_dragMask.rows > m_table->rowCount())
+    if (corner.x() < 0 || corner.y() < 0 || corner.x() + m_dragMask.columns > m_table->columnCount() ||
+        corner.y() + m_dragMask.rows > m_table->rowCount())
         return {};
     QVector<QPoint> targets;
     for (int r = 0; r < m_dragMask.rows; ++r) {

@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 class CellTable;
@@ -83,9 +84,12 @@ private:
     QAction* makeAction(const QString& text, void (MatrixView::*slot)(), const QString& icon = QString());
     QModelIndexList selectedCells() const;
     // Sorted distinct rows or columns of the selection.
+    QList<int> selectedLines(int (QModelIndex::*coordinate)() const) const;
     QList<int> selectedRows() const;
     QList<int> selectedColumns() const;
     void copyBox(int top, int left, int bottom, int right);
+    // Runs change on the selected rows or columns and shows the result; nothing when none is selected.
+    void applyToSelected(const QList<int>& indices, const std::function<void(const QList<int>&)>& change);
     bool acceptsDrag(const QMimeData* data) const;
     void changed();
 

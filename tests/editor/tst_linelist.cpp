@@ -23,10 +23,18 @@ using Step = std::function<void(LineList&)>;
 const std::map<QString, Step>& steps()
 {
     static const std::map<QString, Step> table = {
-        {"upper", &LineList::toUpper}, {"lower", &LineList::toLower}, {"upperFirst", &LineList::upperFirstChar},
-        {"lowerFirst", &LineList::lowerFirstChar}, {"swap", &LineList::swapCase}, {"reverse", &LineList::reverse},
-        {"truncLeft", &LineList::truncateLeft}, {"truncRight", &LineList::truncateRight}, {"pad", &LineList::pad},
-        {"lstrip", &LineList::lstrip}, {"rstrip", &LineList::rstrip}, {"strip", &LineList::strip},
+        {"upper", &LineList::toUpper},
+        {"lower", &LineList::toLower},
+        {"upperFirst", &LineList::upperFirstChar},
+        {"lowerFirst", &LineList::lowerFirstChar},
+        {"swap", &LineList::swapCase},
+        {"reverse", &LineList::reverse},
+        {"truncLeft", &LineList::truncateLeft},
+        {"truncRight", &LineList::truncateRight},
+        {"pad", &LineList::pad},
+        {"lstrip", &LineList::lstrip},
+        {"rstrip", &LineList::rstrip},
+        {"strip", &LineList::strip},
         {"removeEmpty", &LineList::removeEmptyLines},
         {"alignLeft", [](LineList& l) { l.align(LineList::AlignLeft); }},
         {"alignRight", [](LineList& l) { l.align(LineList::AlignRight); }},
@@ -111,8 +119,9 @@ private slots:
             QStringList input;
             for (int i = 0, n = int(random.bounded(1, 300)); i < n; ++i) {
                 const int kind = int(random.bounded(10));
-                input << (kind == 0 ? QStringLiteral("text%1").arg(i)
-                                    : kind == 1 ? QString() : QString::number(int(random.bounded(-50, 50))));
+                input << (kind == 0   ? QStringLiteral("text%1").arg(i)
+                          : kind == 1 ? QString()
+                                      : QString::number(int(random.bounded(-50, 50))));
             }
             for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
                 LineList list(input, EolUnix, true);
@@ -126,19 +135,25 @@ private slots:
         }
     }
 
+    void shuffleKeepsLines_data()
+    {
+        QTest::addColumn<QStringList>("input");
+        QStringList many;
+        for (int i = 0; i < 500; ++i)
+            many << QString::number(i % 37);
+        QTest::addRow("500 lines, repeats") << many;
+        QTest::addRow("no line") << QStringList();
+        QTest::addRow("one line") << lines("x");
+    }
     void shuffleKeepsLines()
     {
-        QStringList input;
-        for (int i = 0; i < 500; ++i)
-            input << QString::number(i % 37);
-        for (QStringList original : {input, QStringList{}, lines("x")}) {
-            LineList list(original, EolUnix, false);
-            list.shuffle();
-            QStringList out = list.lines();
-            std::sort(out.begin(), out.end());
-            std::sort(original.begin(), original.end());
-            QCOMPARE(out, original);
-        }
+        QFETCH(QStringList, input);
+        LineList list(input, EolUnix, false);
+        list.shuffle();
+        QStringList out = list.lines();
+        std::sort(out.begin(), out.end());
+        std::sort(input.begin(), input.end());
+        QCOMPARE(out, input);
     }
 
     void shuffleIsFair()
@@ -157,23 +172,39 @@ private slots:
         }
     }
 
+    // Pending events run before the first line: a stop posted before the step ends it, lines untouched.
+    void stopBeforeFirstLine_data()
+    {
+        QTest::addColumn<QString>("step");
+        QTest::addRow("upper") << "upper";
+        QTest::addRow("remove empty") << "removeEmpty";
+    }
     void stopBeforeFirstLine()
     {
-        // Pending events run before the first line: a stop posted before the step ends it, lines untouched.
-        QStringList input;
-        for (int i = 0; i < 1000; ++i)
-            input << QStringLiteral("line %1").arg(i) << QString();
-        for (const QString& name : {QStringLiteral("upper"), QStringLiteral("removeEmpty")}) {
-            LineList list(input, EolUnix, true);
-            QTimer::singleShot(0, [&list] { list.requestStop(); });
-            steps().at(name)(list);
-            QCOMPARE(list.lines(), input);
-        }
-        // A stop from an earlier step does not carry over to the next one.
+        QFETCH(QString, step);
+        const QStringList input = linesAndBlanks();
         LineList list(input, EolUnix, true);
+        QTimer::singleShot(0, [&list] { list.requestStop(); });
+        steps().at(step)(list);
+        QCOMPARE(list.lines(), input);
+    }
+
+    void stopDoesNotCarryOver()
+    {
+        // A stop from an earlier step does not hold back the next one.
+        LineList list(linesAndBlanks(), EolUnix, true);
         list.requestStop();
         list.removeEmptyLines();
         QCOMPARE(list.lines().size(), 1000);
+    }
+
+private:
+    static QStringList linesAndBlanks()
+    {
+        QStringList input;
+        for (int i = 0; i < 1000; ++i)
+            input << QStringLiteral("line %1").arg(i) << QString();
+        return input;
     }
 };
 

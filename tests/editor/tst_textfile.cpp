@@ -8,10 +8,12 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QTimer>
 #include <QWidget>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -27,23 +29,58 @@ class TestTextFile : public QObject
 private slots:
     void initTestCase() { TestSupport::useTemporaryConfigHome(); }
 
-    void loadFailureShowsWarning()
+    // What a load shows for each kind of file, and the text it gives.
+    void loadShowsWhatHappened_data()
     {
-        QTemporaryDir dir;
-        QWidget parent;
-        for (const QString& path : {dir.filePath(QStringLiteral("missing.txt")), dir.path()}) {
-            answerNextBox();
-            QCOMPARE(loadTextFile(path, &parent), QString());
-            QCOMPARE(m_title, QStringLiteral("Error"));
-            QCOMPARE(m_text, QStringLiteral("Invalid Text File."));
-        }
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("text");
+        QTest::addRow("missing") << "missing"
+                                 << "Invalid Text File." << QString();
+        QTest::addRow("folder") << "folder"
+                                << "Invalid Text File." << QString();
+        QTest::addRow("fifo") << "fifo"
+                              << "%1 is not a regular file (a FIFO, device or socket) and cannot be loaded."
+                              << QString();
+        QTest::addRow("too large") << "sparse"
+                                   << "%1 is too large to load: at most 1023 MiB can be loaded." << QString();
+        QTest::addRow("invalid utf-8")
+            << "invalid"
+            << "Some bytes of %1 are not valid text in its encoding and were replaced by \uFFFD; saving the text "
+               "does not give them back."
+            << QStringLiteral("a\uFFFDb");
         // Binary bytes come back unit for unit, NULs included, without a warning.
-        const QString path = dir.filePath(QStringLiteral("data.bin"));
-        QVERIFY(writeBytes(path, QByteArray("\x01\0\x02x\0\n", 6)));
+        QTest::addRow("binary") << "binary" << QString() << QString::fromLatin1("\x01\0\x02x\0\n", 6);
+    }
+    void loadShowsWhatHappened()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, message);
+        QFETCH(QString, text);
+        QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("target"));
+        if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(path));
+        } else if (kind == QLatin1String("fifo")) {
+            QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0666) == 0);
+        } else if (kind == QLatin1String("sparse")) {
+            // Truncating to a size takes no disk space; no byte of it is ever written.
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(qint64(4) << 30));
+        } else if (kind == QLatin1String("invalid")) {
+            QVERIFY(writeBytes(path, "a\xe9"
+                                     "b"));
+        } else if (kind == QLatin1String("binary")) {
+            QVERIFY(writeBytes(path, QByteArray("\x01\0\x02x\0\n", 6)));
+        }
+        QWidget parent;
         answerNextBox();
-        QCOMPARE(loadTextFile(path, &parent), QString::fromLatin1("\x01\0\x02x\0\n", 6));
+        QCOMPARE(loadTextFile(path, &parent), text);
         QCoreApplication::processEvents();
-        QCOMPARE(m_title, QString());
+        QCOMPARE(m_title, message.isEmpty() ? QString() : QStringLiteral("Error"));
+        QCOMPARE(m_text, message.contains(QLatin1String("%1")) ? message.arg(path) : message);
     }
 
     void saveFailureKeepsOldFile()
@@ -51,7 +88,8 @@ private slots:
         // A path that is a folder: the folder and what it holds stay.
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("a folder"));
-        QVERIFY(QDir().mkpath(folder) && writeBytes(folder + QStringLiteral("/kept.txt"), "kept"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(writeBytes(folder + QStringLiteral("/kept.txt"), "kept"));
         QWidget parent;
         answerNextBox();
         QVERIFY(!saveTextFile(folder, QStringLiteral("text"), true, &parent));

@@ -6,12 +6,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+Q_DECLARE_METATYPE(TextFileStatus)
 
 class TestTextUtils : public QObject
 {
@@ -37,14 +41,22 @@ private slots:
         QCOMPARE(::displayWidth(text), width);
     }
 
-    void charWidthTableBoundaries()
+    // Each bound belongs to its own range; the unit above it to the next one.
+    void charWidthTableBoundaries_data()
     {
-        // Each bound belongs to its own range; the unit above it to the next one.
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("width");
         const QVector<QPair<int, int>> bounds = {{159, 0},   {160, 1},   {687, 1},   {688, 0},   {4447, 2},
                                                  {4448, 1},  {12350, 2}, {12351, 1}, {12352, 2}, {55203, 2},
                                                  {55204, 1}, {65279, 1}, {65280, 2}, {65376, 2}, {65377, 1}};
         for (const auto& b : bounds)
-            QVERIFY2(charWidth(QChar(ushort(b.first))) == b.second, qPrintable(QString::number(b.first)));
+            QTest::addRow("%d", b.first) << b.first << b.second;
+    }
+    void charWidthTableBoundaries()
+    {
+        QFETCH(int, code);
+        QFETCH(int, width);
+        QCOMPARE(charWidth(QChar(ushort(code))), width);
     }
 
     void splitTextLines_data()
@@ -57,12 +69,49 @@ private slots:
         QTest::newRow("lf cr is two breaks") << "a\n\rb" << QStringList{"a", "", "b"};
         QTest::newRow("trailing break adds nothing") << "a\n\nb\n" << QStringList{"a", "", "b"};
         QTest::newRow("only a break") << "\n" << QStringList{""};
-        QTest::newRow("nul ends the line") << QString::fromUtf8("ab\0cd\nef", 8) << QStringList{"ab", "ef"};
+        QTest::newRow("nul stays in its line")
+            << QString::fromUtf8("ab\0cd\nef", 8) << QStringList{QString::fromUtf8("ab\0cd", 5), "ef"};
+        QTest::newRow("byte-order mark starts a line")
+            << QStringLiteral("a\n\uFEFFb,c") << QStringList{QStringLiteral("a"), QStringLiteral("\uFEFFb,c")};
+        QTest::newRow("byte-order mark starts the text")
+            << QStringLiteral("\uFEFF\r\n\uFEFF") << QStringList{QStringLiteral("\uFEFF"), QStringLiteral("\uFEFF")};
+        QTest::newRow("lone surrogate kept") << QString(QChar(0xD800)) + QStringLiteral("\nx")
+                                             << QStringList{QString(QChar(0xD800)), QStringLiteral("x")};
     }
     void splitTextLines()
     {
         QFETCH(QString, text);
         QFETCH(QStringList, lines);
+        QCOMPARE(::splitTextLines(text), lines);
+    }
+
+    // Random lines of awkward characters joined by one kind of break: splitting gives them back.
+    void splitTextLinesGivesBackTheLines_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed = 1; seed <= 40; ++seed)
+            QTest::addRow("seed %u", seed) << seed;
+    }
+    void splitTextLinesGivesBackTheLines()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        const QStringList pieces{
+            QStringLiteral("a"), QStringLiteral("\u00e9"), QStringLiteral("\u4e2d"), QStringLiteral("\uFEFF"),
+            QString(QChar(0)),   QString(QChar(0xD83D)),   QString(QChar(0xDE00)),   QStringLiteral("\U0001F600"),
+            QStringLiteral(" ")};
+        const QStringList breaks{QStringLiteral("\n"), QStringLiteral("\r"), QStringLiteral("\r\n")};
+        QStringList lines;
+        for (int i = 0, n = int(random.bounded(1, 12)); i < n; ++i) {
+            QString line;
+            for (int j = 0, m = int(random.bounded(0, 6)); j < m; ++j)
+                line += pieces.at(int(random.bounded(quint32(pieces.size()))));
+            lines.append(line);
+        }
+        const QString text = lines.join(breaks.at(int(random.bounded(quint32(breaks.size())))));
+        // The empty rest after a final break is no line.
+        if (lines.constLast().isEmpty())
+            lines.removeLast();
         QCOMPARE(::splitTextLines(text), lines);
     }
 
@@ -89,13 +138,20 @@ private slots:
         QTest::addColumn<QString>("separator");
         QTest::addColumn<bool>("enabled");
         QTest::addColumn<QStringList>("parts");
-        QTest::newRow("doubled separator") << "a,,b" << "," << true << QStringList{"a", "", "", "b"};
-        QTest::newRow("leading and trailing") << ",a," << "," << true << QStringList{"", "a", ""};
-        QTest::newRow("long separator") << "a<>b<>" << "<>" << true << QStringList{"a", "", "b", ""};
-        QTest::newRow("no separator in text") << "abc" << "," << true << QStringList{"abc"};
-        QTest::newRow("case-sensitive") << "aXbxc" << "x" << true << QStringList{"aXb", "", "c"};
-        QTest::newRow("disabled") << "a,b" << "," << false << QStringList();
-        QTest::newRow("empty separator") << "a,b" << "" << true << QStringList();
+        QTest::newRow("doubled separator") << "a,,b"
+                                           << "," << true << QStringList{"a", "", "", "b"};
+        QTest::newRow("leading and trailing") << ",a,"
+                                              << "," << true << QStringList{"", "a", ""};
+        QTest::newRow("long separator") << "a<>b<>"
+                                        << "<>" << true << QStringList{"a", "", "b", ""};
+        QTest::newRow("no separator in text") << "abc"
+                                              << "," << true << QStringList{"abc"};
+        QTest::newRow("case-sensitive") << "aXbxc"
+                                        << "x" << true << QStringList{"aXb", "", "c"};
+        QTest::newRow("disabled") << "a,b"
+                                  << "," << false << QStringList();
+        QTest::newRow("empty separator") << "a,b"
+                                         << "" << true << QStringList();
     }
     void splitKeepSeparators()
     {
@@ -106,33 +162,154 @@ private slots:
         QCOMPARE(::splitKeepSeparators(text, separator, enabled), parts);
     }
 
-    void readAndWrite()
+    void initTestCase()
     {
+        // Files without a byte-order mark are read in the locale's encoding; fix it for the rows below.
+        QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    }
+
+    // Byte-order marks are honoured and taken out once; line breaks are kept.
+    void readMarkedText_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString text = QString::fromUtf8("h\xc3\xa9llo\r\nw\xc3\xb6rld\r");
+        const QString marked = QChar(0xFEFF) + text;
+        const auto utf16 = [](const QString& s, bool littleEndian) {
+            QByteArray bytes(littleEndian ? "\xff\xfe" : "\xfe\xff", 2);
+            for (const QChar c : s)
+                bytes.append(char(littleEndian ? c.cell() : c.row())).append(char(littleEndian ? c.row() : c.cell()));
+            return bytes;
+        };
+        QTest::addRow("utf-8") << QByteArray("\xef\xbb\xbf" + text.toUtf8()) << text;
+        QTest::addRow("utf-16le") << utf16(text, true) << text;
+        QTest::addRow("utf-16be") << utf16(text, false) << text;
+        QTest::addRow("utf-32le") << QByteArray("\xff\xfe\0\0a\0\0\0\n\0\0\0", 12) << QStringLiteral("a\n");
+        QTest::addRow("no mark, locale utf-8") << text.toUtf8() << text;
+        QTest::addRow("utf-8, second mark is text") << QByteArray("\xef\xbb\xbf" + marked.toUtf8()) << marked;
+        QTest::addRow("utf-16le, second mark is text") << utf16(marked, true) << marked;
+        QTest::addRow("utf-16be, second mark is text") << utf16(marked, false) << marked;
+        QTest::addRow("mark at a line start is text") << QByteArray("a\n\xef\xbb\xbf"
+                                                                    "b")
+                                                      << QStringLiteral("a\n\uFEFFb");
+        QTest::addRow("empty") << QByteArray() << QString();
+    }
+    void readMarkedText()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("file.txt"));
-        const auto put = [&path](const QByteArray& bytes) { return TestSupport::writeBytes(path, bytes); };
-        const auto bytesOf = [&path] { return TestSupport::readBytes(path); };
-        // Byte-order marks are honoured, line breaks kept.
-        const QString text = QString::fromUtf8("h\xc3\xa9llo\r\nw\xc3\xb6rld\r");
-        QByteArray le("\xff\xfe", 2);
-        QByteArray be("\xfe\xff", 2);
-        for (const QChar c : text) {
-            le.append(char(c.cell())).append(char(c.row()));
-            be.append(char(c.row())).append(char(c.cell()));
+        QVERIFY(TestSupport::writeBytes(path, bytes));
+        TextFileStatus status = TextFileStatus::CannotOpen;
+        QCOMPARE(readTextFile(path, &status), text);
+        QCOMPARE(status, TextFileStatus::Ok);
+    }
+
+    // Every kind of path gives a status of its own, and whatever text could be read.
+    void readOutcome_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<TextFileStatus>("status");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        const auto row = [](const char* kind, const QByteArray& bytes, TextFileStatus status, const QString& text,
+                            bool ok) {
+            QTest::addRow("%s", kind) << QString::fromLatin1(kind) << bytes << status << text << ok;
+        };
+        row("missing", QByteArray(), TextFileStatus::CannotOpen, QString(), false);
+        row("folder", QByteArray(), TextFileStatus::CannotOpen, QString(), false);
+        row("unreadable", QByteArray("secret"), TextFileStatus::CannotOpen, QString(), false);
+        row("fifo", QByteArray(), TextFileStatus::NotRegularFile, QString(), false);
+        row("fifo with a writer", QByteArray(), TextFileStatus::NotRegularFile, QString(), false);
+        row("sparse, one byte too large", QByteArray(), TextFileStatus::TooLarge, QString(), false);
+        row("sparse, 3 GiB", QByteArray(), TextFileStatus::TooLarge, QString(), false);
+        row("nul bytes", QByteArray("a\0b\n\0", 5), TextFileStatus::Ok, QString::fromLatin1("a\0b\n\0", 5), true);
+        row("control bytes", QByteArray("\x01\x02\x7f\x1b"), TextFileStatus::Ok, QStringLiteral("\x01\x02\x7f\x1b"),
+            true);
+        row("invalid utf-8",
+            QByteArray("a\xe9"
+                       "b\xff"),
+            TextFileStatus::InvalidBytes, QStringLiteral("a\uFFFDb\uFFFD"), true);
+        row("utf-8 cut at the end", QByteArray("ab\xe4\xb8"), TextFileStatus::InvalidBytes, QStringLiteral("ab\uFFFD"),
+            true);
+        row("utf-16 odd byte at the end",
+            QByteArray("\xff\xfe"
+                       "a\0b",
+                       5),
+            TextFileStatus::InvalidBytes, QStringLiteral("a\uFFFD"), true);
+    }
+    void readOutcome()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, bytes);
+        QFETCH(TextFileStatus, status);
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("target"));
+        int writer = -1;
+        int reader = -1;
+        if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkpath(path));
+        } else if (kind.startsWith(QLatin1String("fifo"))) {
+            QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0666) == 0);
+            if (kind == QLatin1String("fifo with a writer")) {
+                reader = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+                writer = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+                QVERIFY(writer >= 0);
+                QCOMPARE(::write(writer, "data", 4), ssize_t(4));
+            }
+        } else if (kind.startsWith(QLatin1String("sparse"))) {
+            // Truncating to a size takes no disk space; no byte of it is ever written.
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(kind.endsWith(QLatin1String("3 GiB")) ? qint64(3) << 30 : MaxTextFileBytes + 1));
+        } else if (kind != QLatin1String("missing")) {
+            QVERIFY(TestSupport::writeBytes(path, bytes));
         }
-        for (const QByteArray& bytes : {QByteArray(QByteArray("\xef\xbb\xbf") + text.toUtf8()), le, be}) {
-            QVERIFY(put(bytes));
-            bool ok = false;
-            QCOMPARE(readTextFile(path, &ok), text);
-            QVERIFY(ok);
-        }
-        // Written without a mark; outside Latin-1 a "?" in ANSI mode.
-        QVERIFY(writeTextFile(path, text, true));
-        QCOMPARE(bytesOf(), text.toUtf8());
-        QVERIFY(writeTextFile(path, QString::fromUtf8("\xc3\xa9\r\n\xe4\xb8\xad\r"), false));
-        QCOMPARE(bytesOf(), QByteArray("\xe9\r\n?\r"));
-        QVERIFY(writeTextFile(path, QString(), true));
-        QCOMPARE(bytesOf(), QByteArray());
+        const bool unreadable = kind == QLatin1String("unreadable");
+        if (unreadable)
+            QVERIFY(chmod(QFile::encodeName(path).constData(), 0) == 0);
+        // Permissions do not bind the superuser, so a run as root reads as "nobody".
+        const bool nobody = unreadable && geteuid() == 0;
+        if (nobody && seteuid(65534) != 0)
+            QSKIP("the superuser cannot become nobody here, so permissions cannot be tried");
+        TextFileStatus got = TextFileStatus::Ok;
+        const QString read = readTextFile(path, &got);
+        bool gotOk = !ok;
+        readTextFile(path, &gotOk);
+        QVERIFY(!nobody || seteuid(0) == 0);
+        if (writer >= 0)
+            ::close(writer);
+        if (reader >= 0)
+            ::close(reader);
+        QCOMPARE(got, status);
+        QCOMPARE(read, text);
+        QCOMPARE(gotOk, ok);
+    }
+
+    void write_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("unicode");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addRow("utf-8, no mark") << QString::fromUtf8("h\xc3\xa9\r\n") << true << QByteArray("h\xc3\xa9\r\n");
+        QTest::addRow("ansi, ? outside latin-1")
+            << QString::fromUtf8("\xc3\xa9\r\n\xe4\xb8\xad\r") << false << QByteArray("\xe9\r\n?\r");
+        QTest::addRow("empty") << QString() << true << QByteArray();
+    }
+    void write()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, unicode);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("file.txt"));
+        QVERIFY(TestSupport::writeBytes(path, "old content"));
+        QVERIFY(writeTextFile(path, text, unicode));
+        QCOMPARE(TestSupport::readBytes(path), bytes);
     }
 
     // A save keeps the file it writes to: its node, its other names, its place in a locked folder.

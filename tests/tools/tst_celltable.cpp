@@ -29,26 +29,48 @@ class TestCellTable : public QObject
 private slots:
     void initTestCase() { TestSupport::useTemporaryConfigHome(); }
 
+    void split_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<int>("linesPerRow");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addRow("short row padded") << "a,b\nc"
+                                          << "," << false << 1 << QStringList{"a|b", "c|"};
+        QTest::addRow("a run cuts once, none leading, one empty trailing") << ",,a,,b,"
+                                                                           << "," << false << 1 << QStringList{"a|b|"};
+        QTest::addRow("runs of any filter character") << "a, b;;c"
+                                                      << ", ;" << false << 1 << QStringList{"a|b|c"};
+        QTest::addRow("whole word: empty parts kept, case matters") << "aXbxxc"
+                                                                    << "x" << true << 1 << QStringList{"aXb||c"};
+        QTest::addRow("whole word: the string, not its characters") << "a<>b<"
+                                                                    << "<>" << true << 1 << QStringList{"a|b<"};
+        QTest::addRow("every character, space padded") << QStringLiteral("ab\na\U0001F600c") << "" << false << 1
+                                                       << QStringList{"a|b| ", QStringLiteral("a|\U0001F600|c")};
+        QTest::addRow("blank lines make no row") << "a\n\n \t\nb\r\nc"
+                                                 << "," << false << 1 << QStringList{"a", "b", "c"};
+        QTest::addRow("only blank lines") << " \n\t\n"
+                                          << "" << false << 1 << QStringList{};
+        QTest::addRow("two lines a row, joined by a space, then cut") << "a\nb\nc"
+                                                                      << " " << false << 2 << QStringList{"a|b", "c|"};
+        QTest::addRow("a blank group makes no row") << "a\nb\n\n \nc"
+                                                    << "," << false << 2 << QStringList{"a b", "c"};
+        QTest::addRow("no lines a row") << "a\nb"
+                                        << "," << false << 0 << QStringList{};
+        QTest::addRow("byte-order mark at a line start is a cell's text")
+            << QStringLiteral("a\n\uFEFFb,c") << "," << false << 1 << QStringList{"a|", QStringLiteral("\uFEFFb|c")};
+    }
     void split()
     {
-        const struct { QString text, filter; bool wholeWord; int linesPerRow; QStringList rows; } cases[] = {
-            {"a,b\nc", ",", false, 1, {"a|b", "c|"}}, // short row padded
-            {",,a,,b,", ",", false, 1, {"a|b|"}}, // a run cuts once, none leading, one empty trailing
-            {"a, b;;c", ", ;", false, 1, {"a|b|c"}}, // runs of any filter character
-            {"aXbxxc", "x", true, 1, {"aXb||c"}}, // whole word: empty parts kept, case matters
-            {"a<>b<", "<>", true, 1, {"a|b<"}}, // whole word: the string, not its characters
-            {"ab\na\U0001F600c", "", false, 1, {"a|b| ", "a|\U0001F600|c"}}, // every character, space padded
-            {"a\n\n \t\nb\r\nc", ",", false, 1, {"a", "b", "c"}}, // blank lines make no row
-            {" \n\t\n", "", false, 1, {}},
-            {"a\nb\nc", " ", false, 2, {"a|b", "c|"}}, // two lines a row, joined by a space, then cut
-            {"a\nb\n\n \nc", ",", false, 2, {"a b", "c"}}, // a blank group makes no row
-            {"a\nb", ",", false, 0, {}},
-        };
-        for (const auto& c : cases) {
-            const CellTable table(c.text, c.filter, c.wholeWord, c.linesPerRow);
-            QCOMPARE(rowsOf(table), c.rows);
-            QCOMPARE(table.columnCount(), c.rows.isEmpty() ? 0 : c.rows.first().count(QLatin1Char('|')) + 1);
-        }
+        QFETCH(QString, text);
+        QFETCH(QString, filter);
+        QFETCH(bool, wholeWord);
+        QFETCH(int, linesPerRow);
+        QFETCH(QStringList, rows);
+        const CellTable table(text, filter, wholeWord, linesPerRow);
+        QCOMPARE(rowsOf(table), rows);
+        QCOMPARE(table.columnCount(), rows.isEmpty() ? 0 : rows.first().count(QLatin1Char('|')) + 1);
     }
 
     void indexWrap()
@@ -59,7 +81,7 @@ private slots:
         QCOMPARE(table.cell(5, 7), QStringLiteral("e"));
         QCOMPARE(table.columnText(-2), QStringLiteral("b\ne"));
         QVERIFY(!table.swapCells(-1, 0, 0, 0)); // swaps take positions as they are
-        table.removeColumns({3, -3}); // one column named twice
+        table.removeColumns({3, -3});           // one column named twice
         table.clearCell(-1, -1);
         QCOMPARE(rowsOf(table), QStringList({"b|c", "e|"}));
         table.removeRows({-1, 3});
@@ -68,8 +90,38 @@ private slots:
     }
 
     // Worked examples, so that a transformation that is by accident its own inverse still fails.
+    void operations_data()
+    {
+        QTest::addColumn<QStringList>("start");
+        QTest::addColumn<QString>("operations");
+        QTest::addColumn<QStringList>("result");
+        const QStringList grid{"a|b|c", "d|e|f"};
+        QTest::addRow("rotate clockwise") << grid << "rotate:1" << QStringList{"d|a", "e|b", "f|c"};
+        QTest::addRow("rotate five quarters") << grid << "rotate:5" << QStringList{"d|a", "e|b", "f|c"};
+        QTest::addRow("rotate half") << grid << "rotate:2" << QStringList{"f|e|d", "c|b|a"};
+        QTest::addRow("rotate counter-clockwise") << grid << "rotate:-1" << QStringList{"c|f", "b|e", "a|d"};
+        QTest::addRow("flip horizontally") << grid << "flipH" << QStringList{"c|b|a", "f|e|d"};
+        QTest::addRow("flip vertically") << grid << "flipV" << QStringList{"d|e|f", "a|b|c"};
+        QTest::addRow("reverse column") << grid << "reverseColumn:-2" << QStringList{"a|e|c", "d|b|f"};
+        QTest::addRow("constant columns go")
+            << QStringList{"a|x||1", "b|x||2"} << "constant" << QStringList{"a|1", "b|2"};
+        QTest::addRow("differs in one row, in case")
+            << QStringList{"x|A", "x|a", "y|a"} << "constant" << QStringList{"x|A", "x|a", "y|a"};
+        QTest::addRow("a single row is left alone") << QStringList{"a|a"} << "constant" << QStringList{"a|a"};
+        QTest::addRow("every column constant") << QStringList{"a|b", "a|b"} << "constant" << QStringList{"", ""};
+        QTest::addRow("regroup by two") << QStringList{"a", "b", "c"} << "regroup:2" << QStringList{"a|b", "c"};
+        QTest::addRow("regroup joins cells") << QStringList{"a|b", "c|d"} << "regroup:2" << QStringList{"ab|cd"};
+        QTest::addRow("regroup wider than the items")
+            << QStringList{"a", "b", "c"} << "regroup:9" << QStringList{"a|b|c"};
+        QTest::addRow("regroup by none") << QStringList{"a", "b"} << "regroup:0" << QStringList{"a", "b"};
+        QTest::addRow("the short row turns without loss")
+            << QStringList{"a", "b", "c"} << "regroup:2 rotate:1" << QStringList{"c|a", "|b"};
+    }
     void operations()
     {
+        QFETCH(QStringList, start);
+        QFETCH(QString, operations);
+        QFETCH(QStringList, result);
         // Each returns whether the operation answered as it should.
         const QHash<QString, std::function<bool(CellTable&, int)>> apply{
             {"rotate", [](CellTable& t, int n) { return t.rotate(n), true; }},
@@ -79,35 +131,13 @@ private slots:
             {"constant", [](CellTable& t, int) { return t.removeConstantColumns(); }},
             {"regroup", [](CellTable& t, int n) { return t.regroup(n) == (n > 0); }},
         };
-        const QStringList grid{"a|b|c", "d|e|f"};
-        const struct { QStringList start; QString operations; QStringList result; } cases[] = {
-            {grid, "rotate:1", {"d|a", "e|b", "f|c"}},
-            {grid, "rotate:5", {"d|a", "e|b", "f|c"}},
-            {grid, "rotate:2", {"f|e|d", "c|b|a"}},
-            {grid, "rotate:-1", {"c|f", "b|e", "a|d"}},
-            {grid, "flipH", {"c|b|a", "f|e|d"}},
-            {grid, "flipV", {"d|e|f", "a|b|c"}},
-            {grid, "reverseColumn:-2", {"a|e|c", "d|b|f"}},
-            {{"a|x||1", "b|x||2"}, "constant", {"a|1", "b|2"}},
-            {{"x|A", "x|a", "y|a"}, "constant", {"x|A", "x|a", "y|a"}}, // differs in one row, in case
-            {{"a|a"}, "constant", {"a|a"}}, // a single row is left alone
-            {{"a|b", "a|b"}, "constant", {"", ""}},
-            {{"a", "b", "c"}, "regroup:2", {"a|b", "c"}},
-            {{"a|b", "c|d"}, "regroup:2", {"ab|cd"}},
-            {{"a", "b", "c"}, "regroup:9", {"a|b|c"}},
-            {{"a", "b"}, "regroup:0", {"a", "b"}},
-            {{"a", "b", "c"}, "regroup:2 rotate:1", {"c|a", "|b"}}, // the short row turns without loss
-        };
-        for (const auto& c : cases) {
-            CellTable table = tableOf(c.start);
-            for (const QString& operation : c.operations.split(QLatin1Char(' '))) {
-                const QString name = operation.section(QLatin1Char(':'), 0, 0);
-                QVERIFY2(apply.contains(name), qPrintable(name));
-                QVERIFY2(apply.value(name)(table, operation.section(QLatin1Char(':'), 1).toInt()),
-                         qPrintable(operation));
-            }
-            QVERIFY2(rowsOf(table) == c.result, qPrintable(c.operations + " gave " + rowsOf(table).join(" / ")));
+        CellTable table = tableOf(start);
+        for (const QString& operation : operations.split(QLatin1Char(' '))) {
+            const QString name = operation.section(QLatin1Char(':'), 0, 0);
+            QVERIFY2(apply.contains(name), qPrintable(name));
+            QVERIFY2(apply.value(name)(table, operation.section(QLatin1Char(':'), 1).toInt()), qPrintable(operation));
         }
+        QCOMPARE(rowsOf(table), result);
     }
 
     void rotationsAndFlipsOnRandomTables()
@@ -144,28 +174,38 @@ private slots:
         }
     }
 
+    // Corners as (column, row) in call order; one mask character per box cell, rows split by '/'.
+    void selectionText_data()
+    {
+        QTest::addColumn<QPoint>("from");
+        QTest::addColumn<QPoint>("to");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<bool>("align");
+        QTest::addColumn<QString>("text");
+        QTest::addRow("whole table") << QPoint(0, 0) << QPoint(2, 2) << "111/111/111" << false
+                                     << "a bb c\nddd e f\ng h iiii";
+        QTest::addRow("corners in any order") << QPoint(2, 1) << QPoint(1, 0) << "11/11" << false << "bb c\ne f";
+        QTest::addRow("wrapped indices") << QPoint(-1, -1) << QPoint(-1, 0) << "1/1/1" << false << "c\nf\niiii";
+        QTest::addRow("masked-out cells empty") << QPoint(0, 0) << QPoint(1, 1) << "10/01" << false << "a \n e";
+        QTest::addRow("short mask") << QPoint(0, 0) << QPoint(1, 1) << "1" << false << "a \n ";
+        QTest::addRow("aligned") << QPoint(0, 0) << QPoint(2, 1) << "111/111" << true << "a   bb c   \nddd e  f   ";
+        QTest::addRow("aligned, masked") << QPoint(1, 2) << QPoint(2, 2) << "01" << true << "   iiii";
+    }
     void selectionText()
     {
+        QFETCH(QPoint, from);
+        QFETCH(QPoint, to);
+        QFETCH(QString, mask);
+        QFETCH(bool, align);
+        QFETCH(QString, text);
         const CellTable table = tableOf({"a|bb|c", "ddd|e|f", "g|h|iiii"});
-        // Corners as (column, row) in call order; one mask character per box cell, rows split by '/'.
-        const struct { QPoint from, to; QString mask; bool align; QString text; } cases[] = {
-            {{0, 0}, {2, 2}, "111/111/111", false, "a bb c\nddd e f\ng h iiii"},
-            {{2, 1}, {1, 0}, "11/11", false, "bb c\ne f"},
-            {{-1, -1}, {-1, 0}, "1/1/1", false, "c\nf\niiii"},
-            {{0, 0}, {1, 1}, "10/01", false, "a \n e"},
-            {{0, 0}, {1, 1}, "1", false, "a \n "},
-            {{0, 0}, {2, 1}, "111/111", true, "a   bb c   \nddd e  f   "},
-            {{1, 2}, {2, 2}, "01", true, "   iiii"},
-        };
-        for (const auto& c : cases) {
-            CellTable::Mask mask;
-            for (const QString& bits : c.mask.split(QLatin1Char('/'))) {
-                mask.append(QBitArray(bits.size()));
-                for (int i = 0; i < bits.size(); ++i)
-                    mask.last().setBit(i, bits.at(i) == QLatin1Char('1'));
-            }
-            QCOMPARE(table.selectionText(c.from.y(), c.from.x(), c.to.y(), c.to.x(), mask, c.align), c.text);
+        CellTable::Mask flags;
+        for (const QString& bits : mask.split(QLatin1Char('/'))) {
+            flags.append(QBitArray(bits.size()));
+            for (int i = 0; i < bits.size(); ++i)
+                flags.last().setBit(i, bits.at(i) == QLatin1Char('1'));
         }
+        QCOMPARE(table.selectionText(from.y(), from.x(), to.y(), to.x(), flags, align), text);
     }
 
     void stopAndConcurrentChange()
@@ -178,7 +218,8 @@ private slots:
         QCOMPARE(table.text(QStringLiteral(",")), QStringLiteral("k,1\nk,2"));
         QCOMPARE(table.sourceText(), table.text(QStringLiteral(",")));
         // Events run during the operation; a change they make is not overwritten.
-        QMetaObject::invokeMethod(this, [&table] { table.clearCell(0, 1); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [&table] { table.clearCell(0, 1); }, Qt::QueuedConnection);
         QVERIFY(!table.regroup(2));
         QCOMPARE(rowsOf(table), QStringList({"k|", "k|2"}));
         QVERIFY(table.regroup(2));
