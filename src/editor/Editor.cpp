@@ -150,7 +150,7 @@ QString Editor::fromEditorBytes(const char* bytes, int length) const
 {
     if (!bytes || length <= 0)
         return QString();
-    return isUnicode() ? QString::fromUtf8(bytes, length) : QString::fromLatin1(bytes, length);
+    return isUnicode() ? decodeUtf8(bytes, length) : QString::fromLatin1(bytes, length);
 }
 
 // --- reading ------------------------------------------------------------------------------------
@@ -199,7 +199,7 @@ QStringList Editor::splitBytes(const char* bytes, int length, bool keepLastEmpty
     // one pass without an intermediate copy of the whole text.
     const bool unicode = isUnicode();
     auto decode = [unicode](const char* from, int size) {
-        return unicode ? QString::fromUtf8(from, size) : QString::fromLatin1(from, size);
+        return unicode ? decodeUtf8(from, size) : QString::fromLatin1(from, size);
     };
     int start = 0;
     int lastBreak = -1;

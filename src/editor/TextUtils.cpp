@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QTextCodec>
 
+#include <cstring>
 #include <new>
 
 #ifdef Q_OS_UNIX
@@ -101,6 +102,17 @@ QStringList splitTextLines(const QString& text)
     if (start < size)
         lines.append(QString(data + start, size - start));
     return lines;
+}
+
+QString decodeUtf8(const char* bytes, int length)
+{
+    // fromUtf8 drops one leading mark and would drop the next after it, so all of them are counted.
+    int marks = 0;
+    while (length - 3 * marks >= 3 && std::memcmp(bytes + 3 * marks, "\xef\xbb\xbf", 3) == 0)
+        ++marks;
+    if (marks == 0)
+        return QString::fromUtf8(bytes, length);
+    return QString(marks, QChar(0xFEFF)) + QString::fromUtf8(bytes + 3 * marks, length - 3 * marks);
 }
 
 QString lstripChars(const QString& text, const QString& chars)

@@ -28,6 +28,10 @@ int displayWidth(const QString& text);
 // and byte-order marks included), so the lines joined with their breaks give back the text.
 QStringList splitTextLines(const QString& text);
 
+// UTF-8 bytes as text. Unlike QString::fromUtf8 it keeps byte-order marks at the start, which
+// inside a document are characters like any other (a line may well begin with one).
+QString decodeUtf8(const char* bytes, int length);
+
 // Remove the leading / trailing run of characters that occur in chars.
 QString lstripChars(const QString& text, const QString& chars);
 QString rstripChars(const QString& text, const QString& chars);

@@ -65,6 +65,9 @@ private slots:
         QTest::newRow("ansi") << false << text << QByteArray("a\xe9??\nb") << QStringLiteral("a\u00e9??\nb") << 3;
         const QString nul = QStringLiteral("a") + QChar(0) + QStringLiteral("b\nc"); // not the end of the text
         QTest::newRow("NUL") << true << nul << QByteArray("a\0b\nc", 5) << nul << 3;
+        // Byte-order marks inside the text are characters, at the start of a line too.
+        const QString marks = QString(2, QChar(0xFEFF)) + QStringLiteral("a\n") + QChar(0xFEFF) + QStringLiteral("b");
+        QTest::newRow("byte-order marks") << true << marks << marks.toUtf8() << marks << 7;
     }
     void encodingAndSave()
     {
@@ -79,6 +82,7 @@ private slots:
         QCOMPARE(editor.getText(), bytes);
         QCOMPARE(editor.text(), readBack);
         QCOMPARE(editor.lineText(0), readBack.section(QLatin1Char('\n'), 0, 0));
+        QCOMPARE(editor.lineText(1), readBack.section(QLatin1Char('\n'), 1, 1));
         QCOMPARE(editor.positionFromLineIndex(0, 3), thirdIndex);
         QCOMPARE(editor.positionFromLineIndex(0, 50), int(bytes.indexOf('\n'))); // stops at the line's end
         // Through the target, which takes a length.
