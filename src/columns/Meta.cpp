@@ -250,8 +250,11 @@ void Meta::on_btnLoad_clicked()
     const QString path = QFileDialog::getOpenFileName(this, tr("Open File"), QString(), tr("Any Files (*.*)"));
     if (path.isEmpty())
         return;
-    const QString content = loadTextFile(path, this);
-    setText(content);
+    bool loaded = false;
+    const QString content = loadTextFile(path, this, &loaded);
+    // A file that could not be read leaves the column as it was; the box has said why.
+    if (loaded)
+        setText(content);
 }
 
 void Meta::on_btnSave_clicked()

@@ -350,7 +350,10 @@ void MetaManager::dropEvent(QDropEvent* event)
             const QString path = url.toLocalFile();
             if (path.isEmpty() || m_metas.size() >= MaxColumns)
                 continue;
-            insertMeta(loadTextFile(path, this), QString(), -1);
+            bool loaded = false;
+            const QString text = loadTextFile(path, this, &loaded);
+            if (loaded)
+                insertMeta(text, QString(), -1);
         }
         event->setDropAction(Qt::MoveAction);
         event->accept();

@@ -709,8 +709,13 @@ void Editor::dropEvent(QDropEvent* event)
         return;
     // One drop is one undo step, however many files it brings.
     beginUndoAction();
-    for (const QUrl& url : urls)
-        appendText(loadTextFile(url.toLocalFile()) + QLatin1Char('\n'));
+    for (const QUrl& url : urls) {
+        bool loaded = false;
+        const QString text = loadTextFile(url.toLocalFile(), this, &loaded);
+        // A file that could not be read adds nothing; the box has said why.
+        if (loaded)
+            appendText(text + QLatin1Char('\n'));
+    }
     endUndoAction();
     event->setDropAction(Qt::CopyAction);
     event->accept();

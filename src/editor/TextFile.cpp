@@ -5,10 +5,12 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
-QString loadTextFile(const QString& path, QWidget* parent)
+QString loadTextFile(const QString& path, QWidget* parent, bool* loaded)
 {
     TextFileStatus status = TextFileStatus::Ok;
     const QString text = readTextFile(path, &status);
+    if (loaded)
+        *loaded = status == TextFileStatus::Ok || status == TextFileStatus::InvalidBytes;
     if (status != TextFileStatus::Ok && parent) {
         QMessageBox::warning(parent, QCoreApplication::translate("TextFile", "Error"),
                              textFileStatusMessage(status, path), QMessageBox::Ok);

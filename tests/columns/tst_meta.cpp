@@ -14,6 +14,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class TestMeta : public QObject
 {
     Q_OBJECT
@@ -119,6 +121,19 @@ private slots:
         meta.findChild<QToolButton*>(QStringLiteral("btnSave"))->click();
         QCOMPARE(answerer.boxTitles(), written ? QStringList() : QStringList{QStringLiteral("Error")});
         QCOMPARE(TestSupport::readBytes(path), written ? QByteArray("abc") : QByteArray("<unreadable>"));
+    }
+
+    // A file that cannot be loaded leaves the column's text as it was.
+    void failedLoadKeepsText()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("fifo"));
+        QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        Meta meta(nullptr, 1, QStringLiteral("kept"), QString());
+        ModalAnswerer answerer(path);
+        meta.findChild<QToolButton*>(QStringLiteral("btnLoad"))->click();
+        QCOMPARE(answerer.boxTitles(), QStringList{QStringLiteral("Error")});
+        QCOMPARE(meta.text(), QStringLiteral("kept"));
     }
 
     void mergeNonAsciiBothModes()

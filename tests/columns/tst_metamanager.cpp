@@ -1,5 +1,6 @@
 // The row of columns: limit and numbering, reordering, drops, loading tables, duplicate snippets.
 #include "TestSupport.h"
+#include "mainwindow/ModalAnswerer.h"
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
@@ -103,12 +104,16 @@ private slots:
         MetaManager manager;
         // Each dropped file becomes a new column, up to the limit; plain text is refused.
         QMimeData files, text, column;
-        files.setUrls({QUrl::fromLocalFile(file.fileName()), QUrl::fromLocalFile(file.fileName())});
+        // A file that cannot be read makes no column and says why.
+        files.setUrls({QUrl::fromLocalFile(file.fileName()), QUrl::fromLocalFile(file.fileName() + ".missing"),
+                       QUrl::fromLocalFile(file.fileName())});
+        ModalAnswerer answerer{QString()};
         text.setText(QStringLiteral("plain"));
         column.setData(QStringLiteral("Meta/Widget"), QByteArray());
         QVERIFY(dropOn(manager, &files, QPoint(1, 1)));
         QVERIFY(dropOn(manager, &files, QPoint(1, 1)));
         QCOMPARE(collect(manager, &Meta::text), (QStringList{"", "v1\nv2", "v1\nv2", "v1\nv2"}));
+        QCOMPARE(answerer.boxTitles(), QStringList{"Error"}); // the second drop stops at the limit first
         QVERIFY(!dropOn(manager, &text, QPoint(1, 1)));
         checkNumbering(manager);
         // Dropping the current column on another swaps the two, each with its snippet; on itself nothing moves.

@@ -1,6 +1,7 @@
 // The editor on real Scintilla editors: encodings, saving, line ends, margin and zoom, menu, drops, signals.
 
 #include "TestSupport.h"
+#include "mainwindow/ModalAnswerer.h"
 #include "editor/CaretSyncTarget.h"
 #include "editor/Editor.h"
 #include "settings/Preferences.h"
@@ -247,13 +248,15 @@ private slots:
         data.setUrls(urls << QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing"))));
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(editor.viewport(), &enter);
+        ModalAnswerer answerer{QString()};
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(editor.viewport(), &drop);
         QVERIFY(enter.isAccepted());
         QVERIFY(drop.isAccepted());
         QCOMPARE(drop.dropAction(), Qt::CopyAction);
-        // Appended in order, in one undo step; an unreadable file adds only its line break.
-        QCOMPARE(editor.text(), QStringLiteral("startone\ntwo\nthree\n\n"));
+        // Appended in order, in one undo step; an unreadable file adds nothing and says why.
+        QCOMPARE(editor.text(), QStringLiteral("startone\ntwo\nthree\n"));
+        QCOMPARE(answerer.boxTitles(), QStringList{QStringLiteral("Error")});
         editor.undo();
         QCOMPARE(editor.text(), QStringLiteral("start"));
     }
