@@ -1,0 +1,9 @@
+[global]
+multiline=false
+template=x
+metacounts=1
+[column0]
+content=c
+snippet=@@s
+[other]
+key=kept

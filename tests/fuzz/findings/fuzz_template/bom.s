@@ -1,0 +1,4 @@
+﻿[global]
+multiline=true
+template=t
+metacounts=1

@@ -1,0 +1,3 @@
+[global]
+=x
+template=t

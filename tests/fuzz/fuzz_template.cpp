@@ -1,0 +1,48 @@
+// Template files: any file opens without harm; a file that opened saves, and what was saved reads
+// back as it was set, keys the program does not know carried along.
+
+#include "FuzzSupport.h"
+#include "engine/QTemplate.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzSupport::ensureApplication();
+    static QTemporaryDir dir;
+    FUZZ_CHECK(dir.isValid());
+    // A new name each time: the settings library remembers what it parsed under a path.
+    static int serial = 0;
+    const QString path = dir.filePath(QStringLiteral("t%1.s").arg(++serial));
+    {
+        QFile file(path);
+        FUZZ_CHECK(file.open(QIODevice::WriteOnly));
+        FUZZ_CHECK(file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size));
+    }
+
+    QTemplate tpl(path);
+    FUZZ_CHECK(tpl.columns().size() <= QTemplate::MaxColumns);
+    if (tpl.status() == QSettings::NoError) {
+        // A change of every kind: the flag, a template with text outside Latin-1, a column more.
+        const bool multiLine = !tpl.isMultiLine();
+        const QString text = tpl.templateText() + QStringLiteral(" \u00e9\u20ac #1#");
+        QList<QTemplate::Column> columns = tpl.columns();
+        if (columns.size() < QTemplate::MaxColumns)
+            columns.append({QStringLiteral("x\ny\u00df"), QStringLiteral("@snip")});
+        tpl.setMultiLine(multiLine);
+        tpl.setTemplate(text);
+        tpl.setColumns(columns);
+        tpl.setMetaCounts(columns.size());
+        FUZZ_CHECK(tpl.sync());
+        FUZZ_CHECK(!tpl.hasUnsavedChanges());
+
+        const QTemplate back(path);
+        FUZZ_CHECK(back.status() == QSettings::NoError);
+        FUZZ_CHECK(back.isMultiLine() == multiLine);
+        FUZZ_CHECK(back.templateText() == text);
+        FUZZ_CHECK(back.columns() == columns);
+    }
+    QFile::remove(path);
+    return 0;
+}
