@@ -514,8 +514,8 @@ std::vector<EllipseShape> vennShapes(int sets, qreal height)
     if (sets == 2)
         return {{QPointF(22.5, height / 2), 14.5, 13, 0}, {QPointF(41.5, height / 2), 14.5, 13, 0}};
     if (sets == 3)
-        return {{QPointF(23.5, 24), 15.5, 15.5, 0}, {QPointF(40.5, 24), 15.5, 15.5, 0},
-                {QPointF(32, 39), 15.5, 15.5, 0}};
+        return {
+            {QPointF(23.5, 24), 15.5, 15.5, 0}, {QPointF(40.5, 24), 15.5, 15.5, 0}, {QPointF(32, 39), 15.5, 15.5, 0}};
     // Four ellipses in two tilted pairs: the arrangement that gives all fifteen regions.
     const qreal s = 64;
     auto el = [&](qreal cx, qreal cy, qreal w, qreal h, qreal ang) {
@@ -629,7 +629,7 @@ struct Picture
 {
     QString path; // below src/resources, as in the resource file
     QSize size;
-    Glyph draw;   // painted on the 64 grid (scaled to the size)
+    Glyph draw;                                    // painted on the 64 grid (scaled to the size)
     std::function<bool(QImage&)> render = nullptr; // draws in pixels itself; false means failure
 };
 

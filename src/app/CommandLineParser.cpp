@@ -108,7 +108,8 @@ void CommandLineParser::printUsage() const
     };
     warn(line(QStringLiteral("-h"), HelpLongName, tr("Display this help")));
     for (const CommandLineOption& option : m_options) {
-        const QString shortForm = option.shortName.isNull() ? QStringLiteral("  ") : QLatin1Char('-') + option.shortName;
+        const QString shortForm =
+            option.shortName.isNull() ? QStringLiteral("  ") : QLatin1Char('-') + option.shortName;
         warn(line(shortForm, option.longName, option.help));
     }
     warn(QString());

@@ -16,16 +16,12 @@
 #include <QTimer>
 
 Meta::Meta(MetaManager* manager, int number, const QString& content, const QString& snippet, QWidget* parent)
-    : QWidget(parent)
-    , m_ui(new Ui::MetaForm)
-    , m_manager(manager)
-    , m_preferences(Preferences::instance())
-    , m_index(number - 1)
+    : QWidget(parent), m_ui(new Ui::MetaForm), m_manager(manager), m_preferences(Preferences::instance()),
+      m_index(number - 1)
 {
     m_ui->setupUi(this);
-    m_ui->edtRep->setText(snippet.isEmpty() ? defaultSnippet(m_preferences->columnsPrefix(),
-                                                              m_preferences->columnsSuffix())
-                                            : snippet);
+    m_ui->edtRep->setText(
+        snippet.isEmpty() ? defaultSnippet(m_preferences->columnsPrefix(), m_preferences->columnsSuffix()) : snippet);
     m_ui->textEdit->setName(tr("Column%1").arg(number));
     if (!content.isEmpty())
         m_ui->textEdit->setTextKeepView(content, Editor::ResetView);

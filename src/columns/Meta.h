@@ -19,8 +19,7 @@ class Meta : public QWidget, public MergeColumn
 {
     Q_OBJECT
 public:
-    Meta(MetaManager* manager, int number, const QString& content, const QString& snippet,
-         QWidget* parent = nullptr);
+    Meta(MetaManager* manager, int number, const QString& content, const QString& snippet, QWidget* parent = nullptr);
     ~Meta() override;
 
     void setIndex(int index);

@@ -25,10 +25,8 @@ const QString MetaWidget = QStringLiteral("Meta/Widget");
 } // namespace
 
 MetaManager::MetaManager(QWidget* parent)
-    : QFrame(parent)
-    , m_splitter(new QSplitter(Qt::Horizontal, this))
-    , m_highlight(0, 0, -1, -1)
-    , m_preferences(Preferences::instance())
+    : QFrame(parent), m_splitter(new QSplitter(Qt::Horizontal, this)), m_highlight(0, 0, -1, -1),
+      m_preferences(Preferences::instance())
 {
     setAcceptDrops(true);
     auto* layout = new QHBoxLayout(this);

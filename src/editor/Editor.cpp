@@ -30,10 +30,8 @@ constexpr int MaxZoom = 20;
 } // namespace
 
 Editor::Editor(QWidget* parent)
-    : ScintillaEdit(parent)
-    , m_preferences(Preferences::instance())
-    , m_busy(new QProgressIndicator(this))
-    , m_parentWidget(parent)
+    : ScintillaEdit(parent), m_preferences(Preferences::instance()), m_busy(new QProgressIndicator(this)),
+      m_parentWidget(parent)
 {
     styleSetBack(LineNumberStyle, toScintillaColor(QColor(0xE4, 0xE4, 0xE4)));
     styleSetFore(LineNumberStyle, toScintillaColor(QColor(0x80, 0x80, 0x80)));
@@ -751,8 +749,8 @@ void Editor::buildContextMenu()
     m_actionSelectAll = menu->addAction(tr("SelectAll"), this, &Editor::actionSelectAll);
     menu->addSeparator();
     m_actionRemoveEmptyLines = menu->addAction(tr("Remove Empty Lines"), this, &Editor::actionRemoveEmptyLines);
-    m_actionPad = menu->addAction(QIcon(QStringLiteral(":/popmenu/images/padding.png")), tr("Pad Space"), this,
-                                  &Editor::pad);
+    m_actionPad =
+        menu->addAction(QIcon(QStringLiteral(":/popmenu/images/padding.png")), tr("Pad Space"), this, &Editor::pad);
     menu->addSeparator();
 
     m_stripMenu = menu->addMenu(tr("&Strip"));
@@ -820,8 +818,8 @@ void Editor::updateContextMenu()
         bytes = characterPointer();
     }
     const bool nonEmpty = length > 0;
-    const bool multiLine
-        = nonEmpty && (std::memchr(bytes, '\n', size_t(length)) || std::memchr(bytes, '\r', size_t(length)));
+    const bool multiLine =
+        nonEmpty && (std::memchr(bytes, '\n', size_t(length)) || std::memchr(bytes, '\r', size_t(length)));
     const QClipboard* clipboard = QApplication::clipboard();
 
     m_actionCut->setEnabled(selection);
@@ -877,8 +875,7 @@ void Editor::widenRectangleToLines()
     setSel(positionFromLine(qMin(anchorLine, caretLine)), lineEndPosition(qMax(anchorLine, caretLine)));
 }
 
-template <typename Step>
-void Editor::applyLineStep(Step step)
+template <typename Step> void Editor::applyLineStep(Step step)
 {
     startBusy();
     // The pieces of a rectangle written back as lines would be spread over new lines; the whole

@@ -181,8 +181,7 @@ private:
     // A rectangle becomes the stream selection of the whole lines it spans.
     void widenRectangleToLines();
     // The common frame of the line operations: selected lines (or all), one step, one replacement.
-    template <typename Step>
-    void applyLineStep(Step step);
+    template <typename Step> void applyLineStep(Step step);
 
     Preferences* m_preferences = nullptr;
     QProgressIndicator* m_busy = nullptr;

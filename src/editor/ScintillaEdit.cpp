@@ -1,7 +1,6 @@
 #include "editor/ScintillaEdit.h"
 
-ScintillaEdit::ScintillaEdit(QWidget* parent)
-    : QsciScintillaBase(parent)
+ScintillaEdit::ScintillaEdit(QWidget* parent) : QsciScintillaBase(parent)
 {
     // Nothing is ever styled (no lexers), so the document keeps no style byte per character: that
     // halves the memory of a large text.

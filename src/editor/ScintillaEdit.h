@@ -162,8 +162,8 @@ signals:
     void updateUi();
     void painted();
     // type is the SC_MOD_* set; text is the inserted or deleted bytes, empty for other changes.
-    void modified(int type, int position, int length, int linesAdded, const QByteArray& text, int line,
-                  int foldNow, int foldPrev);
+    void modified(int type, int position, int length, int linesAdded, const QByteArray& text, int line, int foldNow,
+                  int foldPrev);
     void linesAdded(int linesAdded);
     void savePointChanged(bool dirty);
 

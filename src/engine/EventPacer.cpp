@@ -37,8 +37,8 @@ bool EventPacer::due()
     if (m_adaptive) {
         const qint64 spent = now - m_lastRead;
         const qint64 wanted = m_clockStepNs == 0 ? 1
-                              : spent > 0       ? qint64(m_stride) * m_clockStepNs / spent
-                                                : qint64(m_stride) * 8;
+                              : spent > 0        ? qint64(m_stride) * m_clockStepNs / spent
+                                                 : qint64(m_stride) * 8;
         m_stride = int(qBound<qint64>(1, wanted, qMin(qint64(m_stride) * 8, qint64(MaxStride))));
         m_countdown = m_stride;
         m_lastRead = now;

@@ -28,13 +28,9 @@ int msecsOf(const QTime& time)
 
 } // namespace
 
-FastMetaWnd::FastMetaWnd(Preferences* preferences, MetaManager* manager, EditorProvider currentEditor,
-                         QWidget* parent)
-    : QDialog(parent)
-    , m_ui(new Ui::FastDataDialog)
-    , m_manager(manager)
-    , m_currentEditor(std::move(currentEditor))
-    , m_preferences(preferences)
+FastMetaWnd::FastMetaWnd(Preferences* preferences, MetaManager* manager, EditorProvider currentEditor, QWidget* parent)
+    : QDialog(parent), m_ui(new Ui::FastDataDialog), m_manager(manager), m_currentEditor(std::move(currentEditor)),
+      m_preferences(preferences)
 {
     m_ui->setupUi(this);
     setWindowFlags((windowFlags() | Qt::WindowMinimizeButtonHint) & ~Qt::WindowContextHelpButtonHint);
@@ -161,8 +157,8 @@ bool FastMetaWnd::sequenceText(Generator generator, QString* text, const std::fu
     case Number: {
         const int base = m_ui->sbNumberBase->value();
         const bool upper = base > 10 && m_ui->ckbNumberUpper->isChecked();
-        result = numberSequence(m_ui->sbNumberFrom->value(), m_ui->sbNumberTo->value(), base, upper, separator,
-                                control);
+        result =
+            numberSequence(m_ui->sbNumberFrom->value(), m_ui->sbNumberTo->value(), base, upper, separator, control);
         break;
     }
     case Letter:
@@ -186,8 +182,8 @@ bool FastMetaWnd::sequenceText(Generator generator, QString* text, const std::fu
     for (QPushButton* button : {m_ui->btnGenNumber, m_ui->btnGenLetter, m_ui->btnGenDate, m_ui->btnGenTime})
         button->setEnabled(true);
 
-    static const char* const GeneratorNames[GeneratorCount] = {
-        QT_TR_NOOP("number"), QT_TR_NOOP("letter"), QT_TR_NOOP("date"), QT_TR_NOOP("time")};
+    static const char* const GeneratorNames[GeneratorCount] = {QT_TR_NOOP("number"), QT_TR_NOOP("letter"),
+                                                               QT_TR_NOOP("date"), QT_TR_NOOP("time")};
     switch (result.status) {
     case SequenceStatus::Complete:
         cache.text = result.text;

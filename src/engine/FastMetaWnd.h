@@ -84,7 +84,8 @@ public slots:
     void on_btnGenTime_clicked();
 
 private:
-    struct Cache {
+    struct Cache
+    {
         QString text;
         bool rebuild = true;
     };

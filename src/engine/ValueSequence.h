@@ -16,7 +16,8 @@ enum class SequenceStatus {
     Invalid   // a bound or setting cannot be used (base outside 2..36, invalid date); nothing was built
 };
 
-struct SequenceResult {
+struct SequenceResult
+{
     QString text;
     SequenceStatus status = SequenceStatus::Complete;
 };
@@ -28,7 +29,8 @@ constexpr qint64 maxSequenceLength = qint64(1) << 28;
 // How a caller steers a long run. The run processes pending events before the first value and then
 // whenever 10 ms have passed; after each such pause it asks stopRequested (when set) and ends with the
 // values built so far when it returns true.
-struct SequenceControl {
+struct SequenceControl
+{
     std::function<bool()> stopRequested;
     // A run whose text, or whose number of values, would exceed this is refused as a whole.
     qint64 maxLength = maxSequenceLength;

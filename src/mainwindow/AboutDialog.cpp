@@ -11,9 +11,7 @@ const char WebSite[] = "https://lineweld.example.org/";
 
 } // namespace
 
-AboutDialog::AboutDialog(QWidget* parent)
-    : QDialog(parent)
-    , m_ui(new Ui::AboutDialog)
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent), m_ui(new Ui::AboutDialog)
 {
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
@@ -26,12 +24,11 @@ AboutDialog::AboutDialog(QWidget* parent)
 
     const QString site = QString::fromLatin1(WebSite);
     // Name and version are escaped: they are data, not markup.
-    m_ui->textBrowser->setHtml(
-        tr("<p align=\"center\"><b><font size=\"+2\">%1</font></b><br/><i>Version %2</i></p>"
-           "<p align=\"center\">Copyright (C) the %1 developers. All rights reserved.</p>"
-           "<p align=\"center\"><a href=\"%3\">%3</a></p>")
-            .arg(QGuiApplication::applicationDisplayName().toHtmlEscaped(),
-                 QCoreApplication::applicationVersion().toHtmlEscaped(), site.toHtmlEscaped()));
+    m_ui->textBrowser->setHtml(tr("<p align=\"center\"><b><font size=\"+2\">%1</font></b><br/><i>Version %2</i></p>"
+                                  "<p align=\"center\">Copyright (C) the %1 developers. All rights reserved.</p>"
+                                  "<p align=\"center\"><a href=\"%3\">%3</a></p>")
+                                   .arg(QGuiApplication::applicationDisplayName().toHtmlEscaped(),
+                                        QCoreApplication::applicationVersion().toHtmlEscaped(), site.toHtmlEscaped()));
 
     connect(m_ui->pushButton, &QPushButton::clicked, this, &QDialog::close);
 }

@@ -56,7 +56,8 @@ MainWindow::MainWindow(QWidget* parent)
 
     // The tool dialogs (set operations, Data Setting, data generator, split, batch replace, match,
     // find) are created here, once, when they exist; each has its one slot below.
-    m_fastMetaWnd = new FastMetaWnd(&m_preferences, m_ui->manager, [this]() { return focusEditor(); }, this);
+    m_fastMetaWnd = new FastMetaWnd(
+        &m_preferences, m_ui->manager, [this]() { return focusEditor(); }, this);
     m_engine.setup({}, QString());
     m_ui->manager->setFastMetaWnd(m_fastMetaWnd);
     connect(m_ui->manager, &MetaManager::metaChanged, this, &MainWindow::metaChanged);
@@ -159,7 +160,8 @@ void MainWindow::reportTruncation()
 {
     if (m_engine.resultTruncated())
         showStatusMessage(tr("The result reached its size limit of %L1 characters; it holds what fitted.")
-                              .arg(m_engine.resultLimit()), 10000);
+                              .arg(m_engine.resultLimit()),
+                          10000);
 }
 
 bool MainWindow::setProgress(int records)
@@ -733,8 +735,8 @@ void MainWindow::onMenuFocusOut()
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // A popup of the bar's own menus takes the focus only for a while; anything else is leaving.
-    if (watched == m_ui->MainMenu && event->type() == QEvent::FocusOut
-        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+    if (watched == m_ui->MainMenu && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
         onMenuFocusOut();
     return QMainWindow::eventFilter(watched, event);
 }

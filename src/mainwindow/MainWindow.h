@@ -8,8 +8,8 @@
 #include "engine/MergeEngine.h"
 
 #include <QList>
-#include <QMap>
 #include <QMainWindow>
+#include <QMap>
 #include <QPointer>
 #include <QScopedPointer>
 #include <QSystemTrayIcon>

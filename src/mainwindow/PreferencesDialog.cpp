@@ -15,13 +15,11 @@ constexpr int LargeIconSize = 32;
 } // namespace
 
 PreferencesDialog::PreferencesDialog(QWidget* parent)
-    : QDialog(parent)
-    , m_ui(new Ui::PreferencesDialog)
-    , m_preferences(*Preferences::instance())
+    : QDialog(parent), m_ui(new Ui::PreferencesDialog), m_preferences(*Preferences::instance())
 {
     m_ui->setupUi(this);
-    setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::MSWindowsFixedSizeDialogHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::MSWindowsFixedSizeDialogHint |
+                   Qt::WindowCloseButtonHint);
     connect(m_ui->buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     // The form default of the check box is off, and toggling only fires on a change.
@@ -271,13 +269,9 @@ void PreferencesDialog::on_ckbCopyBatchReplaced_toggled(bool checked)
     m_preferences.setMiscCopyToClipBoardAfterReplaced(checked);
 }
 
-void PreferencesDialog::on_rbEncodeAsc_toggled(bool /*checked*/)
-{
-}
+void PreferencesDialog::on_rbEncodeAsc_toggled(bool /*checked*/) {}
 
-void PreferencesDialog::on_rbEncodeUnicode_toggled(bool /*checked*/)
-{
-}
+void PreferencesDialog::on_rbEncodeUnicode_toggled(bool /*checked*/) {}
 
 void PreferencesDialog::on_rbEncodeOther_toggled(bool checked)
 {

@@ -1,7 +1,6 @@
 #include "widgets/QComboBoxEx.h"
 
-QComboBoxEx::QComboBoxEx(QWidget *parent)
-    : QComboBox(parent)
+QComboBoxEx::QComboBoxEx(QWidget* parent) : QComboBox(parent)
 {
     setEditable(true);
     setDuplicatesEnabled(false);
@@ -10,7 +9,7 @@ QComboBoxEx::QComboBoxEx(QWidget *parent)
     setMaxVisibleItems(20);
 }
 
-void QComboBoxEx::setItems(const QStringList &items, const QString &current)
+void QComboBoxEx::setItems(const QStringList& items, const QString& current)
 {
     addItems(items);
     setCurrentText(current);

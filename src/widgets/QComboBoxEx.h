@@ -10,10 +10,10 @@ class QComboBoxEx : public QComboBox
     Q_OBJECT
 
 public:
-    explicit QComboBoxEx(QWidget *parent = nullptr);
+    explicit QComboBoxEx(QWidget* parent = nullptr);
 
     // Fills the history read back from the settings and shows current in the edit field.
-    void setItems(const QStringList &items, const QString &current);
+    void setItems(const QStringList& items, const QString& current);
     QStringList items() const;
 
 public slots:
@@ -22,5 +22,5 @@ public slots:
 
 signals:
     // items is the history as committed, before the combo box cuts it to its maximum count.
-    void itemsChanged(const QStringList &items, const QString &text);
+    void itemsChanged(const QStringList& items, const QString& text);
 };

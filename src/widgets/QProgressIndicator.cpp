@@ -7,9 +7,7 @@
 
 #include <algorithm>
 
-QProgressIndicator::QProgressIndicator(QWidget *parent)
-    : QDialog(parent)
-    , m_delayTimer(new QTimer(this))
+QProgressIndicator::QProgressIndicator(QWidget* parent) : QDialog(parent), m_delayTimer(new QTimer(this))
 {
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
     setWindowOpacity(1.0);
@@ -29,9 +27,9 @@ QProgressIndicator::QProgressIndicator(QWidget *parent)
     centreOverParent();
 }
 
-QProgressIndicator *QProgressIndicator::create(QWidget *parent, int delayMs)
+QProgressIndicator* QProgressIndicator::create(QWidget* parent, int delayMs)
 {
-    auto *indicator = new QProgressIndicator(parent);
+    auto* indicator = new QProgressIndicator(parent);
     indicator->start(delayMs);
     return indicator;
 }
@@ -41,7 +39,7 @@ bool QProgressIndicator::isAnimated() const
     return m_timerId != -1;
 }
 
-void QProgressIndicator::setColor(const QColor &color)
+void QProgressIndicator::setColor(const QColor& color)
 {
     if (m_color == color)
         return;
@@ -95,7 +93,7 @@ void QProgressIndicator::delayStart()
     m_timerId = startTimer(m_animationDelay, Qt::CoarseTimer);
 }
 
-void QProgressIndicator::timerEvent(QTimerEvent *event)
+void QProgressIndicator::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() != m_timerId) {
         QDialog::timerEvent(event);
@@ -105,7 +103,7 @@ void QProgressIndicator::timerEvent(QTimerEvent *event)
         stopNow();
         return;
     }
-    QWidget *parent = parentWidget();
+    QWidget* parent = parentWidget();
     if (parent && !parent->isVisible()) {
         hide();
         return;
@@ -119,7 +117,7 @@ void QProgressIndicator::timerEvent(QTimerEvent *event)
 
 void QProgressIndicator::centreOverParent()
 {
-    QWidget *parent = parentWidget();
+    QWidget* parent = parentWidget();
     if (!parent)
         return;
     // The spinner is a window of its own, so it is placed in screen coordinates. Mapping the
@@ -129,7 +127,7 @@ void QProgressIndicator::centreOverParent()
     move(origin.x() + (parent->width() - width()) / 2, origin.y() + (parent->height() - height()) / 2);
 }
 
-void QProgressIndicator::paintEvent(QPaintEvent *)
+void QProgressIndicator::paintEvent(QPaintEvent*)
 {
     if (!m_displayedWhenStopped && !isAnimated())
         return;

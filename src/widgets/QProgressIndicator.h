@@ -17,10 +17,10 @@ public:
     // How long every long operation waits before its spinner shows.
     static constexpr int DefaultStartDelayMs = 1500;
 
-    explicit QProgressIndicator(QWidget *parent = nullptr);
+    explicit QProgressIndicator(QWidget* parent = nullptr);
 
     // Builds a spinner over parent (which owns it) and starts it with the given delay.
-    static QProgressIndicator *create(QWidget *parent, int delayMs = DefaultStartDelayMs);
+    static QProgressIndicator* create(QWidget* parent, int delayMs = DefaultStartDelayMs);
 
     bool isAnimated() const;
     int angle() const { return m_angle; }
@@ -28,7 +28,7 @@ public:
     int startDelay() const { return m_startDelay; }
 
     QColor color() const { return m_color; }
-    void setColor(const QColor &color);
+    void setColor(const QColor& color);
 
     bool isDisplayedWhenStopped() const { return m_displayedWhenStopped; }
     void setDisplayedWhenStopped(bool state);
@@ -45,8 +45,8 @@ private slots:
     void delayStart();
 
 protected:
-    void timerEvent(QTimerEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void centreOverParent();
@@ -58,5 +58,5 @@ private:
     bool m_displayedWhenStopped = false;
     int m_startDelay = DefaultStartDelayMs;
     bool m_stopRequested = false;
-    QTimer *m_delayTimer = nullptr;
+    QTimer* m_delayTimer = nullptr;
 };

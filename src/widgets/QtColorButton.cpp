@@ -22,7 +22,7 @@ QPixmap checkerTile()
     return tile;
 }
 
-QColor colorOf(const QMimeData *data)
+QColor colorOf(const QMimeData* data)
 {
     if (!data || !data->hasColor())
         return QColor();
@@ -31,8 +31,7 @@ QColor colorOf(const QMimeData *data)
 
 } // namespace
 
-QtColorButton::QtColorButton(QWidget *parent)
-    : QToolButton(parent)
+QtColorButton::QtColorButton(QWidget* parent) : QToolButton(parent)
 {
     setAcceptDrops(true);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -47,7 +46,7 @@ void QtColorButton::setBackgroundCheckered(bool checkered)
     update();
 }
 
-void QtColorButton::setColor(const QColor &color)
+void QtColorButton::setColor(const QColor& color)
 {
     if (m_color == color)
         return;
@@ -55,7 +54,7 @@ void QtColorButton::setColor(const QColor &color)
     update();
 }
 
-void QtColorButton::applyUserColor(const QColor &color)
+void QtColorButton::applyUserColor(const QColor& color)
 {
     if (!color.isValid() || color == m_color)
         return;
@@ -68,7 +67,7 @@ void QtColorButton::slotEditColor()
     applyUserColor(QColorDialog::getColor(m_color, this, QString(), QColorDialog::ShowAlphaChannel));
 }
 
-void QtColorButton::paintEvent(QPaintEvent *event)
+void QtColorButton::paintEvent(QPaintEvent* event)
 {
     QToolButton::paintEvent(event);
     if (!isEnabled())
@@ -92,26 +91,26 @@ void QtColorButton::paintEvent(QPaintEvent *event)
     painter.drawRect(swatch.adjusted(0, 0, -1, -1));
 }
 
-void QtColorButton::mousePressEvent(QMouseEvent *event)
+void QtColorButton::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         m_dragStart = event->pos();
     QToolButton::mousePressEvent(event);
 }
 
-void QtColorButton::mouseMoveEvent(QMouseEvent *event)
+void QtColorButton::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!m_dragging && m_color.isValid() && (event->buttons() & Qt::LeftButton)
-        && (event->pos() - m_dragStart).manhattanLength() > QApplication::startDragDistance()) {
+    if (!m_dragging && m_color.isValid() && (event->buttons() & Qt::LeftButton) &&
+        (event->pos() - m_dragStart).manhattanLength() > QApplication::startDragDistance()) {
         // Released first, so that the end of the drag is not taken for a click.
         setDown(false);
 
-        auto *data = new QMimeData;
+        auto* data = new QMimeData;
         data->setColorData(m_color);
         QPixmap swatch(24, 24);
         swatch.fill(m_color);
 
-        auto *drag = new QDrag(this);
+        auto* drag = new QDrag(this);
         drag->setMimeData(data);
         drag->setPixmap(swatch);
         m_dragging = true;
@@ -122,7 +121,7 @@ void QtColorButton::mouseMoveEvent(QMouseEvent *event)
     QToolButton::mouseMoveEvent(event);
 }
 
-void QtColorButton::dragEnterEvent(QDragEnterEvent *event)
+void QtColorButton::dragEnterEvent(QDragEnterEvent* event)
 {
     const QColor color = colorOf(event->mimeData());
     if (!color.isValid()) {
@@ -134,14 +133,14 @@ void QtColorButton::dragEnterEvent(QDragEnterEvent *event)
     update();
 }
 
-void QtColorButton::dragLeaveEvent(QDragLeaveEvent *event)
+void QtColorButton::dragLeaveEvent(QDragLeaveEvent* event)
 {
     event->accept();
     m_dragColor = QColor();
     update();
 }
 
-void QtColorButton::dropEvent(QDropEvent *event)
+void QtColorButton::dropEvent(QDropEvent* event)
 {
     m_dragColor = QColor();
     update();

@@ -13,7 +13,7 @@ class QtColorButton : public QToolButton
     Q_PROPERTY(bool backgroundCheckered READ isBackgroundCheckered WRITE setBackgroundCheckered)
 
 public:
-    explicit QtColorButton(QWidget *parent = nullptr);
+    explicit QtColorButton(QWidget* parent = nullptr);
 
     QColor color() const { return m_color; }
 
@@ -22,23 +22,23 @@ public:
 
 public slots:
     // Does not emit colorChanged: that signal reports the user's choices only.
-    void setColor(const QColor &color);
+    void setColor(const QColor& color);
     void slotEditColor();
 
 signals:
-    void colorChanged(const QColor &color);
+    void colorChanged(const QColor& color);
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragLeaveEvent(QDragLeaveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Stores a colour the user chose and tells the owner, unless nothing changes.
-    void applyUserColor(const QColor &color);
+    void applyUserColor(const QColor& color);
 
     QColor m_color;
     QColor m_dragColor;

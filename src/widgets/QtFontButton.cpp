@@ -3,15 +3,14 @@
 #include <QFontDialog>
 #include <QMenu>
 
-QtFontButton::QtFontButton(QWidget *parent)
-    : QToolButton(parent)
+QtFontButton::QtFontButton(QWidget* parent) : QToolButton(parent)
 {
     setAcceptDrops(true);
     setPopupMode(QToolButton::MenuButtonPopup);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
-    auto *menu = new QMenu(this);
-    QAction *clear = menu->addAction(tr("Default font"));
+    auto* menu = new QMenu(this);
+    QAction* clear = menu->addAction(tr("Default font"));
     connect(clear, &QAction::triggered, this, &QtFontButton::slotClearFont);
     setMenu(menu);
 
@@ -21,7 +20,7 @@ QtFontButton::QtFontButton(QWidget *parent)
     showFont();
 }
 
-void QtFontButton::setFont(const QFont &font)
+void QtFontButton::setFont(const QFont& font)
 {
     if (m_font == font)
         return;

@@ -11,18 +11,18 @@ class QtFontButton : public QToolButton
     Q_PROPERTY(QFont font READ font WRITE setFont)
 
 public:
-    explicit QtFontButton(QWidget *parent = nullptr);
+    explicit QtFontButton(QWidget* parent = nullptr);
 
     QFont font() const { return m_font; }
     // Does not emit fontChanged: that signal reports the user's choices only.
-    void setFont(const QFont &font);
+    void setFont(const QFont& font);
 
 public slots:
     void slotEditFont();
     void slotClearFont();
 
 signals:
-    void fontChanged(const QFont &font);
+    void fontChanged(const QFont& font);
 
 private:
     void showFont();

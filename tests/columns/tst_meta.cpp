@@ -20,10 +20,7 @@ class TestMeta : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        TestSupport::useTemporaryConfigHome();
-    }
+    void initTestCase() { TestSupport::useTemporaryConfigHome(); }
 
     void init()
     {
@@ -157,8 +154,8 @@ private slots:
         QTest::addColumn<QString>("text2");
         QTest::newRow("simple") << QStringLiteral("#1#=#2#;") << QStringLiteral("a\nb\nc") << QStringLiteral("1\n2");
         QTest::newRow("trailing break") << QStringLiteral("<#2#>") << QStringLiteral("x") << QStringLiteral("p\nq\n");
-        QTest::newRow("repeated, longer second") << QStringLiteral("#1##1# #2#") << QStringLiteral("u\r\nv")
-                                                 << QStringLiteral("c\nd\ne");
+        QTest::newRow("repeated, longer second")
+            << QStringLiteral("#1##1# #2#") << QStringLiteral("u\r\nv") << QStringLiteral("c\nd\ne");
     }
 
     void mergeMatchesPlainColumns()

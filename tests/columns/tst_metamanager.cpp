@@ -1,10 +1,10 @@
 // The row of columns: limit and numbering, reordering, drops, loading tables, duplicate snippets.
 #include "TestSupport.h"
-#include "mainwindow/ModalAnswerer.h"
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
 #include "engine/MergeEngine.h"
+#include "mainwindow/ModalAnswerer.h"
 #include "settings/Preferences.h"
 #include "tools/CellTable.h"
 #include <QLineEdit>
@@ -60,7 +60,11 @@ class TestMetaManager : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { TestSupport::useTemporaryConfigHome(); qRegisterMetaType<QLineEdit*>(); }
+    void initTestCase()
+    {
+        TestSupport::useTemporaryConfigHome();
+        qRegisterMetaType<QLineEdit*>();
+    }
     void init() { Preferences::instance()->setColumnsStartColumns(1); }
 
     void limitRemovalAndNumbering()

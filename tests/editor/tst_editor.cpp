@@ -1,9 +1,9 @@
 // The editor on real Scintilla editors: encodings, saving, line ends, margin and zoom, menu, drops, signals.
 
 #include "TestSupport.h"
-#include "mainwindow/ModalAnswerer.h"
 #include "editor/CaretSyncTarget.h"
 #include "editor/Editor.h"
+#include "mainwindow/ModalAnswerer.h"
 #include "settings/Preferences.h"
 
 #include <QApplication>
@@ -216,8 +216,9 @@ private slots:
         QFETCH(int, to);
         QFETCH(bool, clipboard);
         QFETCH(QString, enabled);
-        const QStringList items{"Cut", "Copy", "Delete", "Paste", "SelectAll", "Remove Empty Lines", "Pad Space",
-                                "&Strip", "&Align", "&Convert", "&Truncate", "Display Line Number", "Sort"};
+        const QStringList items{"Cut",       "Copy",   "Delete", "Paste",    "SelectAll", "Remove Empty Lines",
+                                "Pad Space", "&Strip", "&Align", "&Convert", "&Truncate", "Display Line Number",
+                                "Sort"};
         QApplication::clipboard()->setText(clipboard ? QStringLiteral("clip") : QString());
         Editor editor;
         editor.appendText(text);

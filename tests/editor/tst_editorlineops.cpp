@@ -50,7 +50,11 @@ class TestEditorLineOps : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { TestSupport::useTemporaryConfigHome(); Preferences::instance(); }
+    void initTestCase()
+    {
+        TestSupport::useTemporaryConfigHome();
+        Preferences::instance();
+    }
 
     void operation_data()
     {

@@ -65,7 +65,9 @@ private slots:
         QTest::addColumn<QString>("text");
         const QChar mark(0xFEFF);
         QTest::addRow("no mark") << QByteArray("a\xc3\xa9") << QString::fromUtf8("a\xc3\xa9");
-        QTest::addRow("one mark") << QByteArray("\xef\xbb\xbf" "b") << QString(mark) + QStringLiteral("b");
+        QTest::addRow("one mark") << QByteArray("\xef\xbb\xbf"
+                                                "b")
+                                  << QString(mark) + QStringLiteral("b");
         QTest::addRow("two marks") << QByteArray("\xef\xbb\xbf\xef\xbb\xbf") << QString(2, mark);
         QTest::addRow("mark later") << QByteArray("x\xef\xbb\xbf") << QStringLiteral("x") + mark;
         QTest::addRow("half a mark") << QByteArray("\xef\xbb") << QString::fromUtf8("\xef\xbb");

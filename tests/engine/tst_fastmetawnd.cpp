@@ -10,8 +10,10 @@
 #include <QtTest>
 #include <QtWidgets>
 
-template <typename T = QSpinBox>
-static T* child(FastMetaWnd& w, const char* name) { return w.findChild<T*>(QLatin1String(name)); }
+template <typename T = QSpinBox> static T* child(FastMetaWnd& w, const char* name)
+{
+    return w.findChild<T*>(QLatin1String(name));
+}
 
 class TestFastMetaWnd : public QObject
 {
@@ -44,14 +46,18 @@ void TestFastMetaWnd::controlsWritePreferences_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("key");
     QTest::addColumn<int>("generator");
-    QTest::addRow("number from") << "sbNumberFrom" << "value" << QVariant(-42) << "-42" << "NumberFrom"
-                                 << int(FastMetaWnd::Number);
-    QTest::addRow("letter upper") << "ckbLetterUpper" << "checked" << QVariant(true) << "true" << "LetterUpper"
-                                  << int(FastMetaWnd::Letter);
-    QTest::addRow("date to, as a Julian day") << "dtDateTo" << "date" << QVariant(QDate(2016, 1, 2)) << "2457390"
+    QTest::addRow("number from") << "sbNumberFrom"
+                                 << "value" << QVariant(-42) << "-42"
+                                 << "NumberFrom" << int(FastMetaWnd::Number);
+    QTest::addRow("letter upper") << "ckbLetterUpper"
+                                  << "checked" << QVariant(true) << "true"
+                                  << "LetterUpper" << int(FastMetaWnd::Letter);
+    QTest::addRow("date to, as a Julian day") << "dtDateTo"
+                                              << "date" << QVariant(QDate(2016, 1, 2)) << "2457390"
                                               << "DateTo" << int(FastMetaWnd::Date);
-    QTest::addRow("time format") << "cbxTimeFormat" << "currentText" << QVariant("hh mm") << "hh mm" << "TimeFormat"
-                                 << int(FastMetaWnd::Time);
+    QTest::addRow("time format") << "cbxTimeFormat"
+                                 << "currentText" << QVariant("hh mm") << "hh mm"
+                                 << "TimeFormat" << int(FastMetaWnd::Time);
 }
 
 void TestFastMetaWnd::controlsWritePreferences()
@@ -88,10 +94,18 @@ void TestFastMetaWnd::generalButtonsAppend_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QString>("before");
     QTest::addColumn<QString>("after");
-    QTest::addRow("empty editor") << "btnGenNumber" << "" << "1\n2\n3";
-    QTest::addRow("after a line") << "btnGenNumber" << "x" << "x\n1\n2\n3";
-    QTest::addRow("after a CR") << "btnGenNumber" << "x\r" << "x\r1\n2\n3";
-    QTest::addRow("letters after CR LF") << "btnGenLetter" << "y\r\n" << "y\r\na\nb\nc";
+    QTest::addRow("empty editor") << "btnGenNumber"
+                                  << ""
+                                  << "1\n2\n3";
+    QTest::addRow("after a line") << "btnGenNumber"
+                                  << "x"
+                                  << "x\n1\n2\n3";
+    QTest::addRow("after a CR") << "btnGenNumber"
+                                << "x\r"
+                                << "x\r1\n2\n3";
+    QTest::addRow("letters after CR LF") << "btnGenLetter"
+                                         << "y\r\n"
+                                         << "y\r\na\nb\nc";
 }
 
 void TestFastMetaWnd::generalButtonsAppend()

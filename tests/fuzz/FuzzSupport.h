@@ -12,12 +12,12 @@
 #include <cstdlib>
 
 // A property that must hold; a violation is a finding, reported the way a crash is.
-#define FUZZ_CHECK(condition)                                                                                  \
-    do {                                                                                                       \
-        if (!(condition)) {                                                                                    \
-            std::fprintf(stderr, "property failed at %s:%d: %s\n", __FILE__, __LINE__, #condition);            \
-            std::abort();                                                                                      \
-        }                                                                                                      \
+#define FUZZ_CHECK(condition)                                                                                          \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "property failed at %s:%d: %s\n", __FILE__, __LINE__, #condition);                    \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (false)
 
 namespace FuzzSupport {
@@ -51,10 +51,7 @@ public:
 
     bool atEnd() const { return m_pos >= m_size; }
 
-    quint8 byte()
-    {
-        return m_pos < m_size ? m_data[m_pos++] : 0;
-    }
+    quint8 byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
     // A number in [low, high].
     int number(int low, int high)
     {

@@ -84,17 +84,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             targets.append(QPoint(toColumn + c, toRow + r));
         }
     }
-    const bool inside = fromRow + moveRows <= table.rowCount() && toRow + moveRows <= table.rowCount()
-                        && fromColumn + moveColumns <= table.columnCount()
-                        && toColumn + moveColumns <= table.columnCount();
+    const bool inside = fromRow + moveRows <= table.rowCount() && toRow + moveRows <= table.rowCount() &&
+                        fromColumn + moveColumns <= table.columnCount() &&
+                        toColumn + moveColumns <= table.columnCount();
     const bool moved = CellBlockMove::apply(table, sources, targets);
     FUZZ_CHECK(moved == inside);
     FUZZ_CHECK(allCells(table) == allCells(original));
     if (!moved)
         FUZZ_CHECK(sameCells(table, original));
     for (int i = 0; moved && i < sources.size(); ++i)
-        FUZZ_CHECK(table.cell(targets.at(i).y(), targets.at(i).x())
-                   == original.cell(sources.at(i).y(), sources.at(i).x()));
+        FUZZ_CHECK(table.cell(targets.at(i).y(), targets.at(i).x()) ==
+                   original.cell(sources.at(i).y(), sources.at(i).x()));
 
     CellTable regrouped = original;
     const int perRow = input.number(1, 5);

@@ -12,8 +12,14 @@ struct Counts
     int beta = 0;
 };
 
-void onAlpha(void* object) { ++static_cast<Counts*>(object)->alpha; }
-void onBeta(void* object) { ++static_cast<Counts*>(object)->beta; }
+void onAlpha(void* object)
+{
+    ++static_cast<Counts*>(object)->alpha;
+}
+void onBeta(void* object)
+{
+    ++static_cast<Counts*>(object)->beta;
+}
 
 } // namespace
 
@@ -22,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const bool quiet = (FuzzSupport::silenceMessages(), true);
     Q_UNUSED(quiet);
     // Arguments are the input's lines; the first names the program.
-    const QStringList arguments = QString::fromUtf8(reinterpret_cast<const char*>(data), int(size))
-                                      .split(QLatin1Char('\n'));
+    const QStringList arguments =
+        QString::fromUtf8(reinterpret_cast<const char*>(data), int(size)).split(QLatin1Char('\n'));
     Counts counts;
     CommandLineParser parser;
     parser.addOption(&onAlpha, &counts, QLatin1Char('a'), QStringLiteral("--alpha"), QStringLiteral("first"));

@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzSupport::Input input(data, size);
     const int mode = input.number(0, 2);
     const bool multiLine = input.flag();
-    const QString lineBreak = QStringList{QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\r")}.at(
-        input.number(0, 2));
+    const QString lineBreak =
+        QStringList{QStringLiteral("\n"), QStringLiteral("\r\n"), QStringLiteral("\r")}.at(input.number(0, 2));
     // What happens while the run lets events run: nothing, a column goes, or a new setup comes in.
     const int during = input.number(0, 2);
     const int columnCount = input.number(1, 4);
@@ -83,8 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             for (const MergeColumn* column : qAsConst(columns)) {
                 // As the run reads a snippet: "^" and "$" at every line.
                 const QRegularExpression pattern(column->snippet(), QRegularExpression::MultilineOption);
-                anyMatch = anyMatch
-                           || (!column->snippet().isEmpty() && pattern.isValid() && pattern.match(templateText).hasMatch());
+                anyMatch = anyMatch || (!column->snippet().isEmpty() && pattern.isValid() &&
+                                        pattern.match(templateText).hasMatch());
             }
             const QString replaced = engine.replaceMatches();
             if (!anyMatch)
@@ -120,7 +120,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             engine.setup({&other}, QStringLiteral("#1#"), lineBreak);
     });
     change.start(0);
-    const QString out = mode == 0 ? engine.merge() : mode == 1 ? engine.replaceMatches() : engine.generateRandom(randomCount);
+    const QString out = mode == 0   ? engine.merge()
+                        : mode == 1 ? engine.replaceMatches()
+                                    : engine.generateRandom(randomCount);
     Q_UNUSED(out);
     // A run that a new setup overtook does not store its result over the new setup's.
     if (during == 2 && changed && mode != 2)

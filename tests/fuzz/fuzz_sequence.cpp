@@ -11,9 +11,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int kind = input.number(0, 3);
     const bool upper = input.flag();
     // Separators without digits or letters, so that the values can be cut apart again.
-    const QString separator = QStringList{QStringLiteral("\n"), QStringLiteral(", "), QStringLiteral("\r\n"),
-                                          QString(), QStringLiteral(";")}
-                                  .at(input.number(0, 4));
+    const QString separator =
+        QStringList{QStringLiteral("\n"), QStringLiteral(", "), QStringLiteral("\r\n"), QString(), QStringLiteral(";")}
+            .at(input.number(0, 4));
     SequenceControl control;
     if (input.flag())
         control.maxLength = input.number(0, 4000);
@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const SequenceResult result = letterSequence(from, to, upper, separator, control);
         const qint64 count = qAbs(int(to.unicode()) - int(from.unicode())) + 1;
         if (result.status == SequenceStatus::TooLong) {
-            FUZZ_CHECK(count * (1 + separator.size()) - separator.size() > control.maxLength
-                       || count > control.maxLength);
+            FUZZ_CHECK(count * (1 + separator.size()) - separator.size() > control.maxLength ||
+                       count > control.maxLength);
             break;
         }
         FUZZ_CHECK(result.status == SequenceStatus::Complete);
@@ -82,12 +82,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             result = dateSequence(from, to, format, separator, control);
         } else {
             const QTime from = QTime(0, 0).addSecs(input.number(0, 86399));
-            const QTime to = QTime(0, 0).addSecs(qBound(0, from.msecsSinceStartOfDay() / 1000 + input.number(-900, 900), 86399));
+            const QTime to =
+                QTime(0, 0).addSecs(qBound(0, from.msecsSinceStartOfDay() / 1000 + input.number(-900, 900), 86399));
             count = qAbs(from.secsTo(to)) + 1;
             result = timeSequence(from, to, format, separator, control);
         }
-        FUZZ_CHECK(result.status == SequenceStatus::Complete || result.status == SequenceStatus::TooLong
-                   || result.status == SequenceStatus::Invalid);
+        FUZZ_CHECK(result.status == SequenceStatus::Complete || result.status == SequenceStatus::TooLong ||
+                   result.status == SequenceStatus::Invalid);
         if (result.status != SequenceStatus::Complete)
             FUZZ_CHECK(result.text.isEmpty());
         else

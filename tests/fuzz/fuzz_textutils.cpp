@@ -35,8 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString separator = input.text(3);
     const bool wide = input.flag();
     const QByteArray rest = input.rest();
-    const QString whole = wide ? QString::fromUtf16(reinterpret_cast<const char16_t*>(rest.constData()), rest.size() / 2)
-                               : QString::fromLatin1(rest);
+    const QString whole = wide
+                              ? QString::fromUtf16(reinterpret_cast<const char16_t*>(rest.constData()), rest.size() / 2)
+                              : QString::fromLatin1(rest);
 
     // Joined with their breaks, the lines are the text: no unit is lost or changed, a byte-order
     // mark or NUL inside a line included.

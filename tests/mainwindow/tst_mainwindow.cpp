@@ -1,8 +1,8 @@
 // The main window as the user meets it: its runs, column rules, template files, menus and dialogs.
 
 #include "TestSupport.h"
-#include "mainwindow/WindowTest.h"
 #include "mainwindow/ModalAnswerer.h"
+#include "mainwindow/WindowTest.h"
 
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
