@@ -3,26 +3,17 @@
 
 #include "FuzzSupport.h"
 #include "editor/TextUtils.h"
+#include "engine/PlainColumn.h"
 
 namespace {
 
-// Lines the way the splitting is defined: CR LF, LF and lone CR end a line; nothing after a final
-// break, nothing for an empty text.
+// Lines the way the splitting is defined: an editor's lines (CR LF, LF and lone CR end a line),
+// without the empty rest after a final break and without the one empty line of an empty text.
 QStringList referenceLines(const QString& text)
 {
-    QStringList lines;
-    int start = 0;
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
-            continue;
-        lines.append(text.mid(start, i - start));
-        if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.append(text.mid(start));
+    QStringList lines = PlainColumn::linesOf(text);
+    if (lines.last().isEmpty())
+        lines.removeLast();
     return lines;
 }
 
