@@ -24,7 +24,7 @@ struct SequenceResult
 
 // Default length limit of a sequence text, in UTF-16 units (512 MiB of text). The widest number run
 // the Data Setting dialog allows stays far below it; it keeps a silly date format from exhausting memory.
-constexpr qint64 maxSequenceLength = qint64(1) << 28;
+constexpr qint64 MaxSequenceLength = qint64(1) << 28;
 
 // How a caller steers a long run. The run processes pending events before the first value and then
 // whenever 10 ms have passed; after each such pause it asks stopRequested (when set) and ends with the
@@ -33,7 +33,7 @@ struct SequenceControl
 {
     std::function<bool()> stopRequested;
     // A run whose text, or whose number of values, would exceed this is refused as a whole.
-    qint64 maxLength = maxSequenceLength;
+    qint64 maxLength = MaxSequenceLength;
 };
 
 // Integers from `from` to `to` in `base` (2..36), digits 0-9 and a-z (A-Z when upper). In base 10 a
