@@ -10,7 +10,7 @@ QString loadTextFile(const QString& path, QWidget* parent, bool* loaded)
     TextFileStatus status = TextFileStatus::Ok;
     const QString text = readTextFile(path, &status);
     if (loaded)
-        *loaded = status == TextFileStatus::Ok || status == TextFileStatus::InvalidBytes;
+        *loaded = textWasRead(status);
     if (status != TextFileStatus::Ok && parent) {
         QMessageBox::warning(parent, QCoreApplication::translate("TextFile", "Error"),
                              textFileStatusMessage(status, path), QMessageBox::Ok);

@@ -266,15 +266,6 @@ QString readTextFile(const QString& path, TextFileStatus* status)
     return text;
 }
 
-QString readTextFile(const QString& path, bool* ok)
-{
-    TextFileStatus status = TextFileStatus::Ok;
-    const QString text = readTextFile(path, &status);
-    if (ok)
-        *ok = status == TextFileStatus::Ok || status == TextFileStatus::InvalidBytes;
-    return text;
-}
-
 QString textFileStatusMessage(TextFileStatus status, const QString& path)
 {
     const QString name = QDir::toNativeSeparators(path);

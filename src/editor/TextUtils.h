@@ -66,8 +66,11 @@ constexpr qint64 MaxTextFileBytes = (qint64(1) << 30) - (qint64(1) << 20);
 // not part of the text; without one the locale's encoding is used. Line breaks are kept. Whatever
 // goes wrong is reported in *status (when given), never thrown; only Ok and InvalidBytes give text.
 QString readTextFile(const QString& path, TextFileStatus* status);
-// The same, with *ok (when given) telling whether the file could be read.
-QString readTextFile(const QString& path, bool* ok = nullptr);
+// Whether a read that came to status gave the file's text.
+inline bool textWasRead(TextFileStatus status)
+{
+    return status == TextFileStatus::Ok || status == TextFileStatus::InvalidBytes;
+}
 // What to tell the user about a read of path that came to status; empty for Ok.
 QString textFileStatusMessage(TextFileStatus status, const QString& path);
 // Writes text as UTF-8 (unicode) or Latin-1 ("?" for characters outside it), without a byte-order
