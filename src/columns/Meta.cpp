@@ -23,8 +23,13 @@ Meta::Meta(MetaManager* manager, int number, const QString& content, const QStri
     m_ui->edtRep->setText(
         snippet.isEmpty() ? defaultSnippet(m_preferences->columnsPrefix(), m_preferences->columnsSuffix()) : snippet);
     m_ui->textEdit->setName(tr("Column%1").arg(number));
-    if (!content.isEmpty())
+    if (!content.isEmpty()) {
         m_ui->textEdit->setTextKeepView(content, Editor::ResetView);
+        // A new column starts at its first line: a caret left at the end would scroll the view
+        // there at the first layout.
+        m_ui->textEdit->setCursorPosition(0, 0);
+        m_ui->textEdit->setFirstVisibleLine(0);
+    }
     m_ui->btnSave->setEnabled(!isEmpty());
     m_ui->chkEnable->setChecked(true);
     updateUndoRedo();

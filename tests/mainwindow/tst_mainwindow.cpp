@@ -24,6 +24,7 @@ private slots:
     void cleanup() { closeWindow(); }
     void mergeThroughColumns();
     void shippedSampleMerges();
+    void columnsOpenAtFirstLine();
     void replaceMatchThroughColumns();
     void secondTriggerStopsLongMerge();
     void columnCountRules();
@@ -123,6 +124,38 @@ void TestMainWindow::shippedSampleMerges()
         QVERIFY2(!record.contains('#'), qPrintable(record));
         QVERIFY2(record.endsWith("');"), qPrintable(record));
     }
+}
+
+void TestMainWindow::columnsOpenAtFirstLine()
+{
+    // New columns show their first line once the window has laid them out; a column that is
+    // filled again keeps the place its user scrolled to.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sample.s");
+    QVERIFY(QFile::copy(LINEWELD_SOURCE_DIR "/examples/sample.s", path));
+    m_window->openFile(path);
+    QCOMPARE(manager()->count(), 3);
+    auto settle = [this] {
+        m_window->grab();
+        QCoreApplication::processEvents();
+    };
+    settle();
+    for (Meta* meta : manager()->metas()) {
+        int line = -1;
+        int index = -1;
+        meta->editor()->cursorPosition(&line, &index);
+        QCOMPARE(meta->editor()->firstVisibleLine(), 0);
+        QCOMPARE(line, 0);
+        QVERIFY(meta->editor()->lineCount() > 30);
+    }
+
+    Editor* first = manager()->metaAt(0)->editor();
+    first->setCursorPosition(12, 0);
+    first->setFirstVisibleLine(10);
+    settle();
+    m_window->openFile(path);
+    settle();
+    QCOMPARE(first->firstVisibleLine(), 10);
 }
 
 void TestMainWindow::replaceMatchThroughColumns()
