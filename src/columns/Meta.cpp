@@ -7,12 +7,15 @@
 #include "ui_Meta.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QDrag>
 #include <QFileDialog>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTimer>
 
 Meta::Meta(MetaManager* manager, int number, const QString& content, const QString& snippet, QWidget* parent)
@@ -42,6 +45,11 @@ Meta::Meta(MetaManager* manager, int number, const QString& content, const QStri
     }
     if (m_preferences->columnsHideToolBar())
         m_ui->toolbar->hide();
+
+    // The combo's rows follow the order of ValueEscape.
+    for (QComboBox* box : {m_ui->cbbEscape, m_ui->cbbAlign, m_ui->cbbPad})
+        connect(box, qOverload<int>(&QComboBox::currentIndexChanged), this, &Meta::onFormatControlsChanged);
+    connect(m_ui->sbWidth, qOverload<int>(&QSpinBox::valueChanged), this, &Meta::onFormatControlsChanged);
 }
 
 Meta::~Meta()
@@ -106,6 +114,42 @@ bool Meta::isEmpty() const
 void Meta::clear()
 {
     m_ui->textEdit->clearAll();
+}
+
+ValueFormat Meta::valueFormat() const
+{
+    ValueFormat format;
+    format.escape = static_cast<ValueEscape>(m_ui->cbbEscape->currentIndex());
+    format.width = m_ui->sbWidth->value();
+    format.align = m_ui->cbbAlign->currentIndex() == 1 ? ValueFormat::AlignRight : ValueFormat::AlignLeft;
+    format.pad = m_ui->cbbPad->currentIndex() == 1 ? QLatin1Char('0') : QLatin1Char(' ');
+    return format;
+}
+
+void Meta::setValueFormat(const ValueFormat& format)
+{
+    if (format == valueFormat())
+        return;
+    {
+        // One change notice for the whole format, not one per control.
+        const QSignalBlocker blockEscape(m_ui->cbbEscape);
+        const QSignalBlocker blockWidth(m_ui->sbWidth);
+        const QSignalBlocker blockAlign(m_ui->cbbAlign);
+        const QSignalBlocker blockPad(m_ui->cbbPad);
+        m_ui->cbbEscape->setCurrentIndex(static_cast<int>(format.escape));
+        m_ui->sbWidth->setValue(qBound(0, format.width, ValueFormat::MaxWidth));
+        m_ui->cbbAlign->setCurrentIndex(format.align == ValueFormat::AlignRight ? 1 : 0);
+        m_ui->cbbPad->setCurrentIndex(format.pad == QLatin1Char('0') ? 1 : 0);
+    }
+    onFormatControlsChanged();
+}
+
+void Meta::onFormatControlsChanged()
+{
+    const bool padded = m_ui->sbWidth->value() > 0;
+    m_ui->cbbAlign->setEnabled(padded);
+    m_ui->cbbPad->setEnabled(padded);
+    emit valueFormatChangedSignal(this);
 }
 
 QString Meta::snippet() const

@@ -3,6 +3,7 @@
 // which a template names the column. The merge engine reads its lines straight from the editor.
 
 #include "engine/MergeColumn.h"
+#include "engine/ValueFormat.h"
 
 #include <QWidget>
 
@@ -35,6 +36,9 @@ public:
     QString snippet() const override;
     void setSnippet(const QString& snippet);
     QLineEdit* snippetEdit() const;
+    // How the column's values are escaped and padded before they go into a record.
+    ValueFormat valueFormat() const;
+    void setValueFormat(const ValueFormat& format);
     void appendText(const QString& text, bool showBusy);
     // Values for the showBusy flag of appendText.
     static constexpr bool ShowBusy = true;
@@ -54,6 +58,7 @@ public:
 signals:
     void textChangedSignal(Meta* widget);
     void repTextChangedSignal(QLineEdit* edit);
+    void valueFormatChangedSignal(Meta* widget);
 
 public slots:
     void on_btnUndo_clicked();
@@ -79,6 +84,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void onFormatControlsChanged();
     QString defaultSnippet(const QString& prefix, const QString& suffix) const;
     void updateUndoRedo();
 

@@ -59,13 +59,25 @@ QString escapeXml(const QString& value)
     out.reserve(value.size() + 8);
     for (const QChar c : value) {
         switch (c.unicode()) {
-        case '&': out += QLatin1String("&amp;"); break;
-        case '<': out += QLatin1String("&lt;"); break;
-        case '>': out += QLatin1String("&gt;"); break;
-        case '"': out += QLatin1String("&quot;"); break;
-        case '\'': out += QLatin1String("&apos;"); break;
+        case '&':
+            out += QLatin1String("&amp;");
+            break;
+        case '<':
+            out += QLatin1String("&lt;");
+            break;
+        case '>':
+            out += QLatin1String("&gt;");
+            break;
+        case '"':
+            out += QLatin1String("&quot;");
+            break;
+        case '\'':
+            out += QLatin1String("&apos;");
+            break;
         // A reader turns a raw CR into LF; the reference keeps it.
-        case '\r': out += QLatin1String("&#13;"); break;
+        case '\r':
+            out += QLatin1String("&#13;");
+            break;
         default:
             out += isXmlForbidden(c.unicode()) ? QChar(QChar::ReplacementCharacter) : c;
         }
@@ -85,12 +97,18 @@ QString escapeShell(const QString& value)
 QString escapeValue(ValueEscape escape, const QString& value)
 {
     switch (escape) {
-    case ValueEscape::None: return value;
-    case ValueEscape::Sql: return escapeSql(value);
-    case ValueEscape::Csv: return escapeCsv(value);
-    case ValueEscape::Json: return escapeJson(value);
-    case ValueEscape::Xml: return escapeXml(value);
-    case ValueEscape::Shell: return escapeShell(value);
+    case ValueEscape::None:
+        return value;
+    case ValueEscape::Sql:
+        return escapeSql(value);
+    case ValueEscape::Csv:
+        return escapeCsv(value);
+    case ValueEscape::Json:
+        return escapeJson(value);
+    case ValueEscape::Xml:
+        return escapeXml(value);
+    case ValueEscape::Shell:
+        return escapeShell(value);
     }
     return value;
 }
@@ -103,8 +121,8 @@ QString padValue(const QString& value, int width, ValueFormat::Align align, QCha
     const QString fill(missing, pad);
     if (align == ValueFormat::AlignLeft)
         return value + fill;
-    const bool signFirst = pad == QLatin1Char('0') && !value.isEmpty()
-                           && (value.at(0) == QLatin1Char('-') || value.at(0) == QLatin1Char('+'));
+    const bool signFirst = pad == QLatin1Char('0') && !value.isEmpty() &&
+                           (value.at(0) == QLatin1Char('-') || value.at(0) == QLatin1Char('+'));
     if (signFirst)
         return value.at(0) + fill + value.mid(1);
     return fill + value;
@@ -131,8 +149,8 @@ struct EscapeName
 };
 
 constexpr EscapeName EscapeNames[] = {
-    {ValueEscape::Sql, "sql"},   {ValueEscape::Csv, "csv"},     {ValueEscape::Json, "json"},
-    {ValueEscape::Xml, "xml"},   {ValueEscape::Shell, "shell"},
+    {ValueEscape::Sql, "sql"}, {ValueEscape::Csv, "csv"},     {ValueEscape::Json, "json"},
+    {ValueEscape::Xml, "xml"}, {ValueEscape::Shell, "shell"},
 };
 
 } // namespace
@@ -177,8 +195,8 @@ void formatFromKey(const QString& key, ValueFormat* format)
     const int width = parts.at(0).toInt(&ok);
     const bool left = parts.at(1) == QLatin1String("left");
     const bool zero = parts.at(2) == QLatin1String("zero");
-    if (!ok || width <= 0 || width > ValueFormat::MaxWidth || (!left && parts.at(1) != QLatin1String("right"))
-        || (!zero && parts.at(2) != QLatin1String("space")))
+    if (!ok || width <= 0 || width > ValueFormat::MaxWidth || (!left && parts.at(1) != QLatin1String("right")) ||
+        (!zero && parts.at(2) != QLatin1String("space")))
         return;
     format->width = width;
     format->align = left ? ValueFormat::AlignLeft : ValueFormat::AlignRight;

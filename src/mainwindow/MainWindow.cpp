@@ -3,6 +3,7 @@
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
+#include "engine/FormattedColumn.h"
 #include "engine/QTemplate.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/PreferencesDialog.h"
@@ -420,11 +421,21 @@ MetaManager* MainWindow::metaManager() const
     return m_ui->manager;
 }
 
-QList<MergeColumn*> MainWindow::checkedColumns() const
+QList<MergeColumn*> MainWindow::checkedColumns()
 {
+    // A column with an escape or a width is read through a wrapper that formats each value; the
+    // others are read directly, as they always were.
+    m_formattedColumns.clear();
     QList<MergeColumn*> columns;
-    for (Meta* meta : m_ui->manager->checkedMetas())
-        columns.append(meta);
+    for (Meta* meta : m_ui->manager->checkedMetas()) {
+        const ValueFormat format = meta->valueFormat();
+        if (format.isDefault()) {
+            columns.append(meta);
+            continue;
+        }
+        m_formattedColumns.push_back(std::make_unique<FormattedColumn>(meta, format));
+        columns.append(m_formattedColumns.back().get());
+    }
     return columns;
 }
 

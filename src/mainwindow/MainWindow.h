@@ -14,6 +14,9 @@
 #include <QScopedPointer>
 #include <QSystemTrayIcon>
 
+#include <memory>
+#include <vector>
+
 class AboutDialog;
 class QTemplate;
 class Editor;
@@ -141,7 +144,8 @@ private:
     // The permanent labels of the status bar, left to right.
     enum StatusLabel { NameLabel, LengthLabel, CaretLabel, SelectionLabel, EolLabel, CodecLabel, StatusLabelCount };
 
-    QList<MergeColumn*> checkedColumns() const;
+    // The ticked columns in row order, as the engine reads them; valid until the next call.
+    QList<MergeColumn*> checkedColumns();
     void addRecentFile(const QString& path);
     void refreshRecentFileActions();
     void exportTo(const QString& path);
@@ -161,6 +165,7 @@ private:
     QLabel* m_labels[StatusLabelCount] = {};
     QTimer* m_textLabelsTimer = nullptr;
     MergeEngine m_engine;
+    std::vector<std::unique_ptr<MergeColumn>> m_formattedColumns;
     AboutDialog* m_aboutDialog = nullptr;
     FastMetaWnd* m_fastMetaWnd = nullptr;
     QMap<QString, QTemplate*> m_templates;

@@ -37,8 +37,8 @@ QString readCsvField(const QString& field, bool* ok)
 {
     *ok = true;
     if (!field.startsWith(QLatin1Char('"'))) {
-        *ok = !field.contains(QLatin1Char('"')) && !field.contains(QLatin1Char(','))
-              && !field.contains(QLatin1Char('\n')) && !field.contains(QLatin1Char('\r'));
+        *ok = !field.contains(QLatin1Char('"')) && !field.contains(QLatin1Char(',')) &&
+              !field.contains(QLatin1Char('\n')) && !field.contains(QLatin1Char('\r'));
         return field;
     }
     QString out;
@@ -82,31 +82,49 @@ void TestValueFormat::escapes_data()
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("none keeps all") << ValueEscape::None << "a'b\"c<" << "a'b\"c<";
-    QTest::newRow("sql doubles quotes") << ValueEscape::Sql << "O'Brien''" << "O''Brien''''";
-    QTest::newRow("sql empty") << ValueEscape::Sql << "" << "";
-    QTest::newRow("sql leaves double quotes") << ValueEscape::Sql << "say \"hi\"" << "say \"hi\"";
-    QTest::newRow("csv plain stays bare") << ValueEscape::Csv << "plain text" << "plain text";
-    QTest::newRow("csv separator") << ValueEscape::Csv << "a,b" << "\"a,b\"";
-    QTest::newRow("csv quotes only") << ValueEscape::Csv << "\"\"" << "\"\"\"\"\"\"";
-    QTest::newRow("csv line break") << ValueEscape::Csv << "a\nb" << "\"a\nb\"";
-    QTest::newRow("csv carriage return") << ValueEscape::Csv << "a\rb" << "\"a\rb\"";
-    QTest::newRow("csv empty") << ValueEscape::Csv << "" << "";
-    QTest::newRow("json quote and backslash") << ValueEscape::Json << "a\"b\\c" << "a\\\"b\\\\c";
+    QTest::newRow("none keeps all") << ValueEscape::None << "a'b\"c<"
+                                    << "a'b\"c<";
+    QTest::newRow("sql doubles quotes") << ValueEscape::Sql << "O'Brien''"
+                                        << "O''Brien''''";
+    QTest::newRow("sql empty") << ValueEscape::Sql << ""
+                               << "";
+    QTest::newRow("sql leaves double quotes") << ValueEscape::Sql << "say \"hi\""
+                                              << "say \"hi\"";
+    QTest::newRow("csv plain stays bare") << ValueEscape::Csv << "plain text"
+                                          << "plain text";
+    QTest::newRow("csv separator") << ValueEscape::Csv << "a,b"
+                                   << "\"a,b\"";
+    QTest::newRow("csv quotes only") << ValueEscape::Csv << "\"\""
+                                     << "\"\"\"\"\"\"";
+    QTest::newRow("csv line break") << ValueEscape::Csv << "a\nb"
+                                    << "\"a\nb\"";
+    QTest::newRow("csv carriage return") << ValueEscape::Csv << "a\rb"
+                                         << "\"a\rb\"";
+    QTest::newRow("csv empty") << ValueEscape::Csv << ""
+                               << "";
+    QTest::newRow("json quote and backslash") << ValueEscape::Json << "a\"b\\c"
+                                              << "a\\\"b\\\\c";
     QTest::newRow("json controls") << ValueEscape::Json << QStringLiteral("\n\t") + QChar(0) + QChar(0x1f)
                                    << "\\u000a\\u0009\\u0000\\u001f";
-    QTest::newRow("json keeps non-ASCII") << ValueEscape::Json << QString::fromUtf8("é€\xF0\x9F\x98\x80")
-                                          << QString::fromUtf8("é€\xF0\x9F\x98\x80");
+    QTest::newRow("json keeps non-ASCII")
+        << ValueEscape::Json << QString::fromUtf8("é€\xF0\x9F\x98\x80") << QString::fromUtf8("é€\xF0\x9F\x98\x80");
     QTest::newRow("json slash and DEL stay") << ValueEscape::Json << QStringLiteral("/\x7f") << QStringLiteral("/\x7f");
-    QTest::newRow("xml five") << ValueEscape::Xml << "&<>\"'" << "&amp;&lt;&gt;&quot;&apos;";
-    QTest::newRow("xml carriage return") << ValueEscape::Xml << "a\r\nb" << "a&#13;\nb";
+    QTest::newRow("xml five") << ValueEscape::Xml << "&<>\"'"
+                              << "&amp;&lt;&gt;&quot;&apos;";
+    QTest::newRow("xml carriage return") << ValueEscape::Xml << "a\r\nb"
+                                         << "a&#13;\nb";
     QTest::newRow("xml forbidden control") << ValueEscape::Xml << QStringLiteral("a") + QChar(1) + "b"
                                            << QStringLiteral("a") + QChar(QChar::ReplacementCharacter) + "b";
-    QTest::newRow("shell plain") << ValueEscape::Shell << "a b" << "'a b'";
-    QTest::newRow("shell empty") << ValueEscape::Shell << "" << "''";
-    QTest::newRow("shell quote") << ValueEscape::Shell << "it's" << "'it'\\''s'";
-    QTest::newRow("shell only quotes") << ValueEscape::Shell << "''" << "''\\'''\\'''";
-    QTest::newRow("shell leaves dollar") << ValueEscape::Shell << "$HOME `x`" << "'$HOME `x`'";
+    QTest::newRow("shell plain") << ValueEscape::Shell << "a b"
+                                 << "'a b'";
+    QTest::newRow("shell empty") << ValueEscape::Shell << ""
+                                 << "''";
+    QTest::newRow("shell quote") << ValueEscape::Shell << "it's"
+                                 << "'it'\\''s'";
+    QTest::newRow("shell only quotes") << ValueEscape::Shell << "''"
+                                       << "''\\'''\\'''";
+    QTest::newRow("shell leaves dollar") << ValueEscape::Shell << "$HOME `x`"
+                                         << "'$HOME `x`'";
 }
 
 void TestValueFormat::escapes()
@@ -134,8 +152,8 @@ void TestValueFormat::roundTrips()
     QCOMPARE(error.error, QJsonParseError::NoError);
     QCOMPARE(document.array().at(0).toString(), value);
 
-    const QString xml = "<v a=\"" + escapeValue(ValueEscape::Xml, value) + "\">" + escapeValue(ValueEscape::Xml, value)
-                        + "</v>";
+    const QString xml =
+        "<v a=\"" + escapeValue(ValueEscape::Xml, value) + "\">" + escapeValue(ValueEscape::Xml, value) + "</v>";
     QXmlStreamReader reader(xml);
     QVERIFY(reader.readNextStartElement());
     const QString attribute = reader.attributes().value(QLatin1String("a")).toString();
@@ -165,17 +183,26 @@ void TestValueFormat::pads_data()
     QTest::addColumn<QString>("pad");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("left space") << "ab" << 5 << false << " " << "ab   ";
-    QTest::newRow("right space") << "ab" << 5 << true << " " << "   ab";
-    QTest::newRow("right zero") << "42" << 5 << true << "0" << "00042";
-    QTest::newRow("zero after minus") << "-42" << 5 << true << "0" << "-0042";
-    QTest::newRow("zero after plus") << "+7" << 3 << true << "0" << "+07";
-    QTest::newRow("left zero, sign untouched") << "-4" << 4 << false << "0" << "-400";
-    QTest::newRow("longer kept whole") << "abcdef" << 3 << true << " " << "abcdef";
-    QTest::newRow("exact width") << "abc" << 3 << false << " " << "abc";
-    QTest::newRow("empty value") << "" << 3 << true << "0" << "000";
-    QTest::newRow("wide characters take two") << QString::fromUtf8("漢字") << 6 << true << " "
-                                              << QString::fromUtf8("  漢字");
+    QTest::newRow("left space") << "ab" << 5 << false << " "
+                                << "ab   ";
+    QTest::newRow("right space") << "ab" << 5 << true << " "
+                                 << "   ab";
+    QTest::newRow("right zero") << "42" << 5 << true << "0"
+                                << "00042";
+    QTest::newRow("zero after minus") << "-42" << 5 << true << "0"
+                                      << "-0042";
+    QTest::newRow("zero after plus") << "+7" << 3 << true << "0"
+                                     << "+07";
+    QTest::newRow("left zero, sign untouched") << "-4" << 4 << false << "0"
+                                               << "-400";
+    QTest::newRow("longer kept whole") << "abcdef" << 3 << true << " "
+                                       << "abcdef";
+    QTest::newRow("exact width") << "abc" << 3 << false << " "
+                                 << "abc";
+    QTest::newRow("empty value") << "" << 3 << true << "0"
+                                 << "000";
+    QTest::newRow("wide characters take two")
+        << QString::fromUtf8("漢字") << 6 << true << " " << QString::fromUtf8("  漢字");
     QTest::newRow("wide past width") << QString::fromUtf8("漢字") << 3 << false << " " << QString::fromUtf8("漢字");
 }
 

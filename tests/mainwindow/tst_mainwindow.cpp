@@ -25,6 +25,7 @@ private slots:
     void mergeThroughColumns();
     void shippedSampleMerges();
     void columnsOpenAtFirstLine();
+    void columnFormatsReachTheRuns();
     void replaceMatchThroughColumns();
     void secondTriggerStopsLongMerge();
     void columnCountRules();
@@ -156,6 +157,34 @@ void TestMainWindow::columnsOpenAtFirstLine()
     m_window->openFile(path);
     settle();
     QCOMPARE(first->firstVisibleLine(), 10);
+}
+
+void TestMainWindow::columnFormatsReachTheRuns()
+{
+    // Chosen through the column's own controls, the escape and the width reach merge and Replace
+    // Match; back on None the column merges as before.
+    setColumns({"O'Brien\nsay \"hi\"", "7\n-12"});
+    Meta* names = manager()->metaAt(0);
+    Meta* ids = manager()->metaAt(1);
+    names->findChild<QComboBox*>("cbbEscape")->setCurrentIndex(int(ValueEscape::Sql));
+    ids->findChild<QSpinBox*>("sbWidth")->setValue(4);
+    auto* align = ids->findChild<QComboBox*>("cbbAlign");
+    QVERIFY(align->isEnabled());
+    align->setCurrentIndex(1);
+    ids->findChild<QComboBox*>("cbbPad")->setCurrentIndex(1);
+    QCOMPARE(ids->valueFormat().pad, QChar('0'));
+
+    editor("tpl")->setText("('#1#', #2#)");
+    action("actionStart")->trigger();
+    QCOMPARE(result(), QString("('O''Brien', 0007)\n('say \"hi\"', -012)"));
+    action("actionReplace")->trigger();
+    QCOMPARE(result(), QString("('O''Brien', 0007)"));
+
+    names->setValueFormat(ValueFormat());
+    ids->setValueFormat(ValueFormat());
+    QVERIFY(!align->isEnabled());
+    action("actionStart")->trigger();
+    QCOMPARE(result(), QString("('O'Brien', 7)\n('say \"hi\"', -12)"));
 }
 
 void TestMainWindow::replaceMatchThroughColumns()
