@@ -149,7 +149,7 @@ void Meta::onFormatControlsChanged()
     const bool padded = m_ui->sbWidth->value() > 0;
     m_ui->cbbAlign->setEnabled(padded);
     m_ui->cbbPad->setEnabled(padded);
-    emit valueFormatChangedSignal(this);
+    emit optionsChangedSignal(this);
 }
 
 QString Meta::snippet() const
@@ -334,6 +334,11 @@ void Meta::on_chkEnable_toggled(bool checked)
     }
     if (!checked)
         m_ui->chkEnable->parentWidget()->setEnabled(true);
+    // Alignment and pad mean something only with a width.
+    const bool padded = checked && m_ui->sbWidth->value() > 0;
+    m_ui->cbbAlign->setEnabled(padded);
+    m_ui->cbbPad->setEnabled(padded);
+    emit optionsChangedSignal(this);
     if (m_manager) {
         // An unticked column stays grey; the row's limits apply only to a ticked one.
         setInsertEnabled(checked && m_manager->count() < MetaManager::MaxColumns);

@@ -58,7 +58,8 @@ public:
 signals:
     void textChangedSignal(Meta* widget);
     void repTextChangedSignal(QLineEdit* edit);
-    void valueFormatChangedSignal(Meta* widget);
+    // The tick, the escape or the format changed.
+    void optionsChangedSignal(Meta* widget);
 
 public slots:
     void on_btnUndo_clicked();

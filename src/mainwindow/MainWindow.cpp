@@ -4,6 +4,7 @@
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
 #include "engine/FormattedColumn.h"
+#include "engine/MergePreview.h"
 #include "engine/QTemplate.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/PreferencesDialog.h"
@@ -15,9 +16,12 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QUrl>
 
@@ -111,6 +115,15 @@ MainWindow::MainWindow(QWidget* parent)
 
     m_ui->actionShowSpace->setChecked(m_preferences.guiShowSpace());
     m_ui->actionShowEol->setChecked(m_preferences.guiShowEol());
+    // The preview follows every edit once typing pauses for a moment; hidden, it costs nothing.
+    m_previewTimer = new QTimer(this);
+    m_previewTimer->setSingleShot(true);
+    m_previewTimer->setInterval(PreviewDelayMs);
+    connect(m_previewTimer, &QTimer::timeout, this, &MainWindow::updatePreview);
+    connect(m_ui->tpl, &Editor::textChanged, this, &MainWindow::schedulePreview);
+    m_ui->preview->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_ui->actionShowPreview->setChecked(m_preferences.guiShowPreview());
+    m_ui->preview->setVisible(m_preferences.guiShowPreview());
     m_ui->MainMenu->setVisible(!m_preferences.guiHideMenuBar());
     statusBar()->setVisible(!m_preferences.guiHideStatusBar());
     onToolbarIconSizeChanged(m_preferences.guiToolbarIconSize());
@@ -403,6 +416,7 @@ void MainWindow::on_actionReplace_triggered()
 void MainWindow::on_actionRepMultiLine_toggled(bool checked)
 {
     m_engine.setMultiLine(checked);
+    schedulePreview();
 }
 
 void MainWindow::on_actionCopyToClipboard_triggered()
@@ -423,9 +437,14 @@ MetaManager* MainWindow::metaManager() const
 
 QList<MergeColumn*> MainWindow::checkedColumns()
 {
+    m_formattedColumns.clear();
+    return readColumns(m_formattedColumns);
+}
+
+QList<MergeColumn*> MainWindow::readColumns(std::vector<std::unique_ptr<MergeColumn>>& wrappers) const
+{
     // A column with an escape or a width is read through a wrapper that formats each value; the
     // others are read directly, as they always were.
-    m_formattedColumns.clear();
     QList<MergeColumn*> columns;
     for (Meta* meta : m_ui->manager->checkedMetas()) {
         const ValueFormat format = meta->valueFormat();
@@ -433,14 +452,55 @@ QList<MergeColumn*> MainWindow::checkedColumns()
             columns.append(meta);
             continue;
         }
-        m_formattedColumns.push_back(std::make_unique<FormattedColumn>(meta, format));
-        columns.append(m_formattedColumns.back().get());
+        wrappers.push_back(std::make_unique<FormattedColumn>(meta, format));
+        columns.append(wrappers.back().get());
     }
     return columns;
 }
 
+void MainWindow::schedulePreview()
+{
+    if (m_ui->actionShowPreview->isChecked())
+        m_previewTimer->start();
+}
+
+void MainWindow::updatePreview()
+{
+    if (!m_ui->actionShowPreview->isChecked())
+        return;
+    // The preview lets events run once; an update that comes due meanwhile waits for this one.
+    if (m_previewBuilding) {
+        m_previewTimer->start();
+        return;
+    }
+    const QScopedValueRollback<bool> building(m_previewBuilding, true);
+    // Wrappers of its own: a run in progress reads through those of checkedColumns().
+    std::vector<std::unique_ptr<MergeColumn>> wrappers;
+    const QString text = MergePreview::build(readColumns(wrappers), m_ui->tpl->text(), m_preferences.eolString(),
+                                             m_ui->actionRepMultiLine->isChecked());
+    if (m_ui->preview->toPlainText() != text)
+        m_ui->preview->setPlainText(text);
+}
+
+void MainWindow::on_actionShowPreview_toggled(bool checked)
+{
+    m_preferences.setGuiShowPreview(checked);
+    m_ui->preview->setVisible(checked);
+    if (checked)
+        updatePreview();
+    else
+        m_ui->preview->clear();
+}
+
 void MainWindow::metaChanged()
 {
+    // Columns come and go; each one's edits reach the preview.
+    for (Meta* meta : m_ui->manager->metas()) {
+        connect(meta, &Meta::textChangedSignal, this, &MainWindow::schedulePreview, Qt::UniqueConnection);
+        connect(meta, &Meta::optionsChangedSignal, this, &MainWindow::schedulePreview, Qt::UniqueConnection);
+        connect(meta, &Meta::repTextChangedSignal, this, &MainWindow::schedulePreview, Qt::UniqueConnection);
+    }
+    schedulePreview();
     const int n = m_ui->manager->count();
     m_ui->actionPopMeta->setEnabled(n > 1);
     m_ui->actionAddMeta->setEnabled(n <= 3);

@@ -56,6 +56,8 @@ public:
     MetaManager* metaManager() const;
     QString exportPath() const { return m_exportPath; }
     MergeEngine& mergeEngine() { return m_engine; }
+    // Builds the preview of the first records now, when it is shown.
+    void updatePreview();
 
     bool isStopRequested() override { return m_stopRequested; }
     bool setProgress(int records) override;
@@ -122,6 +124,7 @@ public slots:
     void on_actionZoomRestore_triggered();
     void on_actionShowSpace_toggled(bool checked);
     void on_actionShowEol_toggled(bool checked);
+    void on_actionShowPreview_toggled(bool checked);
     void on_actionAlwaysOnTop_toggled(bool checked);
     void on_actionFullScreen_toggled(bool checked);
     void on_actionLoadMeta_triggered();
@@ -146,6 +149,9 @@ private:
 
     // The ticked columns in row order, as the engine reads them; valid until the next call.
     QList<MergeColumn*> checkedColumns();
+    // The ticked columns, those with a format through wrappers added to wrappers.
+    QList<MergeColumn*> readColumns(std::vector<std::unique_ptr<MergeColumn>>& wrappers) const;
+    void schedulePreview();
     void addRecentFile(const QString& path);
     void refreshRecentFileActions();
     void exportTo(const QString& path);
@@ -164,6 +170,10 @@ private:
     Preferences& m_preferences;
     QLabel* m_labels[StatusLabelCount] = {};
     QTimer* m_textLabelsTimer = nullptr;
+    // Debounces the preview: typing restarts it, so the preview is built once typing pauses.
+    static constexpr int PreviewDelayMs = 50;
+    QTimer* m_previewTimer = nullptr;
+    bool m_previewBuilding = false;
     MergeEngine m_engine;
     std::vector<std::unique_ptr<MergeColumn>> m_formattedColumns;
     AboutDialog* m_aboutDialog = nullptr;

@@ -188,6 +188,11 @@ void Preferences::setGuiShowEol(bool value)
         emit showEolChanged(m_guiShowEol.value());
 }
 
+void Preferences::setGuiShowPreview(bool value)
+{
+    m_guiShowPreview.set(m_settings, value);
+}
+
 void Preferences::setGuiToolbarIconSize(int value)
 {
     if (m_guiToolbarIconSize.set(m_settings, value))

@@ -160,6 +160,9 @@ public:
     void setGuiShowSpace(bool value);
     bool guiShowEol() const { return m_guiShowEol.value(); }
     void setGuiShowEol(bool value);
+    // The live preview of the first records under the template.
+    bool guiShowPreview() const { return m_guiShowPreview.value(); }
+    void setGuiShowPreview(bool value);
     int guiToolbarIconSize() const { return m_guiToolbarIconSize.value(); }
     void setGuiToolbarIconSize(int value);
     int guiLanguage() const { return m_guiLanguage.value(); }
@@ -343,6 +346,7 @@ private:
     Setting<bool> m_guiHideStatusBar{m_table, QStringLiteral("Gui/HideStatusBar"), false};
     Setting<bool> m_guiShowSpace{m_table, QStringLiteral("Gui/ShowSpace"), false};
     Setting<bool> m_guiShowEol{m_table, QStringLiteral("Gui/ShowEol"), false};
+    Setting<bool> m_guiShowPreview{m_table, QStringLiteral("Gui/ShowPreview"), false};
     Setting<int> m_guiToolbarIconSize{m_table, QStringLiteral("Gui/ToolbarIconSize"), 24};
     Setting<int> m_guiLanguage{m_table, QStringLiteral("Gui/Language"), 0};
     Setting<QStringList> m_recentFiles{m_table, QStringLiteral("Gui/RecentFiles"), QStringList()};

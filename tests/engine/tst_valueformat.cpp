@@ -3,6 +3,7 @@
 
 #include "engine/FormattedColumn.h"
 #include "engine/MergeEngine.h"
+#include "engine/MergePreview.h"
 #include "engine/PlainColumn.h"
 #include "engine/ValueFormat.h"
 
@@ -74,6 +75,7 @@ private slots:
     void pads();
     void keys();
     void mergeTakesFormattedValues();
+    void previewTakesFirstLines();
 };
 
 void TestValueFormat::escapes_data()
@@ -271,6 +273,26 @@ void TestValueFormat::mergeTakesFormattedValues()
     delete gone;
     QCOMPARE(wrapped.lineCount(), 1);
     QCOMPARE(wrapped.lineText(0), QString());
+}
+
+void TestValueFormat::previewTakesFirstLines()
+{
+    // Cut after the last allowed line whatever breaks the records or the template hold.
+    QCOMPARE(MergePreview::firstLines("a\r\nb\rc\nd", 2), QString("a\r\nb"));
+    QCOMPARE(MergePreview::firstLines("a\r\nb\rc\nd", 4), QString("a\r\nb\rc\nd"));
+    QCOMPARE(MergePreview::firstLines("a\n", 1), QString("a"));
+    QCOMPARE(MergePreview::firstLines("a\n", 2), QString("a\n"));
+
+    // Records of two lines each: the twenty lines are ten records.
+    QStringList values;
+    for (int i = 0; i < 100000; ++i)
+        values.append(QString::number(i));
+    PlainColumn numbers(QStringLiteral("#1#"), values);
+    const QString preview = MergePreview::build({&numbers}, QStringLiteral("#1#\n-"), QStringLiteral("\n"), true);
+    QCOMPARE(preview.count('\n'), MergePreview::MaxLines - 1);
+    QVERIFY(preview.startsWith("0\n-\n1\n-\n"));
+    QVERIFY(preview.endsWith("9\n-"));
+    QCOMPARE(MergePreview::build({&numbers}, "#1#", "\n", false), QString("012345678910111213141516171819"));
 }
 
 QTEST_GUILESS_MAIN(TestValueFormat)

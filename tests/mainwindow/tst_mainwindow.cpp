@@ -26,6 +26,7 @@ private slots:
     void shippedSampleMerges();
     void columnsOpenAtFirstLine();
     void columnFormatsReachTheRuns();
+    void previewFollowsEdits();
     void replaceMatchThroughColumns();
     void secondTriggerStopsLongMerge();
     void columnCountRules();
@@ -185,6 +186,47 @@ void TestMainWindow::columnFormatsReachTheRuns()
     QVERIFY(!align->isEnabled());
     action("actionStart")->trigger();
     QCOMPARE(result(), QString("('O'Brien', 7)\n('say \"hi\"', -12)"));
+}
+
+void TestMainWindow::previewFollowsEdits()
+{
+    // Hidden until asked for, then the first records follow the template, the columns and their
+    // options, while the result editor stays as it was.
+    auto* preview = m_window->findChild<QPlainTextEdit*>("preview");
+    QVERIFY(preview);
+    QVERIFY(!preview->isVisible());
+    QVERIFY(!Preferences::instance()->guiShowPreview());
+    QStringList names;
+    for (int i = 1; i <= 30; ++i)
+        names.append(QStringLiteral("n'%1").arg(i));
+    setColumns({names.join('\n'), "a\nb"});
+    editor("tpl")->setText("<#1#|#2#>");
+    action("actionShowPreview")->trigger();
+    QVERIFY(preview->isVisible());
+    QVERIFY(Preferences::instance()->guiShowPreview());
+
+    QStringList expected;
+    for (int i = 0; i < 20; ++i)
+        expected.append(QStringLiteral("<%1|%2>").arg(names.at(i), i < 2 ? QString("ab").at(i) : QString()));
+    QTRY_COMPARE(preview->toPlainText(), expected.join('\n'));
+
+    QTest::keyClick(editor("tpl"), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(editor("tpl"), "!");
+    QTRY_VERIFY(preview->toPlainText().startsWith("<n'1|a>!\n<n'2|b>!\n"));
+    manager()->metaAt(0)->findChild<QComboBox*>("cbbEscape")->setCurrentIndex(int(ValueEscape::Sql));
+    QTRY_VERIFY(preview->toPlainText().startsWith("<n''1|a>!"));
+    manager()->metaAt(1)->setChecked(false);
+    QTRY_VERIFY(preview->toPlainText().startsWith("<n''1|#2#>!"));
+    manager()->metaAt(0)->setText("x\ny");
+    QTRY_COMPARE(preview->toPlainText(), QString("<x|#2#>!\n<y|#2#>!"));
+    action("actionRepMultiLine")->setChecked(false);
+    QTRY_COMPARE(preview->toPlainText(), QString("<x|#2#>!<y|#2#>!"));
+
+    QCOMPARE(result(), QString());
+    QVERIFY(!editor("result")->canUndo());
+    action("actionShowPreview")->trigger();
+    QVERIFY(!preview->isVisible());
+    QVERIFY(!Preferences::instance()->guiShowPreview());
 }
 
 void TestMainWindow::replaceMatchThroughColumns()

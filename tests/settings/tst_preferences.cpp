@@ -121,6 +121,7 @@ const std::vector<Key>& allKeys()
               "hideStatusBarChanged(bool)"),
         plain("Gui/ShowSpace", &P::guiShowSpace, &P::setGuiShowSpace, false, true, "true", "showSpaceChanged(bool)"),
         plain("Gui/ShowEol", &P::guiShowEol, &P::setGuiShowEol, false, true, "true", "showEolChanged(bool)"),
+        plain("Gui/ShowPreview", &P::guiShowPreview, &P::setGuiShowPreview, false, true, "true"),
         plain("Gui/ToolbarIconSize", &P::guiToolbarIconSize, &P::setGuiToolbarIconSize, 24, 32, "32",
               "toolbarIconSizeChanged(int)"),
         plain("Gui/Language", &P::guiLanguage, &P::setGuiLanguage, 0, 1, "1", "languageChanged(int)"),
