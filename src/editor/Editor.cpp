@@ -3,6 +3,7 @@
 #include "editor/CaretSyncTarget.h"
 #include "editor/LineList.h"
 #include "editor/TextFile.h"
+#include "engine/EventPacer.h"
 #include "settings/Preferences.h"
 #include "widgets/QProgressIndicator.h"
 
@@ -439,6 +440,186 @@ bool Editor::hasSelectedText() const
 void Editor::removeSelectedText()
 {
     replaceSelection(QString());
+}
+
+// --- searching ----------------------------------------------------------------------------------
+
+bool Editor::canHold(const QString& text) const
+{
+    if (isUnicode())
+        return true;
+    const QChar* units = text.constData();
+    for (int i = 0, n = text.size(); i < n; ++i) {
+        if (units[i].unicode() > 0xFF)
+            return false;
+    }
+    return true;
+}
+
+int Editor::searchRange(const QByteArray& expr, int from, int to, int flags)
+{
+    if (from == to)
+        return -1;
+    setSearchFlags(flags);
+    setTargetRange(from, to);
+    return searchInTarget(expr);
+}
+
+Editor::Match Editor::searchStep(const QByteArray& expr, int flags, int from, bool forward, bool wrap,
+                                 bool skipEmptyAtFrom)
+{
+    const int length = textLength();
+    const int to = forward ? length : 0;
+    int start = searchRange(expr, from, to, flags);
+    if (start >= 0 && skipEmptyAtFrom && start == from && targetEnd() == from) {
+        const int next = forward ? positionAfter(from) : positionBefore(from);
+        start = next != from ? searchRange(expr, next, to, flags) : -1;
+    }
+    Match match;
+    if (start < 0 && wrap) {
+        match.wrapped = true;
+        start = forward ? searchRange(expr, 0, length, flags) : searchRange(expr, length, 0, flags);
+    }
+    if (start >= 0) {
+        match.start = start;
+        match.end = targetEnd();
+    }
+    return match;
+}
+
+int Editor::replaceAll(const QString& expr, const QString& replacement, int flags, int from, int to,
+                       const std::function<bool()>& stopRequested)
+{
+    if (expr.isEmpty() || from >= to || readOnly() || !canHold(expr))
+        return 0;
+    const QByteArray find = toEditorBytes(expr);
+    const QByteArray with = toEditorBytes(replacement);
+    const bool regex = flags & SCFIND_REGEXP;
+    const QPointer<Editor> alive(this);
+    const int mask = modEventMask();
+    const int linesBefore = lineCount();
+    // A notice for every edit makes the loop quadratic (the widget's accessibility support counts
+    // characters from the start for each); the receivers hear of the change once, at the end.
+    setModEventMask(0);
+    beginUndoAction();
+    EventPacer pacer(stopRequested);
+    int count = 0;
+    int position = from;
+    int end = to;
+    int lastEnd = -1;
+    for (;;) {
+        // Nothing that runs meanwhile may change the text under the positions held here.
+        setReadOnly(true);
+        const bool stop = pacer.pollStop();
+        if (!alive)
+            return count;
+        setReadOnly(false);
+        if (stop)
+            break;
+        int start = searchRange(find, position, end, flags);
+        if (start < 0)
+            break;
+        int matchEnd = targetEnd();
+        // An empty match where the last replacement ended is the one just replaced.
+        if (start == matchEnd && start == lastEnd) {
+            const int next = positionAfter(start);
+            if (next <= start)
+                break;
+            start = searchRange(find, next, end, flags);
+            if (start < 0)
+                break;
+            matchEnd = targetEnd();
+        }
+        if (matchEnd > end)
+            break;
+        const int length = regex ? replaceTargetRE(with) : replaceTarget(with);
+        ++count;
+        if (matchEnd == end)
+            break;
+        const int shift = length - (matchEnd - start);
+        position = matchEnd + shift;
+        end += shift;
+        lastEnd = position;
+    }
+    endUndoAction();
+    setModEventMask(mask);
+    announceChange(lineCount() - linesBefore);
+    return count;
+}
+
+void Editor::beginFind(const QString& expr, bool re, bool cs, bool wo, bool wrap, bool forward, bool show, bool posix)
+{
+    m_find.status = expr.isEmpty() ? FindState::Idle : FindState::Finding;
+    m_find.expr = expr;
+    m_find.wrap = wrap;
+    m_find.forward = forward;
+    m_find.startForward = forward;
+    m_find.show = show;
+    m_find.flags = (cs ? SCFIND_MATCHCASE : 0) | (wo ? SCFIND_WHOLEWORD : 0) | (re ? SCFIND_REGEXP : 0) |
+                   (posix ? SCFIND_POSIX : 0);
+}
+
+bool Editor::findFirst(const QString& expr, bool re, bool cs, bool wo, bool wrap, bool forward, int line, int index,
+                       bool show, bool posix)
+{
+    beginFind(expr, re, cs, wo, wrap, forward, show, posix);
+    if (!isFinding())
+        return false;
+    const int start = line < 0 || index < 0 ? currentPos() : positionFromLineIndex(line, index);
+    m_find.matchStart = start;
+    m_find.matchEnd = start;
+    return doFind(false);
+}
+
+void Editor::startFind(const QString& expr, bool re, bool cs, bool wo, bool wrap, bool forward, bool show, bool posix)
+{
+    beginFind(expr, re, cs, wo, wrap, forward, show, posix);
+    m_find.matchStart = selectionStart();
+    m_find.matchEnd = selectionEnd();
+}
+
+bool Editor::findNext()
+{
+    if (!isFinding())
+        return false;
+    m_find.forward = m_find.startForward;
+    return doFind(true);
+}
+
+bool Editor::findPrevious()
+{
+    if (!isFinding())
+        return false;
+    m_find.forward = !m_find.startForward;
+    return doFind(true);
+}
+
+bool Editor::doFind(bool skipEmptyAtStart)
+{
+    if (!canHold(m_find.expr)) {
+        m_find.status = FindState::Idle;
+        return false;
+    }
+    // The text may have shrunk since the last step.
+    const int length = textLength();
+    const int from = qMin(m_find.forward ? m_find.matchEnd : m_find.matchStart, length);
+    const Match match =
+        searchStep(toEditorBytes(m_find.expr), m_find.flags, from, m_find.forward, m_find.wrap, skipEmptyAtStart);
+    if (!match.found()) {
+        m_find.status = FindState::Idle;
+        return false;
+    }
+    if (m_find.show) {
+        for (int line = lineFromPosition(match.start), last = lineFromPosition(match.end); line <= last; ++line)
+            ensureVisibleEnforcePolicy(line);
+    }
+    if (m_find.forward)
+        setSel(match.start, match.end);
+    else
+        setSel(match.end, match.start);
+    m_find.matchStart = match.start;
+    m_find.matchEnd = match.end;
+    return true;
 }
 
 // --- modes --------------------------------------------------------------------------------------

@@ -80,3 +80,10 @@ void ScintillaEdit::notifyModified(int position, int type, const char* text, int
     if (added != 0 && (type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)))
         emit linesAdded(added);
 }
+
+void ScintillaEdit::announceChange(int added)
+{
+    emit modified(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT, 0, textLength(), added, QByteArray(), 0, 0, 0);
+    if (added != 0)
+        emit linesAdded(added);
+}

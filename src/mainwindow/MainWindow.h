@@ -15,6 +15,7 @@
 #include <QSystemTrayIcon>
 
 class AboutDialog;
+class FindDialog;
 class QTemplate;
 class Editor;
 class MergeColumn;
@@ -163,6 +164,7 @@ private:
     MergeEngine m_engine;
     AboutDialog* m_aboutDialog = nullptr;
     FastMetaWnd* m_fastMetaWnd = nullptr;
+    FindDialog* m_findDialog = nullptr;
     QMap<QString, QTemplate*> m_templates;
     QProgressIndicator* m_busy = nullptr;
     QMenu* m_trayMenu = nullptr;
