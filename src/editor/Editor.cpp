@@ -19,6 +19,7 @@
 #include <QUrl>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -487,6 +488,37 @@ Editor::Match Editor::searchStep(const QByteArray& expr, int flags, int from, bo
     return match;
 }
 
+// The replacement for the last regular-expression match, as the component's own substitution
+// builds it: \0 to \9 are the groups, \a \b \f \n \r \t \v and \\ the control characters and the
+// backslash; any other backslash stays.
+QByteArray Editor::substituteTags(const QByteArray& replacement) const
+{
+    QByteArray out;
+    for (int i = 0, n = replacement.size(); i < n; ++i) {
+        const char c = replacement.at(i);
+        const char next = i + 1 < n ? replacement.at(i + 1) : '\0';
+        if (c != '\\' || next == '\0') {
+            out += c;
+            continue;
+        }
+        if (next >= '0' && next <= '9') {
+            out += tag(next - '0');
+            ++i;
+            continue;
+        }
+        static const char Escapes[] = "a\ab\bf\fn\nr\rt\tv\v\\\\";
+        const char* escape = std::strchr(Escapes, next);
+        // Only the letters (even places) name escapes; the control characters are their values.
+        if (escape && (escape - Escapes) % 2 == 0) {
+            out += escape[1];
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 int Editor::replaceAll(const QString& expr, const QString& replacement, int flags, int from, int to,
                        const std::function<bool()>& stopRequested)
 {
@@ -495,56 +527,91 @@ int Editor::replaceAll(const QString& expr, const QString& replacement, int flag
     const QByteArray find = toEditorBytes(expr);
     const QByteArray with = toEditorBytes(replacement);
     const bool regex = flags & SCFIND_REGEXP;
+    const bool groups = regex && with.contains('\\');
     const QPointer<Editor> alive(this);
-    const int mask = modEventMask();
-    const int linesBefore = lineCount();
-    // A notice for every edit makes the loop quadratic (the widget's accessibility support counts
-    // characters from the start for each); the receivers hear of the change once, at the end.
-    setModEventMask(0);
-    beginUndoAction();
+
+    // The matches are sought in the text as it stands, like sed does, and the new text of the
+    // span they cover goes in as one replacement: an edit per match costs the component far more
+    // than the search. Nothing that runs meanwhile may change the text under the positions held.
+    struct Piece
+    {
+        int start;
+        int end;
+        int length;
+    };
+    std::vector<Piece> pieces;
+    QByteArray span;
+    setReadOnly(true);
     EventPacer pacer(stopRequested);
-    int count = 0;
     int position = from;
-    int end = to;
     int lastEnd = -1;
     for (;;) {
-        // Nothing that runs meanwhile may change the text under the positions held here.
-        setReadOnly(true);
         const bool stop = pacer.pollStop();
         if (!alive)
-            return count;
-        setReadOnly(false);
+            return 0;
         if (stop)
             break;
-        int start = searchRange(find, position, end, flags);
+        int start = searchRange(find, position, to, flags);
         if (start < 0)
             break;
-        int matchEnd = targetEnd();
-        // An empty match where the last replacement ended is the one just replaced.
-        if (start == matchEnd && start == lastEnd) {
+        int end = targetEnd();
+        // An empty match where the last one ended would be replaced twice.
+        if (start == end && start == lastEnd) {
             const int next = positionAfter(start);
             if (next <= start)
                 break;
-            start = searchRange(find, next, end, flags);
+            start = searchRange(find, next, to, flags);
             if (start < 0)
                 break;
-            matchEnd = targetEnd();
+            end = targetEnd();
         }
-        if (matchEnd > end)
+        if (end > to)
             break;
-        const int length = regex ? replaceTargetRE(with) : replaceTarget(with);
-        ++count;
-        if (matchEnd == end)
+        if (!pieces.empty())
+            span.append(rangePointer(lastEnd, start - lastEnd), start - lastEnd);
+        const QByteArray& put = groups ? substituteTags(with) : with;
+        span += put;
+        pieces.push_back({start, end, int(put.size())});
+        lastEnd = end;
+        if (end == to)
             break;
-        const int shift = length - (matchEnd - start);
-        position = matchEnd + shift;
-        end += shift;
-        lastEnd = position;
+        position = end;
     }
+    setReadOnly(false);
+    if (pieces.empty())
+        return 0;
+
+    // Caret and anchor stay with the text around them; one inside a match goes to its start.
+    auto follow = [&pieces](int x) {
+        int shift = 0;
+        for (const Piece& piece : pieces) {
+            if (piece.start >= x)
+                break;
+            if (piece.end > x)
+                return piece.start + shift;
+            shift += piece.length - (piece.end - piece.start);
+        }
+        return x + shift;
+    };
+    const int caret = follow(currentPos());
+    const int anchorAt = follow(anchor());
+    const int firstLine = firstVisibleLine();
+    const int horizontal = xOffset();
+    const int linesBefore = lineCount();
+    // A notice for the replacement would reach the widget's accessibility support, which counts
+    // characters from the start; the receivers hear of the change once, below.
+    const int mask = modEventMask();
+    setModEventMask(0);
+    beginUndoAction();
+    setTargetRange(pieces.front().start, pieces.back().end);
+    replaceTarget(span);
     endUndoAction();
     setModEventMask(mask);
+    setSel(anchorAt, caret);
+    setFirstVisibleLine(firstLine);
+    setXOffset(horizontal);
     announceChange(lineCount() - linesBefore);
-    return count;
+    return int(pieces.size());
 }
 
 void Editor::beginFind(const QString& expr, bool re, bool cs, bool wo, bool wrap, bool forward, bool show, bool posix)

@@ -111,10 +111,12 @@ public:
     // other end. With skipEmptyAtFrom an empty match at `from`, which is where the last step ended,
     // is passed over by searching again from the next character, so that steps always move on.
     Match searchStep(const QByteArray& expr, int flags, int from, bool forward, bool wrap, bool skipEmptyAtFrom);
-    // Replaces every match in from..to as one undo step and returns how many were replaced. Events
-    // run at most every few ms and stopRequested is asked then; meanwhile the document is
-    // read-only to everyone else and its change notices are held back, one being sent at the end.
-    // The events may delete the editor: callers hold it by a QPointer.
+    // Replaces every match in from..to as one undo step and returns how many were replaced; the
+    // matches are those of the text as it was, an empty one right after a match is passed over.
+    // Events run at most every few ms while the matches are sought, the document read-only
+    // meanwhile, and stopRequested is asked then: a stop replaces the matches found so far. One
+    // change notice is sent at the end. The events may delete the editor: callers hold it by a
+    // QPointer.
     int replaceAll(const QString& expr, const QString& replacement, int flags, int from, int to,
                    const std::function<bool()>& stopRequested = {});
 
@@ -236,6 +238,7 @@ private:
         int matchEnd = 0;
         bool show = true;
     };
+    QByteArray substituteTags(const QByteArray& replacement) const;
     void beginFind(const QString& expr, bool re, bool cs, bool wo, bool wrap, bool forward, bool show, bool posix);
     bool doFind(bool skipEmptyAtStart);
     FindState m_find;

@@ -69,6 +69,18 @@ QByteArray ScintillaEdit::getSelText() const
     return bytes;
 }
 
+QByteArray ScintillaEdit::tag(int n) const
+{
+    const int size = int(SendScintilla(SCI_GETTAG, static_cast<unsigned long>(n), static_cast<void*>(nullptr)));
+    if (size <= 0)
+        return QByteArray();
+    // Room for the terminating NUL the component writes.
+    QByteArray bytes(size + 1, '\0');
+    SendScintilla(SCI_GETTAG, static_cast<unsigned long>(n), static_cast<void*>(bytes.data()));
+    bytes.resize(size);
+    return bytes;
+}
+
 void ScintillaEdit::notifyModified(int position, int type, const char* text, int length, int added, int line,
                                    int foldNow, int foldPrev, int /*token*/, int /*annotationLinesAdded*/)
 {

@@ -86,6 +86,8 @@ public:
     {
         return int(sendString(SCI_SEARCHINTARGET, bytes.size(), bytes.constData()));
     }
+    // What group n (0 the whole match) of the last regular-expression search matched.
+    QByteArray tag(int n) const;
     // Both return the length of the replacement.
     int replaceTarget(const QByteArray& bytes)
     {
