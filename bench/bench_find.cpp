@@ -125,8 +125,7 @@ int main(int argc, char** argv)
     }
     std::printf("sed 's/x/y/g'         %6lld ms\n", static_cast<long long>(sedMs));
     const bool same = replaced == bySed;
-    const bool counted =
-        anyCaseCounted && status == QStringLiteral("Replace All: 400000 targets were replaced.");
+    const bool counted = anyCaseCounted && status == QStringLiteral("Replace All: 400000 targets were replaced.");
     std::printf("result equals sed: %s, count right: %s\n", same ? "yes" : "NO", counted ? "yes" : "NO");
     const double ratio = sedMs > 0 ? double(bestMs) / double(sedMs) : 0.0;
     std::printf("best: match case %lld ms, any case %lld ms; ratio match case / sed: %.2f\n",

@@ -84,8 +84,7 @@ void FindDialog::startEditorSearch(Editor* editor)
     m_optionsChanged = false;
 }
 
-bool FindDialog::searchStep(Editor* editor, const Options& options, Mode mode, bool skipEmptyAtStart,
-                            Outcome* outcome)
+bool FindDialog::searchStep(Editor* editor, const Options& options, Mode mode, bool skipEmptyAtStart, Outcome* outcome)
 {
     *outcome = Outcome::Found;
     const QString& text = options.findText;
@@ -216,9 +215,8 @@ void FindDialog::on_btnReplace_clicked()
                     EndReachedNotice);
         break;
     case Outcome::TopReached:
-        showMessage(
-            tr("Replace: Replaced the 1st occurrence from the bottom. The begin of document has been reached."),
-            TopReachedNotice);
+        showMessage(tr("Replace: Replaced the 1st occurrence from the bottom. The begin of document has been reached."),
+                    TopReachedNotice);
         break;
     default:
         showMessage(tr("Replace: 1 occurrence was replaced. ") +

@@ -3,8 +3,7 @@
 
 #include "editor/Editor.h"
 
-GotoDialog::GotoDialog(Editor* editor, QWidget* parent)
-    : QDialog(parent), m_ui(new Ui::GotoDialog), m_editor(editor)
+GotoDialog::GotoDialog(Editor* editor, QWidget* parent) : QDialog(parent), m_ui(new Ui::GotoDialog), m_editor(editor)
 {
     m_ui->setupUi(this);
     setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::WindowCloseButtonHint);
