@@ -187,11 +187,13 @@ void FindDialog::on_btnFind_clicked()
 
 void FindDialog::on_btnReplace_clicked()
 {
+    Editor* editor = m_focusEditor();
+    if (!editor)
+        return;
     const Options options = readOptions();
     showMessage(QString(), Plain);
     addHistories(true);
-    Editor* editor = m_focusEditor();
-    if (!editor || options.findText.isEmpty())
+    if (options.findText.isEmpty())
         return;
     const int start = editor->selectionStart();
     const int end = editor->selectionEnd();
