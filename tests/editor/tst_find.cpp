@@ -204,6 +204,7 @@ void TestFind::replace_data()
     QTest::addColumn<QString>("replace");
     QTest::addColumn<bool>("regex");
     QTest::addColumn<bool>("forward");
+    QTest::addColumn<bool>("wrap");
     QTest::addColumn<int>("caret");
     // After each click: the text, the selection and the status line.
     QTest::addColumn<QStringList>("texts");
@@ -214,26 +215,36 @@ void TestFind::replace_data()
     const QString notFound = QStringLiteral("Replace: 1 occurrence was replaced. The next occurence not found");
     QTest::addRow("select, then replace") << "xa a"
                                           << "a"
-                                          << "b" << false << true << 0 << QStringList{"xa a", "xb a", "xb b"}
+                                          << "b" << false << true << false << 0 << QStringList{"xa a", "xb a", "xb b"}
                                           << QStringList{"1-2", "3-4", "4-4"} << QStringList{"", found, notFound};
     // Upwards the caret stays before the replacement, which holds the find text again.
     QTest::addRow("up, replacement holds the text")
         << "aa"
         << "a"
-        << "ba" << false << false << 2 << QStringList{"aa", "aba", "baba"} << QStringList{"2-1", "1-0", "0-0"}
+        << "ba" << false << false << false << 2 << QStringList{"aa", "aba", "baba"} << QStringList{"2-1", "1-0", "0-0"}
         << QStringList{"", found, notFound};
     QTest::addRow("nothing to replace") << "abc"
                                         << "x"
-                                        << "y" << false << true << 0 << QStringList{"abc"} << QStringList{"0-0"}
+                                        << "y" << false << true << false << 0 << QStringList{"abc"}
+                                        << QStringList{"0-0"}
                                         << QStringList{QStringLiteral("Replace: no occurrence was found.")};
     QTest::addRow("empty match, empty replacement") << "ab"
                                                     << "x*"
-                                                    << "" << true << true << 0 << QStringList{"ab", "ab"}
+                                                    << "" << true << true << false << 0 << QStringList{"ab", "ab"}
                                                     << QStringList{"1-1", "1-1"} << QStringList{found, notFound};
     QTest::addRow("groups") << "ab"
                             << "(a)(b)"
-                            << "\\2\\1" << true << true << 0 << QStringList{"ab", "ba"} << QStringList{"0-2", "2-2"}
-                            << QStringList{"", notFound};
+                            << "\\2\\1" << true << true << false << 0 << QStringList{"ab", "ba"}
+                            << QStringList{"0-2", "2-2"} << QStringList{"", notFound};
+    const QString top =
+        QStringLiteral("Replace: Replaced the 1st occurrence from the top. The end of document has been reached.");
+    const QString bottom =
+        QStringLiteral("Replace: Replaced the 1st occurrence from the bottom. The begin of document has been reached.");
+    QTest::addRow("wrap to the top") << QString("aXa") << QString("a") << QString("b") << false << true << true << 2
+                                     << QStringList{"aXa", "aXb"} << QStringList{"2-3", "0-1"} << QStringList{"", top};
+    QTest::addRow("wrap to the bottom") << QString("aXa") << QString("a") << QString("b") << false << false << true << 1
+                                        << QStringList{"aXa", "bXa"} << QStringList{"1-0", "3-2"}
+                                        << QStringList{"", bottom};
 }
 
 void TestFind::replace()
@@ -243,11 +254,12 @@ void TestFind::replace()
     QFETCH(QString, replace);
     QFETCH(bool, regex);
     QFETCH(bool, forward);
+    QFETCH(bool, wrap);
     QFETCH(int, caret);
     QFETCH(QStringList, texts);
     QFETCH(QStringList, selections);
     QFETCH(QStringList, messages);
-    setUp(text, find, replace, regex, forward, false, caret);
+    setUp(text, find, replace, regex, forward, wrap, caret);
     for (int i = 0; i < texts.size(); ++i) {
         click("btnReplace");
         QCOMPARE(m_editor->text(), texts.at(i));
