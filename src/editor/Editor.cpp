@@ -3,6 +3,7 @@
 #include "editor/CaretSyncTarget.h"
 #include "editor/LineList.h"
 #include "editor/TextFile.h"
+#include "engine/EventPacer.h"
 #include "settings/Preferences.h"
 #include "widgets/QProgressIndicator.h"
 
@@ -18,6 +19,7 @@
 #include <QUrl>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -439,6 +441,252 @@ bool Editor::hasSelectedText() const
 void Editor::removeSelectedText()
 {
     replaceSelection(QString());
+}
+
+// --- searching ----------------------------------------------------------------------------------
+
+bool Editor::canHold(const QString& text) const
+{
+    if (isUnicode())
+        return true;
+    const QChar* units = text.constData();
+    for (int i = 0, n = text.size(); i < n; ++i) {
+        if (units[i].unicode() > 0xFF)
+            return false;
+    }
+    return true;
+}
+
+int Editor::searchRange(const QByteArray& expr, int from, int to, int flags)
+{
+    if (from == to)
+        return -1;
+    setSearchFlags(flags);
+    setTargetRange(from, to);
+    return searchInTarget(expr);
+}
+
+Editor::Match Editor::searchStep(const QByteArray& expr, int flags, int from, bool forward, bool wrap,
+                                 bool skipEmptyAtFrom)
+{
+    const int length = textLength();
+    const int to = forward ? length : 0;
+    int start = searchRange(expr, from, to, flags);
+    if (start >= 0 && skipEmptyAtFrom && start == from && targetEnd() == from) {
+        const int next = forward ? positionAfter(from) : positionBefore(from);
+        start = next != from ? searchRange(expr, next, to, flags) : -1;
+    }
+    Match match;
+    if (start < 0 && wrap) {
+        match.wrapped = true;
+        start = forward ? searchRange(expr, 0, length, flags) : searchRange(expr, length, 0, flags);
+    }
+    if (start >= 0) {
+        match.start = start;
+        match.end = targetEnd();
+    }
+    return match;
+}
+
+// The replacement for the last regular-expression match, as the component's own substitution
+// builds it: \0 to \9 are the groups, \a \b \f \n \r \t \v and \\ the control characters and the
+// backslash; any other backslash stays.
+QByteArray Editor::substituteTags(const QByteArray& replacement) const
+{
+    QByteArray out;
+    for (int i = 0, n = replacement.size(); i < n; ++i) {
+        const char c = replacement.at(i);
+        const char next = i + 1 < n ? replacement.at(i + 1) : '\0';
+        if (c != '\\' || next == '\0') {
+            out += c;
+            continue;
+        }
+        if (next >= '0' && next <= '9') {
+            out += tag(next - '0');
+            ++i;
+            continue;
+        }
+        static const char Escapes[] = "a\ab\bf\fn\nr\rt\tv\v\\\\";
+        const char* escape = std::strchr(Escapes, next);
+        // Only the letters (even places) name escapes; the control characters are their values.
+        if (escape && (escape - Escapes) % 2 == 0) {
+            out += escape[1];
+            ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+int Editor::replaceAll(const QString& expr, const QString& replacement, int flags, int from, int to,
+                       const std::function<bool()>& stopRequested)
+{
+    if (expr.isEmpty() || from >= to || readOnly() || !canHold(expr))
+        return 0;
+    const QByteArray find = toEditorBytes(expr);
+    const QByteArray with = toEditorBytes(replacement);
+    const bool regex = flags & SCFIND_REGEXP;
+    const bool groups = regex && with.contains('\\');
+    const QPointer<Editor> alive(this);
+
+    // The matches are sought in the text as it stands, like sed does, and the new text of the
+    // span they cover goes in as one replacement: an edit per match costs the component far more
+    // than the search. Nothing that runs meanwhile may change the text under the positions held.
+    struct Piece
+    {
+        int start;
+        int end;
+        int length;
+    };
+    std::vector<Piece> pieces;
+    QByteArray span;
+    setReadOnly(true);
+    EventPacer pacer(stopRequested);
+    int position = from;
+    int lastEnd = -1;
+    for (;;) {
+        const bool stop = pacer.pollStop();
+        if (!alive)
+            return 0;
+        if (stop)
+            break;
+        int start = searchRange(find, position, to, flags);
+        if (start < 0)
+            break;
+        int end = targetEnd();
+        // An empty match where the last one ended would be replaced twice.
+        if (start == end && start == lastEnd) {
+            const int next = positionAfter(start);
+            if (next <= start)
+                break;
+            start = searchRange(find, next, to, flags);
+            if (start < 0)
+                break;
+            end = targetEnd();
+        }
+        if (end > to)
+            break;
+        if (!pieces.empty())
+            span.append(rangePointer(lastEnd, start - lastEnd), start - lastEnd);
+        const QByteArray& put = groups ? substituteTags(with) : with;
+        span += put;
+        pieces.push_back({start, end, int(put.size())});
+        lastEnd = end;
+        if (end == to)
+            break;
+        position = end;
+    }
+    setReadOnly(false);
+    if (pieces.empty())
+        return 0;
+
+    // Caret and anchor stay with the text around them; one inside a match goes to its start.
+    auto follow = [&pieces](int x) {
+        int shift = 0;
+        for (const Piece& piece : pieces) {
+            if (piece.start >= x)
+                break;
+            if (piece.end > x)
+                return piece.start + shift;
+            shift += piece.length - (piece.end - piece.start);
+        }
+        return x + shift;
+    };
+    const int caret = follow(currentPos());
+    const int anchorAt = follow(anchor());
+    const int firstLine = firstVisibleLine();
+    const int horizontal = xOffset();
+    const int linesBefore = lineCount();
+    // A notice for the replacement would reach the widget's accessibility support, which counts
+    // characters from the start; the receivers hear of the change once, below.
+    const int mask = modEventMask();
+    setModEventMask(0);
+    beginUndoAction();
+    setTargetRange(pieces.front().start, pieces.back().end);
+    replaceTarget(span);
+    endUndoAction();
+    setModEventMask(mask);
+    setSel(anchorAt, caret);
+    setFirstVisibleLine(firstLine);
+    setXOffset(horizontal);
+    announceChange(lineCount() - linesBefore);
+    return int(pieces.size());
+}
+
+void Editor::beginFind(const QString& expr, bool re, bool cs, bool wo, bool wrap, bool forward, bool show, bool posix)
+{
+    m_find.status = expr.isEmpty() ? FindState::Idle : FindState::Finding;
+    m_find.expr = expr;
+    m_find.wrap = wrap;
+    m_find.forward = forward;
+    m_find.startForward = forward;
+    m_find.show = show;
+    m_find.flags = (cs ? SCFIND_MATCHCASE : 0) | (wo ? SCFIND_WHOLEWORD : 0) | (re ? SCFIND_REGEXP : 0) |
+                   (posix ? SCFIND_POSIX : 0);
+}
+
+bool Editor::findFirst(const QString& expr, bool re, bool cs, bool wo, bool wrap, bool forward, int line, int index,
+                       bool show, bool posix)
+{
+    beginFind(expr, re, cs, wo, wrap, forward, show, posix);
+    if (!isFinding())
+        return false;
+    const int start = line < 0 || index < 0 ? currentPos() : positionFromLineIndex(line, index);
+    m_find.matchStart = start;
+    m_find.matchEnd = start;
+    return doFind(false);
+}
+
+void Editor::startFind(const QString& expr, bool re, bool cs, bool wo, bool wrap, bool forward, bool show, bool posix)
+{
+    beginFind(expr, re, cs, wo, wrap, forward, show, posix);
+    m_find.matchStart = selectionStart();
+    m_find.matchEnd = selectionEnd();
+}
+
+bool Editor::findNext()
+{
+    if (!isFinding())
+        return false;
+    m_find.forward = m_find.startForward;
+    return doFind(true);
+}
+
+bool Editor::findPrevious()
+{
+    if (!isFinding())
+        return false;
+    m_find.forward = !m_find.startForward;
+    return doFind(true);
+}
+
+bool Editor::doFind(bool skipEmptyAtStart)
+{
+    if (!canHold(m_find.expr)) {
+        m_find.status = FindState::Idle;
+        return false;
+    }
+    // The text may have shrunk since the last step.
+    const int length = textLength();
+    const int from = qMin(m_find.forward ? m_find.matchEnd : m_find.matchStart, length);
+    const Match match =
+        searchStep(toEditorBytes(m_find.expr), m_find.flags, from, m_find.forward, m_find.wrap, skipEmptyAtStart);
+    if (!match.found()) {
+        m_find.status = FindState::Idle;
+        return false;
+    }
+    if (m_find.show) {
+        for (int line = lineFromPosition(match.start), last = lineFromPosition(match.end); line <= last; ++line)
+            ensureVisibleEnforcePolicy(line);
+    }
+    if (m_find.forward)
+        setSel(match.start, match.end);
+    else
+        setSel(match.end, match.start);
+    m_find.matchStart = match.start;
+    m_find.matchEnd = match.end;
+    return true;
 }
 
 // --- modes --------------------------------------------------------------------------------------

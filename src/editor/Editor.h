@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class CaretSyncTarget;
 class Preferences;
 class QAction;
@@ -90,7 +92,45 @@ public:
     // With a parent a failure is reported to the user in an "Error" box.
     bool saveToFile(const QString& path, QWidget* messageParent = nullptr);
 
-    // The search state of find and replace, with findFirst / findNext / findPrevious, belongs here.
+    // --- searching ---
+    // False when the text has a character this editor cannot hold (outside Latin-1 in ANSI mode):
+    // searching for the "?" it would be written as would find the wrong text.
+    bool canHold(const QString& text) const;
+    // Searches from `from` towards `to` (backwards when from > to) with the component's search
+    // flags; the match start, or -1 (also for an empty range). The target then spans the match.
+    int searchRange(const QByteArray& expr, int from, int to, int flags);
+    struct Match
+    {
+        int start = -1;
+        int end = -1;
+        // Found only after starting again from the other end of the document.
+        bool wrapped = false;
+        bool found() const { return start >= 0; }
+    };
+    // One search step from `from` to the document's end in its direction, then, with wrap, from the
+    // other end. With skipEmptyAtFrom an empty match at `from`, which is where the last step ended,
+    // is passed over by searching again from the next character, so that steps always move on.
+    Match searchStep(const QByteArray& expr, int flags, int from, bool forward, bool wrap, bool skipEmptyAtFrom);
+    // Replaces every match in from..to as one undo step and returns how many were replaced; the
+    // matches are those of the text as it was, an empty one right after a match is passed over.
+    // Events run at most every few ms while the matches are sought, the document read-only
+    // meanwhile, and stopRequested is asked then: a stop replaces the matches found so far. One
+    // change notice is sent at the end. The events may delete the editor: callers hold it by a
+    // QPointer.
+    int replaceAll(const QString& expr, const QString& replacement, int flags, int from, int to,
+                   const std::function<bool()>& stopRequested = {});
+
+    // The repeatable search behind Find Next and Find Previous. findFirst searches from the
+    // caret (line or index negative) or from line and index; findNext goes on in the direction it
+    // was given, findPrevious the other way. A step that finds nothing, even after wrapping, ends
+    // the search.
+    bool findFirst(const QString& expr, bool re, bool cs, bool wo, bool wrap, bool forward = true, int line = -1,
+                   int index = -1, bool show = true, bool posix = false);
+    // Starts the repeatable search without searching: the next step goes on from the selection.
+    void startFind(const QString& expr, bool re, bool cs, bool wo, bool wrap, bool forward, bool show, bool posix);
+    bool findNext();
+    bool findPrevious();
+    bool isFinding() const { return m_find.status == FindState::Finding; }
 
     // The context menu with the enabled state of its items brought up to date.
     QMenu* contextMenu() const { return m_contextMenu; }
@@ -182,6 +222,26 @@ private:
     void widenRectangleToLines();
     // The common frame of the line operations: selected lines (or all), one step, one replacement.
     template <typename Step> void applyLineStep(Step step);
+
+    struct FindState
+    {
+        enum Status { Finding, Idle };
+        Status status = Idle;
+        QString expr;
+        bool wrap = false;
+        bool forward = true;
+        bool startForward = true;
+        int flags = 0;
+        // The last match, or the start point before the first step: a forward step goes on from
+        // its end, a backward one from its start.
+        int matchStart = 0;
+        int matchEnd = 0;
+        bool show = true;
+    };
+    QByteArray substituteTags(const QByteArray& replacement) const;
+    void beginFind(const QString& expr, bool re, bool cs, bool wo, bool wrap, bool forward, bool show, bool posix);
+    bool doFind(bool skipEmptyAtStart);
+    FindState m_find;
 
     Preferences* m_preferences = nullptr;
     QProgressIndicator* m_busy = nullptr;

@@ -69,6 +69,18 @@ QByteArray ScintillaEdit::getSelText() const
     return bytes;
 }
 
+QByteArray ScintillaEdit::tag(int n) const
+{
+    const int size = int(SendScintilla(SCI_GETTAG, static_cast<unsigned long>(n), static_cast<void*>(nullptr)));
+    if (size <= 0)
+        return QByteArray();
+    // Room for the terminating NUL the component writes.
+    QByteArray bytes(size + 1, '\0');
+    SendScintilla(SCI_GETTAG, static_cast<unsigned long>(n), static_cast<void*>(bytes.data()));
+    bytes.resize(size);
+    return bytes;
+}
+
 void ScintillaEdit::notifyModified(int position, int type, const char* text, int length, int added, int line,
                                    int foldNow, int foldPrev, int /*token*/, int /*annotationLinesAdded*/)
 {
@@ -78,5 +90,12 @@ void ScintillaEdit::notifyModified(int position, int type, const char* text, int
     const QByteArray bytes = text && length > 0 ? QByteArray::fromRawData(text, length) : QByteArray();
     emit modified(type, position, length, added, bytes, line, foldNow, foldPrev);
     if (added != 0 && (type & (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT)))
+        emit linesAdded(added);
+}
+
+void ScintillaEdit::announceChange(int added)
+{
+    emit modified(SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT, 0, textLength(), added, QByteArray(), 0, 0, 0);
+    if (added != 0)
         emit linesAdded(added);
 }

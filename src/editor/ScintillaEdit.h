@@ -70,6 +70,8 @@ public:
     void replaceSel(const QByteArray& bytes) { sendString(SCI_REPLACESEL, 0, bytes.constData()); }
     void selectAll() { send(SCI_SELECTALL); }
     void scrollCaret() { send(SCI_SCROLLCARET); }
+    void setAnchor(int position) { send(SCI_SETANCHOR, position); }
+    void callTipCancel() { send(SCI_CALLTIPCANCEL); }
 
     // Target search and replace
     void setTargetRange(int start, int end) { send(SCI_SETTARGETRANGE, start, end); }
@@ -84,6 +86,8 @@ public:
     {
         return int(sendString(SCI_SEARCHINTARGET, bytes.size(), bytes.constData()));
     }
+    // What group n (0 the whole match) of the last regular-expression search matched.
+    QByteArray tag(int n) const;
     // Both return the length of the replacement.
     int replaceTarget(const QByteArray& bytes)
     {
@@ -100,6 +104,11 @@ public:
     int xOffset() const { return int(send(SCI_GETXOFFSET)); }
     void setXOffset(int offset) { send(SCI_SETXOFFSET, offset); }
     int linesOnScreen() const { return int(send(SCI_LINESONSCREEN)); }
+    void lineScroll(int columns, int lines) { send(SCI_LINESCROLL, columns, lines); }
+    int visibleFromDocLine(int line) const { return int(send(SCI_VISIBLEFROMDOCLINE, line)); }
+    // Unfolds what hides the line; the second also scrolls it into view by the caret policy.
+    void ensureVisible(int line) { send(SCI_ENSUREVISIBLE, line); }
+    void ensureVisibleEnforcePolicy(int line) { send(SCI_ENSUREVISIBLEENFORCEPOLICY, line); }
 
     // Appearance; colours are 0xBBGGRR, alphas 0..255 or 256 for opaque.
     void setCaretLineVisible(bool visible) { send(SCI_SETCARETLINEVISIBLE, visible); }
@@ -157,6 +166,10 @@ public:
     bool canPaste() const { return send(SCI_CANPASTE) != 0; }
     void clear() { send(SCI_CLEAR); }
     void setModEventMask(int mask) { send(SCI_SETMODEVENTMASK, mask); }
+    int modEventMask() const { return int(send(SCI_GETMODEVENTMASK)); }
+    // One change notice for a batch of edits made while notices were off; the receivers learn that
+    // the text changed and by how many lines, not where.
+    void announceChange(int linesAdded);
 
 signals:
     void updateUi();

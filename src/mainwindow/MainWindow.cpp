@@ -3,6 +3,8 @@
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
+#include "editor/FindDialog.h"
+#include "editor/GotoDialog.h"
 #include "engine/FormattedColumn.h"
 #include "engine/MergePreview.h"
 #include "engine/QTemplate.h"
@@ -67,6 +69,8 @@ MainWindow::MainWindow(QWidget* parent)
     m_ui->manager->setFastMetaWnd(m_fastMetaWnd);
     connect(m_ui->manager, &MetaManager::metaChanged, this, &MainWindow::metaChanged);
     m_aboutDialog = new AboutDialog(this);
+    m_findDialog = new FindDialog(
+        &m_preferences, [this]() { return focusEditor(); }, this);
 
     showMaximized();
     m_busy = new QProgressIndicator(this);
@@ -584,14 +588,39 @@ void MainWindow::on_actionScript_triggered() {}
 void MainWindow::on_actionDataGeneral_triggered() {}
 // TODO: run the resize dialog on the focused editor once it exists.
 void MainWindow::on_actionResize_triggered() {}
-// TODO: show the find dialog once it exists.
-void MainWindow::on_actionFind_triggered() {}
-// TODO: find next on the focused editor once its search state exists.
-void MainWindow::on_actionFindNext_triggered() {}
-// TODO: find previous on the focused editor once its search state exists.
-void MainWindow::on_actionFindPrevious_triggered() {}
-// TODO: run the go-to dialog on the focused editor once it exists.
-void MainWindow::on_actionGoto_triggered() {}
+void MainWindow::on_actionFind_triggered()
+{
+    bringUp(m_findDialog);
+}
+
+// An editor on which no search was started yet takes the find dialog's text and options.
+void MainWindow::on_actionFindNext_triggered()
+{
+    Editor* e = focusEditor();
+    if (!e)
+        return;
+    if (!e->isFinding() && !m_findDialog->findText().isEmpty())
+        m_findDialog->startEditorSearch(e);
+    e->findNext();
+}
+
+void MainWindow::on_actionFindPrevious_triggered()
+{
+    Editor* e = focusEditor();
+    if (!e)
+        return;
+    if (!e->isFinding() && !m_findDialog->findText().isEmpty())
+        m_findDialog->startEditorSearch(e);
+    e->findPrevious();
+}
+
+void MainWindow::on_actionGoto_triggered()
+{
+    if (Editor* e = focusEditor()) {
+        GotoDialog dialog(e, this);
+        dialog.exec();
+    }
+}
 
 void MainWindow::bringUp(QWidget* dialog)
 {

@@ -18,6 +18,7 @@
 #include <vector>
 
 class AboutDialog;
+class FindDialog;
 class QTemplate;
 class Editor;
 class MergeColumn;
@@ -178,6 +179,7 @@ private:
     std::vector<std::unique_ptr<MergeColumn>> m_formattedColumns;
     AboutDialog* m_aboutDialog = nullptr;
     FastMetaWnd* m_fastMetaWnd = nullptr;
+    FindDialog* m_findDialog = nullptr;
     QMap<QString, QTemplate*> m_templates;
     QProgressIndicator* m_busy = nullptr;
     QMenu* m_trayMenu = nullptr;
