@@ -112,8 +112,8 @@ CellTable::CellTable(const QString& text, const QString& filter, bool matchWhole
     split(text, filter, matchWholeWord, linesPerRow);
 }
 
-bool CellTable::split(const QString& text, const QString& filter, bool matchWholeWord, int linesPerRow,
-                      const StopFunction& isStopRequested)
+CellTable::SplitResult CellTable::split(const QString& text, const QString& filter, bool matchWholeWord,
+                                        int linesPerRow, const StopFunction& isStopRequested, qint64 cellLimit)
 {
     EventPacer pacer(isStopRequested);
 
@@ -134,7 +134,7 @@ bool CellTable::split(const QString& text, const QString& filter, bool matchWhol
     int width = 0;
     for (const QString& unit : qAsConst(units)) {
         if (pacer.pollStop())
-            return false;
+            return SplitResult::Stopped;
         if (isBlank(unit))
             continue;
         kept.append(unit);
@@ -142,22 +142,32 @@ bool CellTable::split(const QString& text, const QString& filter, bool matchWhol
             width = std::max(width, characterCount(unit));
     }
     units.clear();
+    // Known before a single cell is made; the filtered widths only once the rows are cut.
+    if (everyChar && qint64(kept.size()) * width > cellLimit)
+        return SplitResult::TooManyCells;
 
     const SeparatorSet separators(everyChar || matchWholeWord ? QString() : filter);
     QVector<Row> rows;
     rows.reserve(kept.size());
     int cellCount = 0;
+    qint64 cellsMade = 0;
     for (const QString& unit : qAsConst(kept)) {
         if (pacer.pollStop())
-            return false;
+            return SplitResult::Stopped;
         if (everyChar) {
             rows.append(everyCharacter(unit, width));
             continue;
         }
         rows.append(matchWholeWord ? unit.split(filter, Qt::KeepEmptyParts, Qt::CaseSensitive)
                                    : splitAtCharacters(unit, separators));
-        cellCount = std::max(cellCount, rows.constLast().size());
+        cellCount = std::max(cellCount, int(rows.constLast().size()));
+        // The padded grid is at least as large as the cells made so far.
+        cellsMade += rows.constLast().size();
+        if (cellsMade > cellLimit)
+            return SplitResult::TooManyCells;
     }
+    if (qint64(rows.size()) * cellCount > cellLimit)
+        return SplitResult::TooManyCells;
 
     for (Row& row : rows) {
         while (row.size() < cellCount)
@@ -169,7 +179,7 @@ bool CellTable::split(const QString& text, const QString& filter, bool matchWhol
     m_sourceText = text;
     m_filter = filter;
     m_matchWholeWord = matchWholeWord;
-    return true;
+    return SplitResult::Done;
 }
 
 int CellTable::wrapRow(int row) const
