@@ -201,8 +201,11 @@ void MetaManager::syncCaret(QWidget* source, int firstVisibleLine, int line, int
     }
 }
 
-void MetaManager::loadIntoColumns(const CellTable& table)
+bool MetaManager::loadIntoColumns(const CellTable& table)
 {
+    // A table without columns has nothing to load, and clearing for it would only lose texts.
+    if (table.columnCount() == 0)
+        return false;
     if (m_preferences->miscClearColumnsBeforeLoad())
         clearChecked();
     const int width = table.columnCount();
@@ -220,6 +223,7 @@ void MetaManager::loadIntoColumns(const CellTable& table)
         if (meta->isEmpty())
             meta->setText(table.columnText(next++));
     }
+    return true;
 }
 
 void MetaManager::metaTextChanged(Meta* meta)
