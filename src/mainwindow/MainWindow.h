@@ -15,6 +15,7 @@
 #include <QSystemTrayIcon>
 
 class AboutDialog;
+class SplitDialog;
 class QTemplate;
 class Editor;
 class MergeColumn;
@@ -163,6 +164,7 @@ private:
     MergeEngine m_engine;
     AboutDialog* m_aboutDialog = nullptr;
     FastMetaWnd* m_fastMetaWnd = nullptr;
+    SplitDialog* m_splitDialog = nullptr;
     QMap<QString, QTemplate*> m_templates;
     QProgressIndicator* m_busy = nullptr;
     QMenu* m_trayMenu = nullptr;
