@@ -29,8 +29,8 @@ ResizeDialog::ResizeDialog(Editor* target, QWidget* parent)
     if (target) {
         m_text = target->text();
         const QByteArray copy = target->toEditorBytes(m_text);
-        m_textComplete = copy.size() == target->textLength() &&
-                         std::equal(copy.begin(), copy.end(), target->characterPointer());
+        m_textComplete =
+            copy.size() == target->textLength() && std::equal(copy.begin(), copy.end(), target->characterPointer());
     }
 }
 

@@ -68,9 +68,8 @@ void SplitDialog::on_btnStart_clicked()
     QPointer<SplitDialog> self(this);
     const CellTable::StopFunction stop = [self] { return !self || self->m_stopRequested; };
     auto table = std::make_shared<CellTable>();
-    CellTable::SplitResult result =
-        table->split(m_ui->textEdit->text(), m_ui->cbbFilter->currentText(), m_ui->ckbMatchWhole->isChecked(),
-                     m_ui->sbLinesPerUnit->value(), stop);
+    CellTable::SplitResult result = table->split(m_ui->textEdit->text(), m_ui->cbbFilter->currentText(),
+                                                 m_ui->ckbMatchWhole->isChecked(), m_ui->sbLinesPerUnit->value(), stop);
     if (!self)
         return;
     if (result == CellTable::SplitResult::Done && m_ui->ckbRemove->isChecked() && !table->removeConstantColumns(stop))
@@ -99,8 +98,19 @@ void SplitDialog::on_btnStart_clicked()
 
 void SplitDialog::on_btnAppend_clicked()
 {
-    if (m_table && m_manager)
-        m_manager->loadIntoColumns(*m_table);
+    if (m_table && m_manager) {
+        // Events run while the columns fill. The copy shares the cells (nothing is copied) and
+        // keeps what is loaded fixed; the disabled dialog keeps the user from starting anything else.
+        const CellTable snapshot = *m_table;
+        QPointer<SplitDialog> self(this);
+        setEnabled(false);
+        m_busy->start();
+        m_manager->loadIntoColumns(snapshot);
+        if (!self)
+            return;
+        m_busy->stop();
+        setEnabled(true);
+    }
     close();
 }
 

@@ -83,13 +83,19 @@ private slots:
         QTest::addColumn<qint64>("limit");
         QTest::addColumn<qint64>("cells");
         const QString emoji = QStringLiteral("\U0001F600\U0001F600\U0001F600\nab");
-        QTest::addRow("characters, at the limit") << "abc\n \n\nab" << "" << false << qint64(6) << qint64(6);
-        QTest::addRow("characters, past it by the padding") << "abc\nab" << "" << false << qint64(5) << qint64(-1);
+        QTest::addRow("characters, at the limit") << "abc\n \n\nab"
+                                                  << "" << false << qint64(6) << qint64(6);
+        QTest::addRow("characters, past it by the padding") << "abc\nab"
+                                                            << "" << false << qint64(5) << qint64(-1);
         QTest::addRow("surrogate pairs, one cell each") << emoji << "" << false << qint64(6) << qint64(6);
-        QTest::addRow("separators, at the limit") << "a,b,c\nd" << "," << false << qint64(6) << qint64(6);
-        QTest::addRow("separators, past it by the padding") << "a,b,c\nd" << "," << false << qint64(5) << qint64(-1);
-        QTest::addRow("whole word, past it") << "a<>b<>c\nd" << "<>" << true << qint64(5) << qint64(-1);
-        QTest::addRow("past it before any padding") << "a,b,c,d,e,f,g" << "," << false << qint64(5) << qint64(-1);
+        QTest::addRow("separators, at the limit") << "a,b,c\nd"
+                                                  << "," << false << qint64(6) << qint64(6);
+        QTest::addRow("separators, past it by the padding") << "a,b,c\nd"
+                                                            << "," << false << qint64(5) << qint64(-1);
+        QTest::addRow("whole word, past it") << "a<>b<>c\nd"
+                                             << "<>" << true << qint64(5) << qint64(-1);
+        QTest::addRow("past it before any padding") << "a,b,c,d,e,f,g"
+                                                    << "," << false << qint64(5) << qint64(-1);
         const QString shortLines = QStringLiteral("ab\n").repeated(10000);
         QTest::addRow("short lines and a long one")
             << shortLines + QString(30000, QLatin1Char('x')) << "" << false << CellTable::MaxCells << qint64(-1);

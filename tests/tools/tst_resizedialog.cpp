@@ -61,8 +61,8 @@ private slots:
         QTest::addRow("by one: the non-blank lines") << "a\n\nb c" << 1 << 1 << "a\nb c";
         QTest::addRow("second press joins cells without separator") << "a\nb\nc\nd" << 2 << 2 << "ab cd";
         QTest::addRow("wider than the lines") << "a\nb" << 5 << 1 << "a b";
-        QTest::addRow("a NUL byte loses nothing") << QString::fromLatin1("a\0b\nc", 5) << 2 << 1
-                                                  << QString::fromLatin1("a\0b c", 5);
+        QTest::addRow("a NUL byte loses nothing")
+            << QString::fromLatin1("a\0b\nc", 5) << 2 << 1 << QString::fromLatin1("a\0b c", 5);
         QTest::addRow("only blank lines: empty text") << "\n \n\t" << 1 << 1 << "";
     }
     void examples()

@@ -167,8 +167,7 @@ private slots:
         QTest::addColumn<QStringList>("after");
         QTest::addRow("into the empty column and a new one")
             << QStringList{""} << "a,1\nb,2" << false << false << QStringList{"a\nb", "1\n2"};
-        QTest::addRow("full columns kept") << QStringList{"t"} << "a,1" << false << false
-                                           << QStringList{"t", "a", "1"};
+        QTest::addRow("full columns kept") << QStringList{"t"} << "a,1" << false << false << QStringList{"t", "a", "1"};
         QTest::addRow("cleared first") << QStringList{"t"} << "a,1" << false << true << QStringList{"a", "1"};
         QTest::addRow("no columns left: nothing cleared, nothing added")
             << QStringList{"t"} << "a,1\na,1" << true << true << QStringList{"t"};
