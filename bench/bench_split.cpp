@@ -30,7 +30,7 @@
 namespace {
 
 constexpr int Lines = 1000000;
-constexpr int Rounds = 3;
+constexpr int Rounds = 5;
 
 QString lineOf(int i)
 {
@@ -80,7 +80,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     Preferences* preferences = Preferences::instance();
     preferences->setColumnsStartColumns(4);
-    preferences->setMiscClearColumnsBeforeLoad(true);
+    preferences->setMiscClearColumnsBeforeLoad(false);
     preferences->setSplitRemoveDuplicateColumns(false);
     preferences->setSplitMatchWholeWord(false);
 
@@ -114,13 +114,46 @@ int main(int argc, char** argv)
     editor->loadText(text);
     dialog->findChild<QComboBoxEx*>(QStringLiteral("cbbFilter"))->setCurrentText(QStringLiteral(","));
 
+    // awk cuts the same file into four files; its rounds alternate with ours, so that both see the
+    // same load of a shared machine.
+    const QString script = QStringLiteral("cd '%1' && awk -F, '{print $1 > \"c1\"; print $2 > \"c2\"; "
+                                          "print $3 > \"c3\"; print $4 > \"c4\"}' input.csv")
+                               .arg(dir.path());
+    const auto runAwk = [&script]() -> double {
+        QProcess awk;
+        QElapsedTimer timer;
+        timer.start();
+        awk.start(QStringLiteral("sh"), {QStringLiteral("-c"), script});
+        if (!awk.waitForFinished(120000) || awk.exitCode() != 0)
+            return -1;
+        return timer.nsecsElapsed() / 1e6;
+    };
+    double awkBest = 1e18;
+
     LoopWatch watch;
     double best = 1e18;
     double longestGap = 0;
     bool spun = false;
+    auto* filter = dialog->findChild<QComboBoxEx*>(QStringLiteral("cbbFilter"));
     for (int round = 0; round < Rounds; ++round) {
+        const double awkMs = runAwk();
+        if (awkMs < 0) {
+            std::fprintf(stderr, "awk failed\n");
+            return 2;
+        }
+        awkBest = qMin(awkBest, awkMs);
+        // Each round starts as a first split does: empty columns, and a small preview before (the
+        // big table of the last round is freed by a split of one line, untimed).
+        for (Meta* meta : manager->metas())
+            meta->clear();
+        if (round > 0) {
+            editor->loadText(QStringLiteral("a,b"));
+            go->click();
+            editor->loadText(text);
+            filter->setCurrentText(QStringLiteral(","));
+        }
         window.findChild<QAction*>(QStringLiteral("actionSplit"))->trigger();
-        int startAngle = dialog->busyIndicator()->angle();
+        const int startAngle = dialog->busyIndicator()->angle();
         watch.start();
         QElapsedTimer timer;
         timer.start();
@@ -137,27 +170,11 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "incomplete result\n");
             return 1;
         }
-        std::printf("split and load into columns, round %d: %.0f ms (Go %.0f ms, load %.0f ms)\n", round + 1, ms, goMs,
-                    ms - goMs);
+        std::printf("round %d: split and load into columns %.0f ms (Go %.0f ms, load %.0f ms), awk %.0f ms\n",
+                    round + 1, ms, goMs, ms - goMs, awkMs);
         best = qMin(best, ms);
     }
 
-    // awk cuts the same file into four files.
-    const QString script = QStringLiteral("cd '%1' && awk -F, '{print $1 > \"c1\"; print $2 > \"c2\"; "
-                                          "print $3 > \"c3\"; print $4 > \"c4\"}' input.csv")
-                               .arg(dir.path());
-    double awkBest = 1e18;
-    for (int round = 0; round < Rounds; ++round) {
-        QProcess awk;
-        QElapsedTimer timer;
-        timer.start();
-        awk.start(QStringLiteral("sh"), {QStringLiteral("-c"), script});
-        if (!awk.waitForFinished(120000) || awk.exitCode() != 0) {
-            std::fprintf(stderr, "awk failed\n");
-            return 2;
-        }
-        awkBest = qMin(awkBest, timer.nsecsElapsed() / 1e6);
-    }
     if (TestSupport::readBytes(dir.filePath(QStringLiteral("c3"))).split('\n').value(17) != "mail17@example.com") {
         std::fprintf(stderr, "awk wrote something else\n");
         return 2;
