@@ -64,9 +64,12 @@ void SplitDialog::on_btnStart_clicked()
     m_busy->start();
     m_ui->cbbFilter->addCurrentText();
 
-    // A close while events run ends the split; the dialog itself may even be gone afterwards.
+    // A close of the dialog or of the window it belongs to, while events run, ends the split; the
+    // dialog itself may even be gone afterwards.
     QPointer<SplitDialog> self(this);
-    const CellTable::StopFunction stop = [self] { return !self || self->m_stopRequested; };
+    const CellTable::StopFunction stop = [self] {
+        return !self || self->m_stopRequested || (self->parentWidget() && !self->parentWidget()->isVisible());
+    };
     auto table = std::make_shared<CellTable>();
     CellTable::SplitResult result = table->split(m_ui->textEdit->text(), m_ui->cbbFilter->currentText(),
                                                  m_ui->ckbMatchWhole->isChecked(), m_ui->sbLinesPerUnit->value(), stop);

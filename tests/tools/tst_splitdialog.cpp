@@ -213,6 +213,20 @@ private slots:
         QCOMPARE(rowsOf(*dialog.table()), QStringList{"c|d"});
     }
 
+    void closeOfTheWindowEndsTheSplit()
+    {
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.findChild<QAction*>(QStringLiteral("actionSplit"))->trigger();
+        auto* dialog = window.findChild<SplitDialog*>();
+        QTimer::singleShot(0, &window, &QWidget::close);
+        go(*dialog, QStringLiteral("c,d\n").repeated(1000), QStringLiteral(","));
+        QVERIFY(!window.isVisible());
+        QVERIFY(!dialog->table());
+        QCOMPARE(child<QLabel>(*dialog, "lblStatus")->text(), QStringLiteral("Stopped; the previous table is kept."));
+    }
+
     void settingsAndHistory()
     {
         Preferences* preferences = Preferences::instance();
