@@ -3,6 +3,7 @@
 #include "columns/Meta.h"
 #include "editor/Editor.h"
 #include "editor/TextFile.h"
+#include "engine/EventPacer.h"
 #include "engine/FastMetaWnd.h"
 #include "settings/Preferences.h"
 #include "tools/CellTable.h"
@@ -201,8 +202,11 @@ void MetaManager::syncCaret(QWidget* source, int firstVisibleLine, int line, int
     }
 }
 
-void MetaManager::loadIntoColumns(const CellTable& table)
+bool MetaManager::loadIntoColumns(const CellTable& table)
 {
+    // A table without columns has nothing to load, and clearing for it would only lose texts.
+    if (table.columnCount() == 0)
+        return false;
     if (m_preferences->miscClearColumnsBeforeLoad())
         clearChecked();
     const int width = table.columnCount();
@@ -213,13 +217,21 @@ void MetaManager::loadIntoColumns(const CellTable& table)
     }
     for (int i = 0; i < width - empty; ++i)
         insertMeta(QString(), QString(), -1);
+    // Events run between the columns, so that the window repaints while a long table goes in; a
+    // column removed meanwhile is passed over.
+    QList<QPointer<Meta>> targets;
+    for (Meta* meta : qAsConst(m_metas))
+        targets.append(meta);
+    EventPacer pacer;
     int next = 0;
-    for (Meta* meta : qAsConst(m_metas)) {
+    for (const QPointer<Meta>& meta : qAsConst(targets)) {
         if (next >= width)
             break;
-        if (meta->isEmpty())
+        pacer.poll();
+        if (meta && meta->isEmpty())
             meta->setText(table.columnText(next++));
     }
+    return true;
 }
 
 void MetaManager::metaTextChanged(Meta* meta)

@@ -49,7 +49,9 @@ public:
     FastMetaWnd* fastMetaWnd() const { return m_fastMetaWnd; }
     void setMeta(int index, const QString& content, const QString& snippet);
     void syncCaret(QWidget* source, int firstVisibleLine, int line, int column) override;
-    void loadIntoColumns(const CellTable& table);
+    // False, changing nothing, for a table without columns. Lets events run between the columns:
+    // the caller keeps the table unchanged meanwhile.
+    bool loadIntoColumns(const CellTable& table);
     QRect dropHighlight() const { return m_highlight; }
     QSplitter* splitter() const { return m_splitter; }
 

@@ -11,6 +11,8 @@
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/PreferencesDialog.h"
 #include "settings/Preferences.h"
+#include "tools/ResizeDialog.h"
+#include "tools/SplitDialog.h"
 #include "ui_MainWindow.h"
 #include "widgets/QProgressIndicator.h"
 
@@ -67,6 +69,7 @@ MainWindow::MainWindow(QWidget* parent)
         &m_preferences, m_ui->manager, [this]() { return focusEditor(); }, this);
     m_engine.setup({}, QString());
     m_ui->manager->setFastMetaWnd(m_fastMetaWnd);
+    m_splitDialog = new SplitDialog(m_ui->manager, this);
     connect(m_ui->manager, &MetaManager::metaChanged, this, &MainWindow::metaChanged);
     m_aboutDialog = new AboutDialog(this);
     m_findDialog = new FindDialog(
@@ -578,16 +581,25 @@ void MainWindow::on_actionFast_Data_Setting_triggered()
 
 // TODO: bring up the set-operations dialog once it exists.
 void MainWindow::on_actionDiff_triggered() {}
-// TODO: bring up the split dialog once it exists.
-void MainWindow::on_actionSplit_triggered() {}
+void MainWindow::on_actionSplit_triggered()
+{
+    bringUp(m_splitDialog);
+}
+
 // TODO: bring up the match dialog once it exists.
 void MainWindow::on_actionMatch_triggered() {}
 // TODO: bring up the batch-replace window once it exists.
 void MainWindow::on_actionScript_triggered() {}
 // TODO: show the data generator dialog once it exists.
 void MainWindow::on_actionDataGeneral_triggered() {}
-// TODO: run the resize dialog on the focused editor once it exists.
-void MainWindow::on_actionResize_triggered() {}
+void MainWindow::on_actionResize_triggered()
+{
+    if (Editor* e = focusEditor()) {
+        ResizeDialog dialog(e, this);
+        dialog.exec();
+    }
+}
+
 void MainWindow::on_actionFind_triggered()
 {
     bringUp(m_findDialog);

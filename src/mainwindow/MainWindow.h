@@ -19,6 +19,7 @@
 
 class AboutDialog;
 class FindDialog;
+class SplitDialog;
 class QTemplate;
 class Editor;
 class MergeColumn;
@@ -180,6 +181,7 @@ private:
     AboutDialog* m_aboutDialog = nullptr;
     FastMetaWnd* m_fastMetaWnd = nullptr;
     FindDialog* m_findDialog = nullptr;
+    SplitDialog* m_splitDialog = nullptr;
     QMap<QString, QTemplate*> m_templates;
     QProgressIndicator* m_busy = nullptr;
     QMenu* m_trayMenu = nullptr;

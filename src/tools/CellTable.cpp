@@ -1,6 +1,5 @@
 #include "tools/CellTable.h"
 
-#include "editor/TextUtils.h"
 #include "engine/EventPacer.h"
 
 #include <QSet>
@@ -28,17 +27,17 @@ int wrapIndex(int index, int count)
 
 // Number of UTF-16 units of the character at i: a surrogate pair is one character, so that
 // splitting at every character never cuts one in half.
-int charLength(const QString& text, int i)
+int charLength(QStringView text, int i)
 {
     return text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
 }
 
-uint codePointAt(const QString& text, int i, int length)
+uint codePointAt(QStringView text, int i, int length)
 {
     return length == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
 }
 
-int characterCount(const QString& text)
+int characterCount(QStringView text)
 {
     int count = 0;
     for (int i = 0; i < text.size(); i += charLength(text, i))
@@ -46,7 +45,7 @@ int characterCount(const QString& text)
     return count;
 }
 
-bool isBlank(const QString& text)
+bool isBlank(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
 }
@@ -74,13 +73,13 @@ private:
     QSet<uint> m_astral;
 };
 
-CellTable::Row everyCharacter(const QString& unit, int width)
+CellTable::Row everyCharacter(QStringView unit, int width)
 {
     CellTable::Row cells;
     cells.reserve(width);
     for (int i = 0, length = 0; i < unit.size(); i += length) {
         length = charLength(unit, i);
-        cells.append(unit.mid(i, length));
+        cells.append(unit.mid(i, length).toString());
     }
     while (cells.size() < width)
         cells.append(QStringLiteral(" "));
@@ -89,20 +88,50 @@ CellTable::Row everyCharacter(const QString& unit, int width)
 
 // Runs of separators count as one and leading ones give nothing, but the cell that is open at the
 // end is always kept, so a trailing separator leaves one empty last cell.
-CellTable::Row splitAtCharacters(const QString& unit, const SeparatorSet& separators)
+CellTable::Row splitAtCharacters(QStringView unit, const SeparatorSet& separators, int expected)
 {
     CellTable::Row cells;
+    cells.reserve(expected);
+    const QChar* data = unit.data();
+    const int size = int(unit.size());
     int start = 0;
-    for (int i = 0, length = 0; i < unit.size(); i += length) {
-        length = charLength(unit, i);
-        if (separators.contains(codePointAt(unit, i, length))) {
+    for (int i = 0; i < size; ++i) {
+        const ushort code = data[i].unicode();
+        const bool surrogatePair = QChar::isHighSurrogate(code) && i + 1 < size && data[i + 1].isLowSurrogate();
+        const bool separator = surrogatePair ? separators.contains(QChar::surrogateToUcs4(data[i], data[i + 1]))
+                                             : separators.contains(code);
+        if (separator) {
             if (i > start)
-                cells.append(unit.mid(start, i - start));
-            start = i + length;
+                cells.append(QString(data + start, i - start));
+            start = i + (surrogatePair ? 2 : 1);
         }
+        if (surrogatePair)
+            ++i;
     }
-    cells.append(unit.mid(start));
+    cells.append(QString(data + start, size - start));
     return cells;
+}
+
+// The lines of text as views into it, cut exactly as splitTextLines cuts them, without a string
+// for each line.
+QVector<QStringView> lineViews(const QString& text)
+{
+    QVector<QStringView> lines;
+    const QChar* data = text.constData();
+    const int size = text.size();
+    int start = 0;
+    for (int i = 0; i < size; ++i) {
+        const QChar c = data[i];
+        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+            continue;
+        lines.append(QStringView(data + start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < size && data[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < size)
+        lines.append(QStringView(data + start, size - start));
+    return lines;
 }
 
 } // namespace
@@ -112,29 +141,41 @@ CellTable::CellTable(const QString& text, const QString& filter, bool matchWhole
     split(text, filter, matchWholeWord, linesPerRow);
 }
 
-bool CellTable::split(const QString& text, const QString& filter, bool matchWholeWord, int linesPerRow,
-                      const StopFunction& isStopRequested)
+CellTable::SplitResult CellTable::split(const QString& text, const QString& filter, bool matchWholeWord,
+                                        int linesPerRow, const StopFunction& isStopRequested, qint64 cellLimit)
 {
-    EventPacer pacer(isStopRequested);
+    // A unit costs about as little as reading the clock.
+    EventPacer pacer(isStopRequested, EventPacer::DefaultIntervalMs, EventPacer::Clock::Adaptive);
 
-    QStringList units;
+    // Units are views into the text, or into the joined groups of lines; both outlive them.
+    QVector<QStringView> units;
+    QStringList groups;
     if (linesPerRow == 1) {
-        units = splitTextLines(text);
+        units = lineViews(text);
     } else if (linesPerRow > 1) {
-        const QStringList lines = splitTextLines(text);
-        units.reserve(lines.size() / linesPerRow + 1);
-        for (int i = 0; i < lines.size(); i += linesPerRow)
-            units.append(lines.mid(i, linesPerRow).join(QLatin1Char(' ')));
+        const QVector<QStringView> lines = lineViews(text);
+        groups.reserve(lines.size() / linesPerRow + 1);
+        for (int i = 0; i < lines.size(); i += linesPerRow) {
+            QString group = lines.at(i).toString();
+            for (int j = i + 1; j < std::min(int(lines.size()), i + linesPerRow); ++j) {
+                group += QLatin1Char(' ');
+                group.append(lines.at(j).data(), int(lines.at(j).size()));
+            }
+            groups.append(group);
+        }
+        units.reserve(groups.size());
+        for (const QString& group : qAsConst(groups))
+            units.append(QStringView(group));
     }
 
     // Blank units make no row. The longest unit sets the row width when every character is a cell.
     const bool everyChar = filter.isEmpty();
-    QStringList kept;
+    QVector<QStringView> kept;
     kept.reserve(units.size());
     int width = 0;
-    for (const QString& unit : qAsConst(units)) {
+    for (const QStringView unit : qAsConst(units)) {
         if (pacer.pollStop())
-            return false;
+            return SplitResult::Stopped;
         if (isBlank(unit))
             continue;
         kept.append(unit);
@@ -142,22 +183,33 @@ bool CellTable::split(const QString& text, const QString& filter, bool matchWhol
             width = std::max(width, characterCount(unit));
     }
     units.clear();
+    // Known before a single cell is made; the filtered widths only once the rows are cut.
+    if (everyChar && qint64(kept.size()) * width > cellLimit)
+        return SplitResult::TooManyCells;
 
     const SeparatorSet separators(everyChar || matchWholeWord ? QString() : filter);
     QVector<Row> rows;
     rows.reserve(kept.size());
     int cellCount = 0;
-    for (const QString& unit : qAsConst(kept)) {
+    qint64 cellsMade = 0;
+    for (const QStringView unit : qAsConst(kept)) {
         if (pacer.pollStop())
-            return false;
+            return SplitResult::Stopped;
         if (everyChar) {
             rows.append(everyCharacter(unit, width));
             continue;
         }
-        rows.append(matchWholeWord ? unit.split(filter, Qt::KeepEmptyParts, Qt::CaseSensitive)
-                                   : splitAtCharacters(unit, separators));
-        cellCount = std::max(cellCount, rows.constLast().size());
+        // Rows of a text tend to have the same width; reserving the last one's saves regrowing.
+        rows.append(matchWholeWord ? unit.toString().split(filter, Qt::KeepEmptyParts, Qt::CaseSensitive)
+                                   : splitAtCharacters(unit, separators, rows.isEmpty() ? 1 : rows.constLast().size()));
+        cellCount = std::max(cellCount, int(rows.constLast().size()));
+        // The padded grid is at least as large as the cells made so far.
+        cellsMade += rows.constLast().size();
+        if (cellsMade > cellLimit)
+            return SplitResult::TooManyCells;
     }
+    if (qint64(rows.size()) * cellCount > cellLimit)
+        return SplitResult::TooManyCells;
 
     for (Row& row : rows) {
         while (row.size() < cellCount)
@@ -169,7 +221,7 @@ bool CellTable::split(const QString& text, const QString& filter, bool matchWhol
     m_sourceText = text;
     m_filter = filter;
     m_matchWholeWord = matchWholeWord;
-    return true;
+    return SplitResult::Done;
 }
 
 int CellTable::wrapRow(int row) const
@@ -236,7 +288,23 @@ QStringList CellTable::column(int column) const
 
 QString CellTable::columnText(int column) const
 {
-    return this->column(column).join(QLatin1Char('\n'));
+    column = wrapColumn(column);
+    if (column < 0)
+        return QString();
+    // Sized once and filled by copies: a column of a million cells is a text of many megabytes.
+    qsizetype size = m_rows.size() - 1;
+    for (const Row& row : m_rows)
+        size += cellOf(row, column).size();
+    QString text(int(size), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (int r = 0; r < m_rows.size(); ++r) {
+        if (r > 0)
+            *out++ = QLatin1Char('\n');
+        const QString& cell = cellOf(m_rows.at(r), column);
+        std::copy(cell.constBegin(), cell.constEnd(), out);
+        out += cell.size();
+    }
+    return text;
 }
 
 QString CellTable::text(const QString& separator) const

@@ -19,6 +19,10 @@ public:
     using Mask = QVector<QBitArray>;
     // Asked whenever pending events have been processed; returning true abandons the operation.
     using StopFunction = std::function<bool()>;
+    enum class SplitResult { Done, Stopped, TooManyCells };
+    // A split past this many cells (rows times the widest row, padding included) is refused: a
+    // preview of short lines and one very long line would otherwise take gigabytes.
+    static constexpr qint64 MaxCells = 20000000;
 
     CellTable() = default;
     // Same as split() without a stop.
@@ -27,10 +31,11 @@ public:
     // Replaces the table by the cells of text. Every line (or every group of linesPerRow lines,
     // joined by a space) that is not blank becomes a row, cut at the filter: at every character
     // when it is empty, at each occurrence of the whole filter with matchWholeWord, else at runs of
-    // its characters. Rows are padded to the same length. Returns false, leaving the table as it
-    // was, when stopped.
-    bool split(const QString& text, const QString& filter, bool matchWholeWord, int linesPerRow,
-               const StopFunction& isStopRequested = StopFunction());
+    // its characters. Rows are padded to the same length; a character (a surrogate pair too) is one
+    // cell. Leaves the table as it was when stopped or when the padded grid would hold more than
+    // cellLimit cells.
+    SplitResult split(const QString& text, const QString& filter, bool matchWholeWord, int linesPerRow,
+                      const StopFunction& isStopRequested = StopFunction(), qint64 cellLimit = MaxCells);
 
     QString sourceText() const { return m_sourceText; }
     QString filter() const { return m_filter; }

@@ -73,6 +73,56 @@ private slots:
         QCOMPARE(table.columnCount(), rows.isEmpty() ? 0 : rows.first().count(QLatin1Char('|')) + 1);
     }
 
+    // The limit counts the padded grid, a surrogate pair as one cell, blank lines not at all.
+    // A refused split (cells -1) leaves the table as it was.
+    void cellLimit_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<qint64>("cells");
+        const QString emoji = QStringLiteral("\U0001F600\U0001F600\U0001F600\nab");
+        QTest::addRow("characters, at the limit") << "abc\n \n\nab"
+                                                  << "" << false << qint64(6) << qint64(6);
+        QTest::addRow("characters, past it by the padding") << "abc\nab"
+                                                            << "" << false << qint64(5) << qint64(-1);
+        QTest::addRow("surrogate pairs, one cell each") << emoji << "" << false << qint64(6) << qint64(6);
+        QTest::addRow("separators, at the limit") << "a,b,c\nd"
+                                                  << "," << false << qint64(6) << qint64(6);
+        QTest::addRow("separators, past it by the padding") << "a,b,c\nd"
+                                                            << "," << false << qint64(5) << qint64(-1);
+        QTest::addRow("whole word, past it") << "a<>b<>c\nd"
+                                             << "<>" << true << qint64(5) << qint64(-1);
+        QTest::addRow("past it before any padding") << "a,b,c,d,e,f,g"
+                                                    << "," << false << qint64(5) << qint64(-1);
+        const QString shortLines = QStringLiteral("ab\n").repeated(10000);
+        QTest::addRow("short lines and a long one")
+            << shortLines + QString(30000, QLatin1Char('x')) << "" << false << CellTable::MaxCells << qint64(-1);
+        QTest::addRow("short lines and a wide one")
+            << shortLines + QStringLiteral("a,").repeated(3000) << "," << false << CellTable::MaxCells << qint64(-1);
+        QTest::addRow("a long line alone")
+            << QString(30000, QLatin1Char('x')) << "" << false << CellTable::MaxCells << qint64(30000);
+    }
+    void cellLimit()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, filter);
+        QFETCH(bool, wholeWord);
+        QFETCH(qint64, limit);
+        QFETCH(qint64, cells);
+        CellTable table(QStringLiteral("k,1"), QStringLiteral(","), false, 1);
+        const CellTable::SplitResult result = table.split(text, filter, wholeWord, 1, {}, limit);
+        if (cells < 0) {
+            QCOMPARE(result, CellTable::SplitResult::TooManyCells);
+            QCOMPARE(rowsOf(table), QStringList{"k|1"});
+            QCOMPARE(table.sourceText(), QStringLiteral("k,1"));
+        } else {
+            QCOMPARE(result, CellTable::SplitResult::Done);
+            QCOMPARE(qint64(table.rowCount()) * table.columnCount(), cells);
+        }
+    }
+
     void indexWrap()
     {
         CellTable table = tableOf({"a|b|c", "d|e|f"});
@@ -212,7 +262,7 @@ private slots:
     {
         CellTable table(QStringLiteral("k,1\nk,2"), QStringLiteral(","), false, 1);
         const auto stop = [] { return true; };
-        QVERIFY(!table.split(QStringLiteral("x"), QString(), false, 1, stop));
+        QCOMPARE(table.split(QStringLiteral("x"), QString(), false, 1, stop), CellTable::SplitResult::Stopped);
         QVERIFY(!table.regroup(2, stop));
         QVERIFY(!table.removeConstantColumns(stop));
         QCOMPARE(table.text(QStringLiteral(",")), QStringLiteral("k,1\nk,2"));

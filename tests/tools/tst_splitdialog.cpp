@@ -1,0 +1,274 @@
+// The split dialog: worked examples through its controls, the cell limit, loading into columns,
+// a close during a split, the filter history and the main window's Split action.
+
+#include "TestSupport.h"
+#include "columns/Meta.h"
+#include "columns/MetaManager.h"
+#include "editor/Editor.h"
+#include "mainwindow/MainWindow.h"
+#include "settings/Preferences.h"
+#include "tools/CellTable.h"
+#include "tools/MatrixModel.h"
+#include "tools/MatrixView.h"
+#include "tools/SplitDialog.h"
+#include "widgets/QComboBoxEx.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+
+namespace {
+
+template <typename T> T* child(const QWidget& w, const char* name)
+{
+    return w.findChild<T*>(QLatin1String(name));
+}
+
+QStringList rowsOf(const CellTable& table)
+{
+    QStringList rows;
+    for (const CellTable::Row& row : table.rows())
+        rows.append(row.join(QLatin1Char('|')));
+    return rows;
+}
+
+// Fills the controls as the user would and presses "Go".
+void go(SplitDialog& dialog, const QString& text, const QString& filter, bool wholeWord = false, int linesPerRow = 1,
+        bool removeConstant = false)
+{
+    child<Editor>(dialog, "textEdit")->setWholeTextKeepView(text);
+    child<QComboBoxEx>(dialog, "cbbFilter")->setCurrentText(filter);
+    child<QCheckBox>(dialog, "ckbMatchWhole")->setChecked(wholeWord);
+    child<QCheckBox>(dialog, "ckbRemove")->setChecked(removeConstant);
+    child<QSpinBox>(dialog, "sbLinesPerUnit")->setValue(linesPerRow);
+    QTest::mouseClick(child<QPushButton>(dialog, "btnStart"), Qt::LeftButton);
+}
+
+QStringList columnTexts(const MetaManager& manager)
+{
+    QStringList texts;
+    for (Meta* meta : manager.metas())
+        texts.append(meta->text());
+    return texts;
+}
+
+} // namespace
+
+class TestSplitDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestSupport::useTemporaryConfigHome(); }
+    void init()
+    {
+        Preferences::instance()->setColumnsStartColumns(1);
+        Preferences::instance()->setMiscClearColumnsBeforeLoad(false);
+    }
+
+    void examples_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<int>("linesPerRow");
+        QTest::addColumn<bool>("removeConstant");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addRow("short row padded") << "a,b\nc"
+                                          << "," << false << 1 << false << QStringList{"a|b", "c|"};
+        QTest::addRow("adjacent separators count once") << "a,,b"
+                                                        << "," << false << 1 << false << QStringList{"a|b"};
+        QTest::addRow("whole word keeps the empty cell") << "a,,b"
+                                                         << "," << true << 1 << false << QStringList{"a||b"};
+        QTest::addRow("trailing separator") << "x-y-"
+                                            << "-" << false << 1 << false << QStringList{"x|y|"};
+        QTest::addRow("every character, space padded")
+            << "ab\nabcd"
+            << "" << false << 1 << false << QStringList{"a|b| | ", "a|b|c|d"};
+        QTest::addRow("blank lines give no row") << "a\n\n \t\nb"
+                                                 << "," << false << 1 << false << QStringList{"a", "b"};
+        QTest::addRow("two lines a row on five") << "1\n2\n3\n4\n5"
+                                                 << "," << false << 2 << false << QStringList{"1 2", "3 4", "5"};
+        QTest::addRow("constant column removed") << "k,1\nk,2"
+                                                 << "," << false << 1 << true << QStringList{"1", "2"};
+        QTest::addRow("one row keeps its columns") << "k,1"
+                                                   << "," << false << 1 << true << QStringList{"k|1"};
+    }
+    void examples()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, filter);
+        QFETCH(bool, wholeWord);
+        QFETCH(int, linesPerRow);
+        QFETCH(bool, removeConstant);
+        QFETCH(QStringList, rows);
+        SplitDialog dialog(nullptr);
+        dialog.show();
+        go(dialog, text, filter, wholeWord, linesPerRow, removeConstant);
+        QVERIFY(dialog.table());
+        QCOMPARE(rowsOf(*dialog.table()), rows);
+        auto* view = child<MatrixView>(dialog, "tableView");
+        QCOMPARE(view->table(), dialog.table());
+        QCOMPARE(view->model()->rowCount(), rows.size());
+        QVERIFY(dialog.focusWidget() == child<QComboBoxEx>(dialog, "cbbFilter") ||
+                dialog.focusWidget()->parentWidget() == child<QComboBoxEx>(dialog, "cbbFilter"));
+    }
+
+    void linesPerRowFollowsTheText()
+    {
+        SplitDialog dialog(nullptr);
+        auto* editor = child<Editor>(dialog, "textEdit");
+        auto* lines = child<QSpinBox>(dialog, "sbLinesPerUnit");
+        editor->setWholeTextKeepView(QStringLiteral("1\n2\n3\n4\n5"));
+        QCOMPARE(lines->maximum(), 5);
+        lines->setValue(5);
+        editor->setWholeTextKeepView(QStringLiteral("1\n2"));
+        QCOMPARE(lines->maximum(), 2);
+    }
+
+    void cellLimitKeepsThePreviousTable_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("filter");
+        const QString shortLines = QStringLiteral("ab\n").repeated(10000);
+        QTest::addRow("no filter") << shortLines + QString(30000, QLatin1Char('x')) << QString();
+        QTest::addRow("with a filter") << shortLines + QStringLiteral("a,").repeated(3000) << QStringLiteral(",");
+    }
+    void cellLimitKeepsThePreviousTable()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, filter);
+        SplitDialog dialog(nullptr);
+        dialog.show();
+        go(dialog, QStringLiteral("a,b"), QStringLiteral(","));
+        const std::shared_ptr<CellTable> before = dialog.table();
+        QVERIFY(before);
+        QVERIFY(child<QLabel>(dialog, "lblStatus")->text().isEmpty());
+        go(dialog, text, filter);
+        QCOMPARE(dialog.table(), before);
+        QCOMPARE(rowsOf(*before), QStringList{"a|b"});
+        QCOMPARE(child<MatrixView>(dialog, "tableView")->table(), before);
+        QVERIFY(child<QLabel>(dialog, "lblStatus")->text().contains(QStringLiteral("Too many cells")));
+        // The next split that fits clears the message.
+        go(dialog, QStringLiteral("c"), QStringLiteral(","));
+        QCOMPARE(rowsOf(*dialog.table()), QStringList{"c"});
+        QVERIFY(child<QLabel>(dialog, "lblStatus")->text().isEmpty());
+    }
+
+    // Column texts before, the split (text and whether constant columns go), the preference, after.
+    void loadIntoColumns_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("removeConstant");
+        QTest::addColumn<bool>("clearFirst");
+        QTest::addColumn<QStringList>("after");
+        QTest::addRow("into the empty column and a new one")
+            << QStringList{""} << "a,1\nb,2" << false << false << QStringList{"a\nb", "1\n2"};
+        QTest::addRow("full columns kept") << QStringList{"t"} << "a,1" << false << false << QStringList{"t", "a", "1"};
+        QTest::addRow("cleared first") << QStringList{"t"} << "a,1" << false << true << QStringList{"a", "1"};
+        QTest::addRow("no columns left: nothing cleared, nothing added")
+            << QStringList{"t"} << "a,1\na,1" << true << true << QStringList{"t"};
+        QTest::addRow("no table yet") << QStringList{"t"} << QString() << false << true << QStringList{"t"};
+    }
+    void loadIntoColumns()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, text);
+        QFETCH(bool, removeConstant);
+        QFETCH(bool, clearFirst);
+        QFETCH(QStringList, after);
+        Preferences::instance()->setColumnsStartColumns(0);
+        Preferences::instance()->setMiscClearColumnsBeforeLoad(clearFirst);
+        MetaManager manager;
+        for (const QString& column : before)
+            manager.insertMeta(column, QString(), -1);
+        SplitDialog dialog(&manager);
+        dialog.show();
+        if (!text.isNull())
+            go(dialog, text, QStringLiteral(","), false, 1, removeConstant);
+        QTest::mouseClick(child<QPushButton>(dialog, "btnAppend"), Qt::LeftButton);
+        QCOMPARE(columnTexts(manager), after);
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void closeDuringSplitKeepsThePreviousTable()
+    {
+        SplitDialog dialog(nullptr);
+        dialog.show();
+        go(dialog, QStringLiteral("a,b"), QStringLiteral(","));
+        const std::shared_ptr<CellTable> before = dialog.table();
+        // The split lets events run before its first line; the close comes then.
+        QTimer::singleShot(0, &dialog, &QDialog::close);
+        go(dialog, QStringLiteral("c,d\n").repeated(1000), QStringLiteral(","));
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!dialog.isSplitting());
+        QCOMPARE(dialog.table(), before);
+        QCOMPARE(rowsOf(*dialog.table()), QStringList{"a|b"});
+        // Shown again, the dialog splits as before.
+        dialog.show();
+        go(dialog, QStringLiteral("c,d"), QStringLiteral(","));
+        QCOMPARE(rowsOf(*dialog.table()), QStringList{"c|d"});
+    }
+
+    void closeOfTheWindowEndsTheSplit()
+    {
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.findChild<QAction*>(QStringLiteral("actionSplit"))->trigger();
+        auto* dialog = window.findChild<SplitDialog*>();
+        QTimer::singleShot(0, &window, &QWidget::close);
+        go(*dialog, QStringLiteral("c,d\n").repeated(1000), QStringLiteral(","));
+        QVERIFY(!window.isVisible());
+        QVERIFY(!dialog->table());
+        QCOMPARE(child<QLabel>(*dialog, "lblStatus")->text(), QStringLiteral("Stopped; the previous table is kept."));
+    }
+
+    void settingsAndHistory()
+    {
+        Preferences* preferences = Preferences::instance();
+        preferences->setSplitFilter({}, QStringLiteral(","));
+        {
+            SplitDialog dialog(nullptr);
+            dialog.show();
+            for (const char* filter : {",", ";", ",", "-", "+"})
+                go(dialog, QStringLiteral("a"), QLatin1String(filter), true, 1, true);
+            QCOMPARE(child<QComboBoxEx>(dialog, "cbbFilter")->items(), (QStringList{"+", "-", ";"}));
+        }
+        QVERIFY(preferences->splitMatchWholeWord());
+        QVERIFY(preferences->splitRemoveDuplicateColumns());
+        SplitDialog next(nullptr);
+        QCOMPARE(child<QComboBoxEx>(next, "cbbFilter")->currentText(), QStringLiteral("+"));
+        QVERIFY(child<QCheckBox>(next, "ckbMatchWhole")->isChecked());
+        QVERIFY(child<QCheckBox>(next, "ckbRemove")->isChecked());
+        child<QCheckBox>(next, "ckbMatchWhole")->setChecked(false);
+        QVERIFY(!preferences->splitMatchWholeWord());
+    }
+
+    void splitActionOfTheWindow()
+    {
+        Preferences::instance()->setColumnsStartColumns(1);
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.findChild<QAction*>(QStringLiteral("actionSplit"))->trigger();
+        auto* dialog = window.findChild<SplitDialog*>();
+        QVERIFY(dialog);
+        QTRY_VERIFY(dialog->isVisible());
+        go(*dialog, QStringLiteral("user1,42\nuser2,43"), QStringLiteral(","));
+        QTest::mouseClick(child<QPushButton>(*dialog, "btnAppend"), Qt::LeftButton);
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(columnTexts(*window.metaManager()), (QStringList{"user1\nuser2", "42\n43"}));
+        // Hidden, not gone: the same dialog comes back with its text and table.
+        window.findChild<QAction*>(QStringLiteral("actionSplit"))->trigger();
+        QCOMPARE(window.findChildren<SplitDialog*>().size(), 1);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(child<Editor>(*dialog, "textEdit")->text(), QStringLiteral("user1,42\nuser2,43"));
+    }
+};
+
+QTEST_MAIN(TestSplitDialog)
+#include "tst_splitdialog.moc"
