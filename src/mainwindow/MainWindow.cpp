@@ -3,10 +3,12 @@
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
+#include "engine/DataGeneratorDialog.h"
 #include "engine/QTemplate.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/PreferencesDialog.h"
 #include "settings/Preferences.h"
+#include "tools/BatchReplace.h"
 #include "ui_MainWindow.h"
 #include "widgets/QProgressIndicator.h"
 
@@ -62,6 +64,8 @@ MainWindow::MainWindow(QWidget* parent)
     m_ui->manager->setFastMetaWnd(m_fastMetaWnd);
     connect(m_ui->manager, &MetaManager::metaChanged, this, &MainWindow::metaChanged);
     m_aboutDialog = new AboutDialog(this);
+    m_scriptDialog = new ScriptDialog(this);
+    m_dataGeneratorDialog = new DataGeneratorDialog(this);
 
     showMaximized();
     m_busy = new QProgressIndicator(this);
@@ -153,6 +157,11 @@ void MainWindow::setResultLines(const QStringList& lines)
 void MainWindow::showStatusMessage(const QString& message, int milliseconds)
 {
     statusBar()->showMessage(message, milliseconds);
+}
+
+QString MainWindow::templateText() const
+{
+    return m_ui->tpl->text();
 }
 
 // A run that stopped at the size limit must not pass for a complete one.
@@ -507,10 +516,15 @@ void MainWindow::on_actionDiff_triggered() {}
 void MainWindow::on_actionSplit_triggered() {}
 // TODO: bring up the match dialog once it exists.
 void MainWindow::on_actionMatch_triggered() {}
-// TODO: bring up the batch-replace window once it exists.
-void MainWindow::on_actionScript_triggered() {}
-// TODO: show the data generator dialog once it exists.
-void MainWindow::on_actionDataGeneral_triggered() {}
+void MainWindow::on_actionScript_triggered()
+{
+    bringUp(m_scriptDialog);
+}
+
+void MainWindow::on_actionDataGeneral_triggered()
+{
+    bringUp(m_dataGeneratorDialog);
+}
 // TODO: run the resize dialog on the focused editor once it exists.
 void MainWindow::on_actionResize_triggered() {}
 // TODO: show the find dialog once it exists.

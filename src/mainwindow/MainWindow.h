@@ -15,6 +15,8 @@
 #include <QSystemTrayIcon>
 
 class AboutDialog;
+class DataGeneratorDialog;
+class ScriptDialog;
 class QTemplate;
 class Editor;
 class MergeColumn;
@@ -42,6 +44,10 @@ public:
     void setResultText(const QString& text);
     void setResultLines(const QStringList& lines);
     void showStatusMessage(const QString& message, int milliseconds = 3000);
+    // The template editor's whole text.
+    QString templateText() const;
+    // Says so in the status bar when the engine's last run stopped at its size limit.
+    void reportTruncation();
 
     // Opens a template file; a path that does not exist is ignored.
     void openFile(const QString& fileName);
@@ -153,7 +159,6 @@ private:
     // Length, caret and selection of the focused editor, once the current text change is done.
     void scheduleTextLabels();
     void refreshTextLabels();
-    void reportTruncation();
     static void bringUp(QWidget* dialog);
 
     QScopedPointer<Ui::MainWindow> m_ui;
@@ -163,6 +168,8 @@ private:
     MergeEngine m_engine;
     AboutDialog* m_aboutDialog = nullptr;
     FastMetaWnd* m_fastMetaWnd = nullptr;
+    ScriptDialog* m_scriptDialog = nullptr;
+    DataGeneratorDialog* m_dataGeneratorDialog = nullptr;
     QMap<QString, QTemplate*> m_templates;
     QProgressIndicator* m_busy = nullptr;
     QMenu* m_trayMenu = nullptr;
