@@ -102,7 +102,8 @@ void ScriptDialog::on_btnCopy_clicked()
 
 void ScriptDialog::on_btnOpen_clicked()
 {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Open File"), QDir::currentPath(), tr("Any Files (*.*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("Open File"), QDir::currentPath(), tr("Any Files (*.*)"));
     if (path.isEmpty())
         return;
     bool loaded = false;

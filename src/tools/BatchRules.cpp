@@ -16,8 +16,27 @@ const QString ShortSeparator = QStringLiteral(" <>");
 // How much text one search covers before events get their turn, in UTF-16 units: about a
 // millisecond of searching.
 constexpr int SearchWindow = 1 << 20;
+// Reading the clock costs far more than a match: it is read once this many characters were searched
+// or copied, a match counting as MatchWork of them.
+constexpr int WorkPerPoll = 1 << 16;
+constexpr int MatchWork = 1 << 10;
 
 enum class PassEnd { Done, Stopped, TooLong };
+
+// Copies a stretch of text in windows, so that a long one lets events through as well; false when a
+// stop came in meanwhile.
+bool appendPaced(QString& out, const QChar* from, int length, EventPacer& pacer)
+{
+    while (length > SearchWindow) {
+        out.append(from, SearchWindow);
+        from += SearchWindow;
+        length -= SearchWindow;
+        if (pacer.pollStop())
+            return false;
+    }
+    out.append(from, length);
+    return true;
+}
 
 // One rule over text, left to right without overlapping. Searches run in windows so that a long
 // stretch without a match still lets events through.
@@ -29,17 +48,23 @@ PassEnd replacePass(QString& text, const BatchRules::Rule& rule, int limit, Even
     const QChar* data = text.constData();
     QString out;
     bool started = false;
-    int copied = 0; // end, in text, of what is already in out
-    int from = 0;   // where the next search begins
+    int copied = 0;            // end, in text, of what is already in out
+    int from = 0;              // where the next search begins
+    qint64 work = WorkPerPoll; // since the last poll; the first search polls
     while (from <= size - findSize) {
-        if (pacer.pollStop())
-            return PassEnd::Stopped;
+        if (work >= WorkPerPoll) {
+            work = 0;
+            if (pacer.pollStop())
+                return PassEnd::Stopped;
+        }
         const int windowEnd = int(qMin<qint64>(size, qint64(from) + SearchWindow + findSize - 1));
         const int at = matcher.indexIn(data, windowEnd, from);
         if (at < 0) {
+            work += windowEnd - from;
             from = windowEnd - findSize + 1;
             continue;
         }
+        work += at - from + MatchWork;
         // Growing past the limit is known as soon as it happens: a longer replacement only adds. A text
         // that was already longer may stay so as long as the rule does not grow it.
         const qint64 projected = qint64(out.size()) + (at - copied) + rule.replacement.size() + (size - at - findSize);
@@ -50,7 +75,8 @@ PassEnd replacePass(QString& text, const BatchRules::Rule& rule, int limit, Even
             const qint64 room = rule.replacement.size() > findSize ? qint64(size) + size / 8 : qint64(size);
             out.reserve(int(qMin<qint64>(room, qMax(limit, size))));
         }
-        out.append(data + copied, at - copied);
+        if (!appendPaced(out, data + copied, at - copied, pacer))
+            return PassEnd::Stopped;
         out.append(rule.replacement);
         ++*replacements;
         copied = at + findSize;
@@ -58,7 +84,8 @@ PassEnd replacePass(QString& text, const BatchRules::Rule& rule, int limit, Even
     }
     if (!started)
         return PassEnd::Done;
-    out.append(data + copied, size - copied);
+    if (!appendPaced(out, data + copied, size - copied, pacer))
+        return PassEnd::Stopped;
     text.swap(out);
     return PassEnd::Done;
 }
@@ -103,6 +130,7 @@ BatchRules::Outcome BatchRules::apply(const QString& source, const QVector<Rule>
 {
     Outcome outcome;
     outcome.text = source;
+    // Items here differ too much in cost (a match, a window of text) for the adaptive clock.
     EventPacer pacer(stopRequested);
     for (int i = 0; i < rules.size(); ++i) {
         const Rule& rule = rules.at(i);
@@ -139,5 +167,7 @@ BatchRules::Outcome BatchRules::apply(const QString& source, const QVector<Rule>
 
 QString BatchRules::errorText(const Outcome& outcome)
 {
-    return QCoreApplication::translate("BatchRules", "[Error]:%1, in line %2").arg(outcome.error).arg(outcome.failedRule);
+    return QCoreApplication::translate("BatchRules", "[Error]:%1, in line %2")
+        .arg(outcome.error)
+        .arg(outcome.failedRule);
 }

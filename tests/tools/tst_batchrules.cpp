@@ -25,19 +25,26 @@ void TestBatchRules::syntax_data()
     QTest::addColumn<QString>("replacement");
     QTest::addRow("a <> b") << "a <> b" << true << "a"
                             << "b";
-    QTest::addRow("a <>") << "a <>" << true << "a" << "";
-    QTest::addRow("a <> with a trailing space") << "a <> " << true << "a" << "";
-    QTest::addRow("a<>b, no spaces") << "a<>b" << true << "" << "";
-    QTest::addRow("a <> b <> c") << "a <> b <> c" << true << "" << "";
+    QTest::addRow("a <>") << "a <>" << true << "a"
+                          << "";
+    QTest::addRow("a <> with a trailing space") << "a <> " << true << "a"
+                                                << "";
+    QTest::addRow("a<>b, no spaces") << "a<>b" << true << ""
+                                     << "";
+    QTest::addRow("a <> b <> c") << "a <> b <> c" << true << ""
+                                 << "";
     QTest::addRow("separator first") << " <> X" << true << ""
                                      << "X";
     QTest::addRow("two spaces before") << "a  <> b" << true << "a "
                                        << "b";
     QTest::addRow("two spaces after") << "a <>  b" << true << "a"
                                       << " b";
-    QTest::addRow("comment") << "# a <> b" << false << "" << "";
-    QTest::addRow("indented comment") << " \t# a <> b" << false << "" << "";
-    QTest::addRow("blank") << " \t " << false << "" << "";
+    QTest::addRow("comment") << "# a <> b" << false << ""
+                             << "";
+    QTest::addRow("indented comment") << " \t# a <> b" << false << ""
+                                      << "";
+    QTest::addRow("blank") << " \t " << false << ""
+                           << "";
 }
 
 void TestBatchRules::syntax()
@@ -89,9 +96,9 @@ void TestBatchRules::apply_data()
                                                 << "a-b" << qint64(1);
     // Searches run in windows of 2^20 units; a match across a window's end must still be found.
     const QString filler = QString((1 << 20) - 1, QLatin1Char('x'));
-    QTest::addRow("match across a search window") << filler + QStringLiteral("ab") + filler + QStringLiteral("ab")
-                                                  << "ab <> Y" << filler + QStringLiteral("Y") + filler + QStringLiteral("Y")
-                                                  << qint64(2);
+    QTest::addRow("match across a search window")
+        << filler + QStringLiteral("ab") + filler + QStringLiteral("ab") << "ab <> Y"
+        << filler + QStringLiteral("Y") + filler + QStringLiteral("Y") << qint64(2);
 }
 
 void TestBatchRules::apply()
