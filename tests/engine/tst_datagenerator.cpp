@@ -75,7 +75,6 @@ void TestDataGenerator::records_data()
     QTest::addRow("many records") << "#1#-#2#" << 50 << true << "[abc]-[xy]";
     QTest::addRow("unticked column takes part") << "#1#-#2#" << 50 << false << "[abc]-[xy]";
     QTest::addRow("no snippet in the template") << "plain" << 5 << true << "plain";
-    QTest::addRow("one column named") << "<#2#>" << 20 << true << "<[xy]>";
 }
 
 void TestDataGenerator::records()

@@ -57,15 +57,6 @@ void TestBatchReplace::runs_data()
     QTest::addRow("indented comment") << "ab"
                                       << "  # a <> z\nb <> c"
                                       << "ac";
-    QTest::addRow("x <> deletes") << "xaxbx"
-                                  << "x <> "
-                                  << "ab";
-    QTest::addRow("case matters") << "a"
-                                  << "A <> b"
-                                  << "a";
-    QTest::addRow("empty text to find") << "abc"
-                                        << " <> X"
-                                        << "abc";
     // Nothing to run on: the result keeps what it had.
     QTest::addRow("empty rules") << "abc"
                                  << ""
