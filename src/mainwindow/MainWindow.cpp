@@ -5,12 +5,14 @@
 #include "editor/Editor.h"
 #include "editor/FindDialog.h"
 #include "editor/GotoDialog.h"
+#include "engine/DataGeneratorDialog.h"
 #include "engine/FormattedColumn.h"
 #include "engine/MergePreview.h"
 #include "engine/QTemplate.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/PreferencesDialog.h"
 #include "settings/Preferences.h"
+#include "tools/BatchReplace.h"
 #include "tools/ResizeDialog.h"
 #include "tools/SplitDialog.h"
 #include "ui_MainWindow.h"
@@ -74,6 +76,8 @@ MainWindow::MainWindow(QWidget* parent)
     m_aboutDialog = new AboutDialog(this);
     m_findDialog = new FindDialog(
         &m_preferences, [this]() { return focusEditor(); }, this);
+    m_scriptDialog = new ScriptDialog(this);
+    m_dataGeneratorDialog = new DataGeneratorDialog(this);
 
     showMaximized();
     m_busy = new QProgressIndicator(this);
@@ -174,6 +178,11 @@ void MainWindow::setResultLines(const QStringList& lines)
 void MainWindow::showStatusMessage(const QString& message, int milliseconds)
 {
     statusBar()->showMessage(message, milliseconds);
+}
+
+QString MainWindow::templateText() const
+{
+    return m_ui->tpl->text();
 }
 
 // A run that stopped at the size limit must not pass for a complete one.
@@ -588,10 +597,16 @@ void MainWindow::on_actionSplit_triggered()
 
 // TODO: bring up the match dialog once it exists.
 void MainWindow::on_actionMatch_triggered() {}
-// TODO: bring up the batch-replace window once it exists.
-void MainWindow::on_actionScript_triggered() {}
-// TODO: show the data generator dialog once it exists.
-void MainWindow::on_actionDataGeneral_triggered() {}
+void MainWindow::on_actionScript_triggered()
+{
+    bringUp(m_scriptDialog);
+}
+
+void MainWindow::on_actionDataGeneral_triggered()
+{
+    bringUp(m_dataGeneratorDialog);
+}
+
 void MainWindow::on_actionResize_triggered()
 {
     if (Editor* e = focusEditor()) {

@@ -20,6 +20,8 @@
 class AboutDialog;
 class FindDialog;
 class SplitDialog;
+class DataGeneratorDialog;
+class ScriptDialog;
 class QTemplate;
 class Editor;
 class MergeColumn;
@@ -47,6 +49,10 @@ public:
     void setResultText(const QString& text);
     void setResultLines(const QStringList& lines);
     void showStatusMessage(const QString& message, int milliseconds = 3000);
+    // The template editor's whole text.
+    QString templateText() const;
+    // Says so in the status bar when the engine's last run stopped at its size limit.
+    void reportTruncation();
 
     // Opens a template file; a path that does not exist is ignored.
     void openFile(const QString& fileName);
@@ -165,7 +171,6 @@ private:
     // Length, caret and selection of the focused editor, once the current text change is done.
     void scheduleTextLabels();
     void refreshTextLabels();
-    void reportTruncation();
     static void bringUp(QWidget* dialog);
 
     QScopedPointer<Ui::MainWindow> m_ui;
@@ -182,6 +187,8 @@ private:
     FastMetaWnd* m_fastMetaWnd = nullptr;
     FindDialog* m_findDialog = nullptr;
     SplitDialog* m_splitDialog = nullptr;
+    ScriptDialog* m_scriptDialog = nullptr;
+    DataGeneratorDialog* m_dataGeneratorDialog = nullptr;
     QMap<QString, QTemplate*> m_templates;
     QProgressIndicator* m_busy = nullptr;
     QMenu* m_trayMenu = nullptr;
