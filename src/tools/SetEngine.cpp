@@ -23,7 +23,6 @@ int slotCountFor(int lines)
 void SetEngine::clear()
 {
     m_lines.clear();
-    m_hashes.clear();
     m_masks.clear();
     m_slots.clear();
     m_columnCount = 0;
@@ -33,35 +32,47 @@ bool SetEngine::build(const QVector<QStringList>& columns, const StopFunction& i
 {
     clear();
     const int count = std::min(int(columns.size()), MaxColumns);
-    int largest = 0;
+    qint64 total = 0;
     for (int c = 0; c < count; ++c)
-        largest = std::max(largest, int(columns.at(c).size()));
-    // Sized for the largest column; further distinct lines grow the table.
-    m_slots.fill(0, slotCountFor(largest));
-    m_lines.reserve(largest);
-    m_hashes.reserve(largest);
-    m_masks.reserve(largest);
+        total += columns.at(c).size();
+    // Room for every line being distinct, so that the table rarely grows while filling.
+    const int expected = int(std::min<qint64>(total, 1 << 28));
+    m_slots.fill(Slot(), slotCountFor(expected));
+    m_lines.reserve(expected);
+    m_masks.reserve(expected);
     m_seed = uint(qGlobalQHashSeed());
 
+    // The table is far larger than the caches: the slot of a line some lines ahead is fetched
+    // while the present one is looked up, with the hashes kept in a small ring.
+    constexpr int Ahead = 8;
+    uint ahead[Ahead];
     EventPacer pacer(isStopRequested, EventPacer::DefaultIntervalMs, EventPacer::Clock::Adaptive);
     for (int c = 0; c < count; ++c) {
         const quint8 bit = quint8(1u << c);
-        for (const QString& line : columns.at(c)) {
+        const QStringList& lines = columns.at(c);
+        const int n = lines.size();
+        for (int i = 0; i < std::min(n, Ahead); ++i)
+            ahead[i] = qHash(lines.at(i), m_seed);
+        for (int i = 0; i < n; ++i) {
             if (pacer.pollStop()) {
                 clear();
                 return false;
             }
-            const uint hash = qHash(line, m_seed);
+            const QString& line = lines.at(i);
+            const uint hash = ahead[i % Ahead];
+            if (i + Ahead < n) {
+                const uint next = qHash(lines.at(i + Ahead), m_seed);
+                ahead[i % Ahead] = next;
+                prefetch(next);
+            }
             const int slot = slotOf(line, hash);
-            if (const int index = m_slots.at(slot)) {
-                quint8& mask = m_masks[index - 1];
-                mask |= (count == 1 ? RepeatedBit : bit);
+            if (const int index = m_slots.at(slot).line) {
+                m_masks[index - 1] |= (count == 1 ? RepeatedBit : bit);
                 continue;
             }
             m_lines.append(line);
-            m_hashes.append(hash);
             m_masks.append(bit);
-            m_slots[slot] = m_lines.size();
+            m_slots[slot] = Slot{hash, int(m_lines.size())};
             if (2 * m_lines.size() > m_slots.size())
                 grow();
         }
@@ -70,25 +81,38 @@ bool SetEngine::build(const QVector<QStringList>& columns, const StopFunction& i
     return true;
 }
 
+void SetEngine::prefetch(uint hash) const
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(m_slots.constData() + (int(hash) & (m_slots.size() - 1)));
+#else
+    Q_UNUSED(hash);
+#endif
+}
+
 int SetEngine::slotOf(const QString& line, uint hash) const
 {
     const int last = m_slots.size() - 1;
+    const Slot* slots = m_slots.constData();
     for (int slot = int(hash) & last;; slot = (slot + 1) & last) {
-        const int index = m_slots.at(slot);
-        if (index == 0 || (m_hashes.at(index - 1) == hash && m_lines.at(index - 1) == line))
+        const Slot& s = slots[slot];
+        if (s.line == 0 || (s.hash == hash && m_lines.at(s.line - 1) == line))
             return slot;
     }
 }
 
 void SetEngine::grow()
 {
-    m_slots.fill(0, m_slots.size() * 2);
+    const QVector<Slot> old = m_slots;
+    m_slots.fill(Slot(), m_slots.size() * 2);
     const int last = m_slots.size() - 1;
-    for (int i = 0; i < m_lines.size(); ++i) {
-        int slot = int(m_hashes.at(i)) & last;
-        while (m_slots.at(slot) != 0)
+    for (const Slot& s : old) {
+        if (s.line == 0)
+            continue;
+        int slot = int(s.hash) & last;
+        while (m_slots.at(slot).line != 0)
             slot = (slot + 1) & last;
-        m_slots[slot] = i + 1;
+        m_slots[slot] = s;
     }
 }
 

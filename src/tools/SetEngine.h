@@ -39,16 +39,24 @@ private:
     // With one column the second bit marks a line seen again.
     static constexpr quint8 RepeatedBit = 2;
 
+    // The hash beside the index lets a probe skip other lines without reading them.
+    struct Slot
+    {
+        uint hash = 0;
+        // Index into m_lines + 1; 0 for an empty slot.
+        int line = 0;
+    };
+
     QStringList linesWhere(const std::function<bool(quint8)>& keep) const;
-    // The slot of line in m_slots: holding its index + 1, or 0 when the line is not there.
+    // The slot that holds line, or the empty one where it belongs.
     int slotOf(const QString& line, uint hash) const;
     void grow();
+    void prefetch(uint hash) const;
 
     QStringList m_lines;
-    QVector<uint> m_hashes;
     QVector<quint8> m_masks;
     // Open addressing over m_lines: a power-of-two count of slots, at most half of them used.
-    QVector<int> m_slots;
+    QVector<Slot> m_slots;
     uint m_seed = 0;
     int m_columnCount = 0;
 };
