@@ -7,6 +7,8 @@
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/PreferencesDialog.h"
 #include "settings/Preferences.h"
+#include "tools/DiffDialog.h"
+#include "tools/MatchDialog.h"
 #include "ui_MainWindow.h"
 #include "widgets/QProgressIndicator.h"
 
@@ -56,12 +58,14 @@ MainWindow::MainWindow(QWidget* parent)
 
     // The tool dialogs (set operations, Data Setting, data generator, split, batch replace, match,
     // find) are created here, once, when they exist; each has its one slot below.
+    m_diffDialog = new DiffDialog(this);
     m_fastMetaWnd = new FastMetaWnd(
         &m_preferences, m_ui->manager, [this]() { return focusEditor(); }, this);
     m_engine.setup({}, QString());
     m_ui->manager->setFastMetaWnd(m_fastMetaWnd);
     connect(m_ui->manager, &MetaManager::metaChanged, this, &MainWindow::metaChanged);
     m_aboutDialog = new AboutDialog(this);
+    m_matchDialog = new MatchDialog(m_ui->manager, this);
 
     showMaximized();
     m_busy = new QProgressIndicator(this);
@@ -433,7 +437,8 @@ void MainWindow::metaChanged()
     const int n = m_ui->manager->count();
     m_ui->actionPopMeta->setEnabled(n > 1);
     m_ui->actionAddMeta->setEnabled(n <= 3);
-    // The set-operations dialog reloads its columns here once it exists.
+    if (m_diffDialog)
+        m_diffDialog->columnsChanged();
 }
 
 void MainWindow::on_actionAddMeta_triggered()
@@ -501,12 +506,18 @@ void MainWindow::on_actionFast_Data_Setting_triggered()
     bringUp(m_fastMetaWnd);
 }
 
-// TODO: bring up the set-operations dialog once it exists.
-void MainWindow::on_actionDiff_triggered() {}
+void MainWindow::on_actionDiff_triggered()
+{
+    bringUp(m_diffDialog);
+}
+
 // TODO: bring up the split dialog once it exists.
 void MainWindow::on_actionSplit_triggered() {}
-// TODO: bring up the match dialog once it exists.
-void MainWindow::on_actionMatch_triggered() {}
+void MainWindow::on_actionMatch_triggered()
+{
+    bringUp(m_matchDialog);
+}
+
 // TODO: bring up the batch-replace window once it exists.
 void MainWindow::on_actionScript_triggered() {}
 // TODO: show the data generator dialog once it exists.

@@ -15,6 +15,8 @@
 #include <QSystemTrayIcon>
 
 class AboutDialog;
+class DiffDialog;
+class MatchDialog;
 class QTemplate;
 class Editor;
 class MergeColumn;
@@ -163,6 +165,8 @@ private:
     MergeEngine m_engine;
     AboutDialog* m_aboutDialog = nullptr;
     FastMetaWnd* m_fastMetaWnd = nullptr;
+    DiffDialog* m_diffDialog = nullptr;
+    MatchDialog* m_matchDialog = nullptr;
     QMap<QString, QTemplate*> m_templates;
     QProgressIndicator* m_busy = nullptr;
     QMenu* m_trayMenu = nullptr;
