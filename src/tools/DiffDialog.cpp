@@ -189,12 +189,12 @@ void DiffDialog::on_tb212_clicked()
 
 void DiffDialog::on_tb213_clicked()
 {
-    run(2, Region::only(0b0001) /* 1 */);
+    run(2, Region::only(0b0001));
 }
 
 void DiffDialog::on_tb214_clicked()
 {
-    run(2, Region::only(0b0010) /* 2 */);
+    run(2, Region::only(0b0010));
 }
 
 void DiffDialog::on_tb311_clicked()
@@ -209,32 +209,32 @@ void DiffDialog::on_tb312_clicked()
 
 void DiffDialog::on_tb313_clicked()
 {
-    run(3, Region::only(0b0011) /* 12 */);
+    run(3, Region::only(0b0011));
 }
 
 void DiffDialog::on_tb321_clicked()
 {
-    run(3, Region::only(0b0110) /* 23 */);
+    run(3, Region::only(0b0110));
 }
 
 void DiffDialog::on_tb314_clicked()
 {
-    run(3, Region::only(0b0101) /* 13 */);
+    run(3, Region::only(0b0101));
 }
 
 void DiffDialog::on_tb322_clicked()
 {
-    run(3, Region::only(0b0001) /* 1 */);
+    run(3, Region::only(0b0001));
 }
 
 void DiffDialog::on_tb323_clicked()
 {
-    run(3, Region::only(0b0010) /* 2 */);
+    run(3, Region::only(0b0010));
 }
 
 void DiffDialog::on_tb324_clicked()
 {
-    run(3, Region::only(0b0100) /* 3 */);
+    run(3, Region::only(0b0100));
 }
 
 void DiffDialog::on_tb411_clicked()
@@ -249,70 +249,70 @@ void DiffDialog::on_tb412_clicked()
 
 void DiffDialog::on_tb413_clicked()
 {
-    run(4, Region::only(0b0001) /* 1 */);
+    run(4, Region::only(0b0001));
 }
 
 void DiffDialog::on_tb414_clicked()
 {
-    run(4, Region::only(0b0010) /* 2 */);
+    run(4, Region::only(0b0010));
 }
 
 void DiffDialog::on_tb421_clicked()
 {
-    run(4, Region::only(0b0100) /* 3 */);
+    run(4, Region::only(0b0100));
 }
 
 void DiffDialog::on_tb422_clicked()
 {
-    run(4, Region::only(0b1000) /* 4 */);
+    run(4, Region::only(0b1000));
 }
 
 void DiffDialog::on_tb423_clicked()
 {
-    run(4, Region::only(0b0011) /* 12 */);
+    run(4, Region::only(0b0011));
 }
 
 void DiffDialog::on_tb431_clicked()
 {
-    run(4, Region::only(0b1100) /* 34 */);
+    run(4, Region::only(0b1100));
 }
 
 void DiffDialog::on_tb432_clicked()
 {
-    run(4, Region::only(0b0101) /* 13 */);
+    run(4, Region::only(0b0101));
 }
 
 void DiffDialog::on_tb433_clicked()
 {
-    run(4, Region::only(0b0110) /* 23 */);
+    run(4, Region::only(0b0110));
 }
 
 void DiffDialog::on_tb424_clicked()
 {
-    run(4, Region::only(0b1010) /* 24 */);
+    run(4, Region::only(0b1010));
 }
 
 void DiffDialog::on_tb434_clicked()
 {
-    run(4, Region::only(0b1001) /* 14 */);
+    run(4, Region::only(0b1001));
 }
 
 void DiffDialog::on_tb441_clicked()
 {
-    run(4, Region::only(0b0111) /* 123 */);
+    run(4, Region::only(0b0111));
 }
 
 void DiffDialog::on_tb442_clicked()
 {
-    run(4, Region::only(0b1011) /* 124 */);
+    run(4, Region::only(0b1011));
 }
 
 void DiffDialog::on_tb443_clicked()
 {
-    run(4, Region::only(0b1101) /* 134 */);
+    run(4, Region::only(0b1101));
 }
 
 void DiffDialog::on_tb444_clicked()
 {
-    run(4, Region::only(0b1110) /* 234 */);
+    run(4, Region::only(0b1110));
 }
