@@ -58,15 +58,12 @@ private slots:
         QTest::addRow("remove: the column of a goes") << "(\\w+)=(\\d+)"
                                                       << "r"
                                                       << "a=1\na=2" << QStringList{"a=1|1", "a=2|2"};
-        QTest::addRow("no groups") << "\\d+"
-                                   << ""
-                                   << "a1 b22" << QStringList{"1", "22"};
         QTest::addRow("optional group gives an empty cell") << "(a)(b)?"
                                                             << ""
                                                             << "ab a" << QStringList{"ab|a|b", "a|a|"};
-        QTest::addRow("case ignored") << "abc"
-                                      << ""
-                                      << "ABC" << QStringList{"ABC"};
+        QTest::addRow("match case") << "abc"
+                                    << "c"
+                                    << "ABC abc" << QStringList{"abc"};
         QTest::addRow("^ at the start only") << "^x."
                                              << ""
                                              << "x1\nx2" << QStringList{"x1"};
