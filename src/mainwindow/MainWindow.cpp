@@ -13,6 +13,8 @@
 #include "mainwindow/PreferencesDialog.h"
 #include "settings/Preferences.h"
 #include "tools/BatchReplace.h"
+#include "tools/DiffDialog.h"
+#include "tools/MatchDialog.h"
 #include "tools/ResizeDialog.h"
 #include "tools/SplitDialog.h"
 #include "ui_MainWindow.h"
@@ -67,6 +69,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     // The tool dialogs (set operations, Data Setting, data generator, split, batch replace, match,
     // find) are created here, once, when they exist; each has its one slot below.
+    m_diffDialog = new DiffDialog(this);
     m_fastMetaWnd = new FastMetaWnd(
         &m_preferences, m_ui->manager, [this]() { return focusEditor(); }, this);
     m_engine.setup({}, QString());
@@ -78,6 +81,7 @@ MainWindow::MainWindow(QWidget* parent)
         &m_preferences, [this]() { return focusEditor(); }, this);
     m_scriptDialog = new ScriptDialog(this);
     m_dataGeneratorDialog = new DataGeneratorDialog(this);
+    m_matchDialog = new MatchDialog(m_ui->manager, this);
 
     showMaximized();
     m_busy = new QProgressIndicator(this);
@@ -520,7 +524,8 @@ void MainWindow::metaChanged()
     const int n = m_ui->manager->count();
     m_ui->actionPopMeta->setEnabled(n > 1);
     m_ui->actionAddMeta->setEnabled(n <= 3);
-    // The set-operations dialog reloads its columns here once it exists.
+    if (m_diffDialog)
+        m_diffDialog->columnsChanged();
 }
 
 void MainWindow::on_actionAddMeta_triggered()
@@ -588,15 +593,21 @@ void MainWindow::on_actionFast_Data_Setting_triggered()
     bringUp(m_fastMetaWnd);
 }
 
-// TODO: bring up the set-operations dialog once it exists.
-void MainWindow::on_actionDiff_triggered() {}
+void MainWindow::on_actionDiff_triggered()
+{
+    bringUp(m_diffDialog);
+}
+
 void MainWindow::on_actionSplit_triggered()
 {
     bringUp(m_splitDialog);
 }
 
-// TODO: bring up the match dialog once it exists.
-void MainWindow::on_actionMatch_triggered() {}
+void MainWindow::on_actionMatch_triggered()
+{
+    bringUp(m_matchDialog);
+}
+
 void MainWindow::on_actionScript_triggered()
 {
     bringUp(m_scriptDialog);

@@ -22,6 +22,8 @@ class FindDialog;
 class SplitDialog;
 class DataGeneratorDialog;
 class ScriptDialog;
+class DiffDialog;
+class MatchDialog;
 class QTemplate;
 class Editor;
 class MergeColumn;
@@ -189,6 +191,8 @@ private:
     SplitDialog* m_splitDialog = nullptr;
     ScriptDialog* m_scriptDialog = nullptr;
     DataGeneratorDialog* m_dataGeneratorDialog = nullptr;
+    DiffDialog* m_diffDialog = nullptr;
+    MatchDialog* m_matchDialog = nullptr;
     QMap<QString, QTemplate*> m_templates;
     QProgressIndicator* m_busy = nullptr;
     QMenu* m_trayMenu = nullptr;

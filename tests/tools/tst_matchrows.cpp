@@ -1,0 +1,121 @@
+// Matches into rows: one row per match, one cell per capture group, the pattern options.
+
+#include "TestSupport.h"
+#include "tools/MatchRows.h"
+
+#include <QtTest>
+
+static QStringList rowsOf(const CellTable& table)
+{
+    QStringList rows;
+    for (const CellTable::Row& row : table.rows())
+        rows.append(row.join(QLatin1Char('|')));
+    return rows;
+}
+
+// Options written as letters: c match case, u Unicode, m multi-line, s dot matches new line.
+static MatchRows::Options optionsOf(const QString& letters)
+{
+    MatchRows::Options options;
+    options.matchCase = letters.contains(QLatin1Char('c'));
+    options.unicode = letters.contains(QLatin1Char('u'));
+    options.multiLine = letters.contains(QLatin1Char('m'));
+    options.dotAll = letters.contains(QLatin1Char('s'));
+    return options;
+}
+
+class TestMatchRows : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { TestSupport::useTemporaryConfigHome(); }
+
+    void rows_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addRow("match, then groups") << "(\\w+)=(\\d+)"
+                                            << ""
+                                            << "a=1\nb=2" << QStringList{"a=1|a|1", "b=2|b|2"};
+        QTest::addRow("no groups: one cell") << "\\d+"
+                                             << ""
+                                             << "x12 y3" << QStringList{"12", "3"};
+        QTest::addRow("optional group left out gives an empty cell") << "(a)(b)?"
+                                                                     << ""
+                                                                     << "ab a" << QStringList{"ab|a|b", "a|a|"};
+        QTest::addRow("optional group in the middle") << "(a)(x)?(b)"
+                                                      << ""
+                                                      << "ab" << QStringList{"ab|a||b"};
+        QTest::addRow("case ignored by default") << "abc"
+                                                 << ""
+                                                 << "ABC" << QStringList{"ABC"};
+        QTest::addRow("match case") << "abc"
+                                    << "c"
+                                    << "ABC abc" << QStringList{"abc"};
+        QTest::addRow("^ only at the start") << "^x\\d"
+                                             << ""
+                                             << "x1\nx2" << QStringList{"x1"};
+        QTest::addRow("multi-line: ^ at every line") << "^x\\d"
+                                                     << "m"
+                                                     << "x1\nx2" << QStringList{"x1", "x2"};
+        QTest::addRow("dot stops at line breaks") << "a.b"
+                                                  << ""
+                                                  << "a\nb" << QStringList();
+        QTest::addRow("dot matches new line") << "a.b"
+                                              << "s"
+                                              << "a\nb" << QStringList{"a\nb"};
+        QTest::addRow("\\w is ASCII") << "\\w+"
+                                      << "" << QStringLiteral("\u00e9t\u00e9") << QStringList{"t"};
+        QTest::addRow("Unicode \\w") << "\\w+"
+                                     << "u" << QStringLiteral("\u00e9t\u00e9")
+                                     << QStringList{QStringLiteral("\u00e9t\u00e9")};
+        QTest::addRow("NUL is a character")
+            << "a\\x00b"
+            << "" << QString::fromUtf8("a\0b", 3) << QStringList{QString::fromUtf8("a\0b", 3)};
+        QTest::addRow("empty matches advance") << "x*"
+                                               << ""
+                                               << "ab" << QStringList{"", "", ""};
+    }
+    void rows()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QString, options);
+        QFETCH(QString, text);
+        QFETCH(QStringList, rows);
+        CellTable table;
+        const MatchRows::Outcome outcome =
+            MatchRows::build(text, MatchRows::expression(pattern, optionsOf(options)), table);
+        QCOMPARE(outcome, rows.isEmpty() ? MatchRows::Outcome::NoMatch : MatchRows::Outcome::Rows);
+        QCOMPARE(rowsOf(table), rows);
+    }
+
+    void invalidPattern_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addRow("unbalanced parenthesis") << "(a";
+        QTest::addRow("dangling quantifier") << "*a";
+        QTest::addRow("bad class") << "[a";
+    }
+    void invalidPattern()
+    {
+        QFETCH(QString, pattern);
+        CellTable table;
+        QCOMPARE(MatchRows::build(QStringLiteral("a"), MatchRows::expression(pattern, {}), table),
+                 MatchRows::Outcome::Invalid);
+        QVERIFY(table.isEmpty());
+    }
+
+    void stop()
+    {
+        CellTable table;
+        QCOMPARE(MatchRows::build(QStringLiteral("a a a"), MatchRows::expression(QStringLiteral("a"), {}), table,
+                                  [] { return true; }),
+                 MatchRows::Outcome::Stopped);
+        QVERIFY(table.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMatchRows)
+#include "tst_matchrows.moc"
