@@ -3,6 +3,7 @@
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
 #include "editor/TextFile.h"
+#include "engine/FormattedColumn.h"
 #include "settings/Preferences.h"
 #include "ui_Meta.h"
 
@@ -124,6 +125,21 @@ ValueFormat Meta::valueFormat() const
     format.align = m_ui->cbbAlign->currentIndex() == 1 ? ValueFormat::AlignRight : ValueFormat::AlignLeft;
     format.pad = m_ui->cbbPad->currentIndex() == 1 ? QLatin1Char('0') : QLatin1Char(' ');
     return format;
+}
+
+QList<MergeColumn*> Meta::asRead(const QList<Meta*>& metas, std::vector<std::unique_ptr<MergeColumn>>& wrappers)
+{
+    QList<MergeColumn*> columns;
+    for (Meta* meta : metas) {
+        const ValueFormat format = meta->valueFormat();
+        if (format.isDefault()) {
+            columns.append(meta);
+            continue;
+        }
+        wrappers.push_back(std::make_unique<FormattedColumn>(meta, format));
+        columns.append(wrappers.back().get());
+    }
+    return columns;
 }
 
 void Meta::setValueFormat(const ValueFormat& format)

@@ -7,6 +7,9 @@
 
 #include <QWidget>
 
+#include <memory>
+#include <vector>
+
 class Editor;
 class MetaManager;
 class Preferences;
@@ -39,6 +42,9 @@ public:
     // How the column's values are escaped and padded before they go into a record.
     ValueFormat valueFormat() const;
     void setValueFormat(const ValueFormat& format);
+    // The columns as a run reads them: one with an escape or a width through a formatting wrapper,
+    // kept in wrappers for as long as the run; the others directly, as they always were.
+    static QList<MergeColumn*> asRead(const QList<Meta*>& metas, std::vector<std::unique_ptr<MergeColumn>>& wrappers);
     void appendText(const QString& text, bool showBusy);
     // Values for the showBusy flag of appendText.
     static constexpr bool ShowBusy = true;

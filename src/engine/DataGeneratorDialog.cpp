@@ -52,9 +52,9 @@ void DataGeneratorDialog::on_btnStart_clicked()
 void DataGeneratorDialog::run()
 {
     const int count = m_ui->sbCount->value();
-    QList<MergeColumn*> columns;
-    for (Meta* meta : m_mainWindow->metaManager()->metas())
-        columns.append(meta);
+    // Every column takes part, formatted as in a merge; the wrappers live until the next run.
+    m_formattedColumns.clear();
+    const QList<MergeColumn*> columns = Meta::asRead(m_mainWindow->metaManager()->metas(), m_formattedColumns);
     MergeEngine& engine = m_mainWindow->mergeEngine();
     engine.setup(columns, m_mainWindow->templateText(), m_preferences->eolString());
 

@@ -3,9 +3,13 @@
 // taking a randomly chosen line of its column, written into the main window's result editor.
 
 #include "engine/Callback.h"
+#include "engine/MergeColumn.h"
 
 #include <QDialog>
 #include <QScopedPointer>
+
+#include <memory>
+#include <vector>
 
 class MainWindow;
 class Preferences;
@@ -48,5 +52,6 @@ private:
     Preferences* m_preferences = nullptr;
     QProgressIndicator* m_busy = nullptr;
     bool m_running = false;
+    std::vector<std::unique_ptr<MergeColumn>> m_formattedColumns;
     bool m_stopRequested = false;
 };

@@ -30,6 +30,16 @@ QString snippetKey(int n)
     return QStringLiteral("column%1/snippet").arg(n);
 }
 
+QString escapeKeyOf(int n)
+{
+    return QStringLiteral("column%1/escape").arg(n);
+}
+
+QString formatKeyOf(int n)
+{
+    return QStringLiteral("column%1/format").arg(n);
+}
+
 // A value as the INI text gives it back, so that what was set (a bool, an int) compares with what is read
 // (its text); a list keeps its items apart.
 QString comparable(const QVariant& value)
@@ -52,7 +62,7 @@ QMap<QString, QString> contents(const QSettings& settings)
 bool isOwnKey(const QString& key)
 {
     static const QRegularExpression own(
-        QStringLiteral("^(global/(multiline|template|metacounts)|column[0-9]+/(content|snippet))$"));
+        QStringLiteral("^(global/(multiline|template|metacounts)|column[0-9]+/(content|snippet|escape|format))$"));
     return own.match(key).hasMatch();
 }
 
@@ -253,6 +263,10 @@ void QTemplate::read()
         const QString snippet =
             readString(settings, snippetKey(n), QStringLiteral("%1%2%3").arg(prefix, QString::number(n + 1), suffix));
         m_columns.append(Column(content, snippet));
+        ValueFormat format;
+        format.escape = escapeFromKey(readString(settings, escapeKeyOf(n), QString()));
+        formatFromKey(readString(settings, formatKeyOf(n), QString()), &format);
+        m_formats.append(format);
     }
 
     m_status = unreadable ? QSettings::AccessError : settings.status();
@@ -293,16 +307,32 @@ void QTemplate::setColumns(const QList<Column>& columns)
     m_columns = kept;
     m_columnsUnsaved = true;
     setMetaCounts(m_columns.size());
+    // The formats follow the columns' count: a new column has none.
+    QList<ValueFormat> formats = m_formats.mid(0, m_columns.size());
+    while (formats.size() < m_columns.size())
+        formats.append(ValueFormat());
+    m_formats = formats;
+}
+
+void QTemplate::setColumnFormats(const QList<ValueFormat>& formats)
+{
+    QList<ValueFormat> kept = formats.mid(0, m_columns.size());
+    while (kept.size() < m_columns.size())
+        kept.append(ValueFormat());
+    if (kept == m_formats)
+        return;
+    m_formats = kept;
+    m_formatsUnsaved = true;
 }
 
 bool QTemplate::hasUnsavedChanges() const
 {
-    return m_multiLineUnsaved || m_templateUnsaved || m_metaCountsUnsaved || m_columnsUnsaved;
+    return m_multiLineUnsaved || m_templateUnsaved || m_metaCountsUnsaved || m_columnsUnsaved || m_formatsUnsaved;
 }
 
 void QTemplate::markAllUnsaved()
 {
-    m_multiLineUnsaved = m_templateUnsaved = m_metaCountsUnsaved = m_columnsUnsaved = true;
+    m_multiLineUnsaved = m_templateUnsaved = m_metaCountsUnsaved = m_columnsUnsaved = m_formatsUnsaved = true;
 }
 
 bool QTemplate::sync()
@@ -320,7 +350,7 @@ bool QTemplate::sync()
         return false;
     }
     m_status = QSettings::NoError;
-    m_multiLineUnsaved = m_templateUnsaved = m_metaCountsUnsaved = m_columnsUnsaved = false;
+    m_multiLineUnsaved = m_templateUnsaved = m_metaCountsUnsaved = m_columnsUnsaved = m_formatsUnsaved = false;
     return true;
 }
 
@@ -334,6 +364,21 @@ void QTemplate::writeChanges(QSettings& settings) const
         for (int n = 0; n < m_columns.size(); ++n) {
             settings.setValue(contentKey(n), m_columns.at(n).first);
             settings.setValue(snippetKey(n), m_columns.at(n).second);
+        }
+    }
+    if (m_columnsUnsaved || m_formatsUnsaved) {
+        // A default format is no key at all, so a file that never used one keeps its old form.
+        for (int n = 0; n < m_formats.size(); ++n) {
+            const QString escape = escapeKey(m_formats.at(n).escape);
+            const QString format = formatKey(m_formats.at(n));
+            if (escape.isEmpty())
+                settings.remove(escapeKeyOf(n));
+            else
+                settings.setValue(escapeKeyOf(n), escape);
+            if (format.isEmpty())
+                settings.remove(formatKeyOf(n));
+            else
+                settings.setValue(formatKeyOf(n), format);
         }
     }
     // The count bounds the groups just written, so it goes with them even when it did not change: a file

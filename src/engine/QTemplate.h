@@ -2,6 +2,8 @@
 // A template file: the working state of a merge (multi-line flag, template text, the columns with their
 // snippets) in an INI file. Holds the values it read or was last given and writes only what changed.
 
+#include "engine/ValueFormat.h"
+
 #include <QList>
 #include <QObject>
 #include <QPair>
@@ -47,6 +49,11 @@ public:
     // Rewrites every column group, and the count, unless the list equals the held one. Columns past
     // MaxColumns are dropped: no reader would ever see them.
     void setColumns(const QList<Column>& columns);
+    // Each column's escaping and formatting, in row order, as long as columns(); the default for a
+    // column whose file says nothing (or something unknown). Stored only where it is not the default,
+    // so a file without a format reads as before and older readers pass over the extra keys.
+    QList<ValueFormat> columnFormats() const { return m_formats; }
+    void setColumnFormats(const QList<ValueFormat>& formats);
 
     // Writes what changed since the last successful sync (everything when the file does not exist) and
     // returns whether the file now holds the held values. The new file is checked before it replaces the
@@ -85,10 +92,12 @@ private:
     QString m_template;
     int m_metaCounts = 0;
     QList<Column> m_columns;
+    QList<ValueFormat> m_formats;
 
     // Set by a change, cleared only by a successful sync, so that a failed write is retried in full.
     bool m_multiLineUnsaved = false;
     bool m_templateUnsaved = false;
     bool m_metaCountsUnsaved = false;
     bool m_columnsUnsaved = false;
+    bool m_formatsUnsaved = false;
 };

@@ -6,7 +6,6 @@
 #include "editor/FindDialog.h"
 #include "editor/GotoDialog.h"
 #include "engine/DataGeneratorDialog.h"
-#include "engine/FormattedColumn.h"
 #include "engine/MergePreview.h"
 #include "engine/QTemplate.h"
 #include "mainwindow/AboutDialog.h"
@@ -225,12 +224,15 @@ void MainWindow::openFile(const QString& fileName)
     m_ui->tpl->setWholeTextKeepView(file->templateText());
     // The file's own count may be anything; the columns read from it are at most four.
     const QList<QTemplate::Column> columns = file->columns();
+    const QList<ValueFormat> formats = file->columnFormats();
     const int c = columns.size();
     while (m_ui->manager->count() > c && m_ui->manager->count() > 0)
         m_ui->manager->removeMeta(-1, MetaManager::KeepNumbers);
     for (int i = 0; i < c; ++i) {
         QCoreApplication::processEvents();
         m_ui->manager->setMeta(i, columns.at(i).first, columns.at(i).second);
+        if (Meta* meta = m_ui->manager->metaAt(i))
+            meta->setValueFormat(formats.value(i));
     }
     delete m_templates.value(fileName);
     m_templates.insert(fileName, file);
@@ -258,9 +260,13 @@ bool MainWindow::saveFile(const QString& path)
     file->setMultiLine(m_ui->actionRepMultiLine->isChecked());
     file->setTemplate(m_ui->tpl->text());
     QList<QTemplate::Column> columns;
-    for (Meta* meta : m_ui->manager->metas())
+    QList<ValueFormat> formats;
+    for (Meta* meta : m_ui->manager->metas()) {
         columns.append({meta->editor()->text(), meta->snippet()});
+        formats.append(meta->valueFormat());
+    }
     file->setColumns(columns);
+    file->setColumnFormats(formats);
     if (!file->sync()) {
         // What is on disk stays as it was, and so does the current file.
         m_busy->stop();
@@ -463,19 +469,7 @@ QList<MergeColumn*> MainWindow::checkedColumns()
 
 QList<MergeColumn*> MainWindow::readColumns(std::vector<std::unique_ptr<MergeColumn>>& wrappers) const
 {
-    // A column with an escape or a width is read through a wrapper that formats each value; the
-    // others are read directly, as they always were.
-    QList<MergeColumn*> columns;
-    for (Meta* meta : m_ui->manager->checkedMetas()) {
-        const ValueFormat format = meta->valueFormat();
-        if (format.isDefault()) {
-            columns.append(meta);
-            continue;
-        }
-        wrappers.push_back(std::make_unique<FormattedColumn>(meta, format));
-        columns.append(wrappers.back().get());
-    }
-    return columns;
+    return Meta::asRead(m_ui->manager->checkedMetas(), wrappers);
 }
 
 void MainWindow::schedulePreview()

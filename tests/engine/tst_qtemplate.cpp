@@ -58,6 +58,55 @@ private slots:
         std::signal(SIGXFSZ, SIG_IGN);         // a write past the size limit fails instead of ending the test
     }
 
+    void columnFormats()
+    {
+        // Escape and format keys: written only where not the default, read back, unknown values
+        // read as none, and a file without them reads and saves as it always did.
+        const QString path = m_dir.filePath(QStringLiteral("formats.s"));
+        const QByteArray plain = "[global]\nmetacounts=2\n\n[column0]\ncontent=a\nsnippet=#1#\n\n"
+                                 "[column1]\ncontent=b\nsnippet=#2#\n";
+        QVERIFY(TestSupport::writeBytes(path, plain));
+        {
+            QTemplate tpl(path);
+            QCOMPARE(tpl.columnFormats().size(), 2);
+            QVERIFY(tpl.columnFormats().at(0).isDefault() && tpl.columnFormats().at(1).isDefault());
+            tpl.setColumnFormats({ValueFormat(), ValueFormat()});
+            QVERIFY(tpl.sync());
+        }
+        QCOMPARE(TestSupport::readBytes(path), plain);
+
+        ValueFormat sql;
+        sql.escape = ValueEscape::Sql;
+        ValueFormat zeros;
+        zeros.width = 6;
+        zeros.align = ValueFormat::AlignRight;
+        zeros.pad = QLatin1Char('0');
+        {
+            QTemplate tpl(path);
+            tpl.setColumnFormats({sql, zeros});
+            QVERIFY(tpl.sync());
+        }
+        const QByteArray written = TestSupport::readBytes(path);
+        QVERIFY2(written.contains("escape=sql") && written.contains("format=\"6,right,zero\""), written);
+        QVERIFY2(!written.contains("column1/escape") && written.count("escape=") == 1, written);
+        {
+            QTemplate tpl(path);
+            QCOMPARE(tpl.columnFormats(), (QList<ValueFormat>{sql, zeros}));
+            // Back to none: the keys go, the rest of the file stays.
+            tpl.setColumnFormats({ValueFormat(), ValueFormat()});
+            QVERIFY(tpl.sync());
+        }
+        const QByteArray cleared = TestSupport::readBytes(path);
+        QVERIFY2(!cleared.contains("escape") && !cleared.contains("format"), cleared);
+        QVERIFY(cleared.contains("content=a") && cleared.contains("content=b"));
+
+        QVERIFY(TestSupport::writeBytes(path, plain + "escape=html\nformat=wide\n"));
+        const QTemplate unknown(path);
+        QCOMPARE(unknown.status(), QSettings::NoError);
+        QVERIFY(unknown.columnFormats().at(1).isDefault());
+        QCOMPARE(unknown.columns().at(1), QTemplate::Column(QStringLiteral("b"), QStringLiteral("#2#")));
+    }
+
     void roundTrip()
     {
         // Every awkward value alone as a content and as a snippet, and joined to another in the template.

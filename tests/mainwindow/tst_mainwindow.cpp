@@ -181,9 +181,19 @@ void TestMainWindow::columnFormatsReachTheRuns()
     action("actionReplace")->trigger();
     QCOMPARE(result(), QString("('O''Brien', 0007)"));
 
+    // The formats go with the working state into the template file and come back with it.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("formats.s");
+    QVERIFY(m_window->saveFile(path));
     names->setValueFormat(ValueFormat());
     ids->setValueFormat(ValueFormat());
     QVERIFY(!align->isEnabled());
+    m_window->openFile(path);
+    QCOMPARE(manager()->metaAt(0)->valueFormat().escape, ValueEscape::Sql);
+    QCOMPARE(manager()->metaAt(1)->valueFormat().width, 4);
+    QVERIFY(align->isEnabled());
+    names->setValueFormat(ValueFormat());
+    ids->setValueFormat(ValueFormat());
     action("actionStart")->trigger();
     QCOMPARE(result(), QString("('O'Brien', 7)\n('say \"hi\"', -12)"));
 }
