@@ -193,9 +193,6 @@ qint64 FileColumn::lineEnd(qint64 offset, qint64* textEnd) const
 
 QString FileColumn::decode(const char* bytes, int length) const
 {
-    const void* nul = std::memchr(bytes, '\0', size_t(length));
-    if (nul)
-        length = int(static_cast<const char*>(nul) - bytes);
     QString text;
     switch (m_decoding) {
     case Decoding::Utf8:
@@ -224,14 +221,15 @@ void FileColumn::release(qint64 upTo) const
     m_released = end;
 }
 
-QString FileColumn::lineText(int i) const
+void FileColumn::locate(int i, const char** bytes, int* length) const
 {
-    if (i < 0 || i >= m_lineCount)
-        return QString();
-    if (i == m_lastLine)
-        return m_lastText;
+    if (i == m_lastLine) {
+        *bytes = m_data + m_lastStart;
+        *length = m_lastLength;
+        return;
+    }
     if (i != m_nextLine) {
-        // Out of order (random records, a column named twice): from the nearest indexed line.
+        // Out of order (random records): from the nearest indexed line, or on from the last one read.
         const int from = i / IndexStride * IndexStride;
         if (!(i > m_nextLine && m_nextLine >= from)) {
             m_nextLine = from;
@@ -246,12 +244,44 @@ QString FileColumn::lineText(int i) const
     qint64 textEnd = 0;
     const qint64 start = m_nextOffset;
     const qint64 end = lineEnd(start, &textEnd);
-    const QString text = decode(m_data + start, int(qMin<qint64>(textEnd - start, std::numeric_limits<int>::max())));
+    int size = int(qMin<qint64>(textEnd - start, std::numeric_limits<int>::max()));
+    // The editor's line ends at a NUL, as the window's column reads it.
+    if (const void* nul = std::memchr(m_data + start, '\0', size_t(size)))
+        size = int(static_cast<const char*>(nul) - (m_data + start));
     m_nextLine = i + 1;
     m_nextOffset = end;
     m_lastLine = i;
-    m_lastText = text;
+    m_lastStart = start;
+    m_lastLength = size;
     if (i + 1 == m_lineCount || m_nextLine % IndexStride == 0)
         release(end);
-    return text;
+    *bytes = m_data + start;
+    *length = size;
+}
+
+QString FileColumn::lineText(int i) const
+{
+    if (i < 0 || i >= m_lineCount)
+        return QString();
+    const char* bytes = nullptr;
+    int length = 0;
+    locate(i, &bytes, &length);
+    return decode(bytes, length);
+}
+
+void FileColumn::appendLineTo(int i, QString& out) const
+{
+    if (i < 0 || i >= m_lineCount)
+        return;
+    const char* bytes = nullptr;
+    int length = 0;
+    locate(i, &bytes, &length);
+    // Plain ASCII reads the same in every encoding and mode: widened straight into the record.
+    unsigned char high = 0;
+    for (int k = 0; k < length; ++k)
+        high |= static_cast<unsigned char>(bytes[k]);
+    if (high < 0x80)
+        out.append(QLatin1String(bytes, length));
+    else
+        out += decode(bytes, length);
 }

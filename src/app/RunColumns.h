@@ -52,10 +52,13 @@ public:
     QString snippet() const override { return m_snippet; }
     int lineCount() const override { return m_lineCount; }
     QString lineText(int i) const override;
+    void appendLineTo(int i, QString& out) const override;
     void resetLineCursor() override { m_cursor = 0; }
     QString nextLine() override { return lineText(m_cursor++); }
 
 private:
+    // Finds the bytes of line i (0 <= i < lineCount), without its break and cut at a NUL.
+    void locate(int i, const char** bytes, int* length) const;
     enum class Decoding { Utf8, Latin1, Codec };
     // Offset of the byte after the line break that ends the line starting at offset.
     qint64 lineEnd(qint64 offset, qint64* textEnd) const;
@@ -81,5 +84,6 @@ private:
     mutable qint64 m_released = 0;
     // A column the template names more than once is asked for the same line again at once.
     mutable int m_lastLine = -1;
-    mutable QString m_lastText;
+    mutable qint64 m_lastStart = 0;
+    mutable int m_lastLength = 0;
 };

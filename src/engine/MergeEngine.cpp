@@ -244,7 +244,7 @@ QString MergeEngine::Run::records(const QVector<TemplateToken>& tokens, int coun
             } else if (MergeColumn* column = m_live.at(token.column)) {
                 const int line = pick.line(token.column, k);
                 if (line >= 0)
-                    out += column->lineText(line);
+                    column->appendLineTo(line, out);
             }
         }
         if (sink) {
