@@ -19,7 +19,7 @@ namespace {
 constexpr int SnippetFieldLength = 32767;
 
 // Mapped pages behind the read position are given back in steps of this many bytes.
-constexpr qint64 ReleaseStep = qint64(32) << 20;
+constexpr qint64 ReleaseStep = qint64(4) << 20;
 
 } // namespace
 
@@ -177,18 +177,18 @@ bool FileColumn::open(const QString& path, QString* error)
 
 qint64 FileColumn::lineEnd(qint64 offset, qint64* textEnd) const
 {
-    const char* from = m_data + offset;
-    const size_t rest = size_t(m_size - offset);
-    const char* lf = static_cast<const char*>(std::memchr(from, '\n', rest));
-    const size_t span = lf ? size_t(lf - from) : rest;
-    const char* cr = static_cast<const char*>(std::memchr(from, '\r', span));
-    if (cr) {
-        // A lone CR, or the CR of a CR LF.
-        *textEnd = cr - m_data;
-        return cr + 1 < m_data + m_size && cr[1] == '\n' ? cr - m_data + 2 : cr - m_data + 1;
-    }
-    *textEnd = offset + qint64(span);
-    return lf ? lf - m_data + 1 : m_size;
+    // One pass over the bytes: lines are short, and three library searches a line cost more than they save.
+    const char* const begin = m_data + offset;
+    const char* const end = m_data + m_size;
+    const char* p = begin;
+    while (p < end && *p != '\n' && *p != '\r')
+        ++p;
+    *textEnd = p - m_data;
+    if (p == end)
+        return m_size;
+    if (*p == '\r' && p + 1 < end && p[1] == '\n')
+        ++p; // the LF of a CR LF
+    return p + 1 - m_data;
 }
 
 QString FileColumn::decode(const char* bytes, int length) const
@@ -246,8 +246,18 @@ void FileColumn::locate(int i, const char** bytes, int* length) const
     const qint64 end = lineEnd(start, &textEnd);
     int size = int(qMin<qint64>(textEnd - start, std::numeric_limits<int>::max()));
     // The editor's line ends at a NUL, as the window's column reads it.
-    if (const void* nul = std::memchr(m_data + start, '\0', size_t(size)))
-        size = int(static_cast<const char*>(nul) - (m_data + start));
+    // One pass tells the NUL and whether the line is plain ASCII.
+    const char* text = m_data + start;
+    unsigned char high = 0;
+    for (int k = 0; k < size; ++k) {
+        const unsigned char c = static_cast<unsigned char>(text[k]);
+        if (c == 0) {
+            size = k;
+            break;
+        }
+        high |= c;
+    }
+    m_lastAscii = high < 0x80;
     m_nextLine = i + 1;
     m_nextOffset = end;
     m_lastLine = i;
@@ -277,10 +287,7 @@ void FileColumn::appendLineTo(int i, QString& out) const
     int length = 0;
     locate(i, &bytes, &length);
     // Plain ASCII reads the same in every encoding and mode: widened straight into the record.
-    unsigned char high = 0;
-    for (int k = 0; k < length; ++k)
-        high |= static_cast<unsigned char>(bytes[k]);
-    if (high < 0x80)
+    if (m_lastAscii)
         out.append(QLatin1String(bytes, length));
     else
         out += decode(bytes, length);

@@ -57,7 +57,8 @@ public:
     QString nextLine() override { return lineText(m_cursor++); }
 
 private:
-    // Finds the bytes of line i (0 <= i < lineCount), without its break and cut at a NUL.
+    // Finds the bytes of line i (0 <= i < lineCount), without its break and cut at a NUL; notes
+    // whether they are plain ASCII.
     void locate(int i, const char** bytes, int* length) const;
     enum class Decoding { Utf8, Latin1, Codec };
     // Offset of the byte after the line break that ends the line starting at offset.
@@ -86,4 +87,5 @@ private:
     mutable int m_lastLine = -1;
     mutable qint64 m_lastStart = 0;
     mutable int m_lastLength = 0;
+    mutable bool m_lastAscii = true;
 };

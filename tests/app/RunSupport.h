@@ -7,7 +7,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QSettings>
-#include <QtTest>
+#include <QTest>
 
 namespace RunSupport {
 
