@@ -98,8 +98,8 @@ Outcome timed(const QStringList& command)
         usleep(2000);
     }
     outcome.ms = timer.nsecsElapsed() / 1e6;
-    outcome.cpuMs = (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-                    (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    outcome.cpuMs =
+        (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
     outcome.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return outcome;
 }
@@ -132,9 +132,9 @@ int main(int argc, char** argv)
     const QString out = dir.filePath(QStringLiteral("out"));
     const QString awkOut = dir.filePath(QStringLiteral("awk"));
     if (!dir.isValid() || !writeColumns(c1, c2, Records) ||
-        !RunSupport::writeTemplate(tpl, QStringLiteral("INSERT INTO users VALUES ('#1#', #2#);"),
-                                   {{QStringLiteral("a\nb\nc"), QStringLiteral("#1#")},
-                                    {QStringLiteral("1\n2\n3"), QStringLiteral("#2#")}})) {
+        !RunSupport::writeTemplate(
+            tpl, QStringLiteral("INSERT INTO users VALUES ('#1#', #2#);"),
+            {{QStringLiteral("a\nb\nc"), QStringLiteral("#1#")}, {QStringLiteral("1\n2\n3"), QStringLiteral("#2#")}})) {
         std::fprintf(stderr, "cannot write the input files\n");
         return 2;
     }
@@ -170,7 +170,8 @@ int main(int argc, char** argv)
     std::printf("ratio lineweld-run/awk: %.2f (processor time %.2f)\n", best.ms / awkBest.ms,
                 best.cpuMs / awkBest.cpuMs);
 
-    const Outcome random = timed({run, QStringLiteral("-n"), QString::number(BigRecords), QStringLiteral("-o"), out, tpl});
+    const Outcome random =
+        timed({run, QStringLiteral("-n"), QString::number(BigRecords), QStringLiteral("-o"), out, tpl});
     std::printf("%d random records: %s, %.1f ms, peak %.1f MiB, %lld bytes\n", BigRecords, random.ok ? "ok" : "FAILED",
                 random.ms, random.peakKb / 1024.0, static_cast<long long>(QFile(out).size()));
     if (!writeColumns(c1, c2, BigRecords)) {

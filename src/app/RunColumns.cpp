@@ -66,7 +66,8 @@ TextColumn::TextColumn(const QString& snippet, const QString& text, bool unicode
     }
 }
 
-FileColumn::FileColumn(const QString& snippet, bool unicode) : m_snippet(snippet.left(SnippetFieldLength)), m_unicode(unicode)
+FileColumn::FileColumn(const QString& snippet, bool unicode)
+    : m_snippet(snippet.left(SnippetFieldLength)), m_unicode(unicode)
 {
 }
 
@@ -139,8 +140,8 @@ bool FileColumn::open(const QString& path, QString* error)
     ::close(fd);
 
     // As a text stream with Unicode detection reads it: a mark chooses the encoding, else the locale's.
-    QTextCodec* codec = QTextCodec::codecForUtfText(QByteArray::fromRawData(m_data, int(qMin<qint64>(m_size, 4))),
-                                                    nullptr);
+    QTextCodec* codec =
+        QTextCodec::codecForUtfText(QByteArray::fromRawData(m_data, int(qMin<qint64>(m_size, 4))), nullptr);
     if (codec && codec->mibEnum() != 106) {
         *error = QStringLiteral("%1: UTF-16 and UTF-32 column files are not supported; convert it to UTF-8").arg(path);
         return false;

@@ -71,7 +71,9 @@ RunOptions RunOptions::parse(const QStringList& arguments)
             bool ok = false;
             const int column = equals > 0 ? value.left(equals).toInt(&ok) : 0;
             if (!ok || column < 1 || column > QTemplate::MaxColumns || equals + 1 >= value.size())
-                return tr("--column takes N=FILE with N from 1 to %1, not \"%2\"").arg(QTemplate::MaxColumns).arg(value);
+                return tr("--column takes N=FILE with N from 1 to %1, not \"%2\"")
+                    .arg(QTemplate::MaxColumns)
+                    .arg(value);
             if (options.columnFiles.contains(column))
                 return tr("column %1 is given twice").arg(column);
             options.columnFiles.insert(column, value.mid(equals + 1));

@@ -92,9 +92,8 @@ int Runner::run()
     QList<QTemplate::Column> contents = file.columns();
     // A column given as a file may lie past the template file's own columns; those between get the
     // defaults of a new column.
-    const int count = m_options.columnFiles.isEmpty()
-                          ? contents.size()
-                          : qMax(contents.size(), m_options.columnFiles.lastKey());
+    const int count =
+        m_options.columnFiles.isEmpty() ? contents.size() : qMax(contents.size(), m_options.columnFiles.lastKey());
     for (int n = contents.size(); n < count; ++n)
         contents.append({QString(), QStringLiteral("%1%2%3").arg(prefix, QString::number(n + 1), suffix)});
 

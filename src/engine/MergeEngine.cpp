@@ -306,8 +306,7 @@ QString MergeEngine::mergeRecords(Run& run, Callback* callback, bool* truncated,
         int line(int, int record) const { return record; }
     } pick;
     const QString separator = m_multiLine ? m_lineBreak : QString();
-    return run.records(tokens, records, separator, m_resultLimit, false, callback, progressStep, pick, truncated,
-                       sink);
+    return run.records(tokens, records, separator, m_resultLimit, false, callback, progressStep, pick, truncated, sink);
 }
 
 QString MergeEngine::replaceMatches(Callback* callback)

@@ -58,8 +58,8 @@ void TestRun::errors_data()
     const QString t = QStringLiteral("{dir}/t.s");
     QTest::addRow("missing template") << QStringList{"{dir}/none.s"} << 1
                                       << "lineweld-run: cannot read {dir}/none.s: no such file\n";
-    QTest::addRow("template is a folder") << QStringList{"{dir}/folder"} << 1
-                                          << "lineweld-run: cannot read {dir}/folder: it is a folder\n";
+    QTest::addRow("template is a folder")
+        << QStringList{"{dir}/folder"} << 1 << "lineweld-run: cannot read {dir}/folder: it is a folder\n";
     QTest::addRow("missing column file") << QStringList{"-c", "2={dir}/none.txt", t} << 1
                                          << "lineweld-run: cannot read column 2 from {dir}/none.txt: No such file "
                                             "or directory\n";
@@ -73,8 +73,8 @@ void TestRun::errors_data()
                                       "column files are not supported; convert it to UTF-8\n";
     QTest::addRow("output is a folder") << QStringList{"-o", "{dir}/folder", t} << 1
                                         << "lineweld-run: cannot write {dir}/folder: it is a folder\n";
-    QTest::addRow("output folder missing") << QStringList{"-o", "{dir}/none/r.txt", t} << 1
-                                           << "lineweld-run: cannot write {dir}/none/r.txt: ";
+    QTest::addRow("output folder missing")
+        << QStringList{"-o", "{dir}/none/r.txt", t} << 1 << "lineweld-run: cannot write {dir}/none/r.txt: ";
     QTest::addRow("bad usage") << QStringList{"-n", "x", t} << 2
                                << "lineweld-run: --random takes a count of at least 1, not \"x\"\n\nUsage: "
                                   "lineweld-run [options] TEMPLATE.s\n";
@@ -99,10 +99,10 @@ void TestRun::failedRunKeepsOutput()
     const QString output = path(QStringLiteral("kept.txt"));
     QVERIFY(TestSupport::writeBytes(output, "old"));
     const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
-    QCOMPARE(run({QStringLiteral("-o"), output, QStringLiteral("-c"), QStringLiteral("1=") + path("none.txt"),
-                  m_template})
-                 .exitCode,
-             1);
+    QCOMPARE(
+        run({QStringLiteral("-o"), output, QStringLiteral("-c"), QStringLiteral("1=") + path("none.txt"), m_template})
+            .exitCode,
+        1);
     QCOMPARE(TestSupport::readBytes(output), QByteArray("old"));
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), before);
     // A run that succeeds replaces it.
@@ -117,10 +117,11 @@ void TestRun::columnFiles_data()
     QTest::addRow("final break ends the last line") << QByteArray("x\ny\n") << QByteArray("[a|x]\n[b|y]");
     QTest::addRow("CR LF and lone CR") << QByteArray("x\r\ny\rz") << QByteArray("[a|x]\n[b|y]\n[|z]");
     QTest::addRow("NUL ends a line's text") << QByteArray("x\0q\ny", 5) << QByteArray("[a|x]\n[b|y]");
-    QTest::addRow("UTF-8 mark, ANSI result") << QByteArray("\xef\xbb\xbf\xc3\xa9\xe2\x82\xac")
-                                             << QByteArray("[a|\xe9?]\n[b|]");
+    QTest::addRow("UTF-8 mark, ANSI result")
+        << QByteArray("\xef\xbb\xbf\xc3\xa9\xe2\x82\xac") << QByteArray("[a|\xe9?]\n[b|]");
     QTest::addRow("empty file") << QByteArray() << QByteArray("[a|]\n[b|]");
-    QTest::addRow("more lines than the template's") << QByteArray("1\n2\n3\n4") << QByteArray("[a|1]\n[b|2]\n[|3]\n[|4]");
+    QTest::addRow("more lines than the template's")
+        << QByteArray("1\n2\n3\n4") << QByteArray("[a|1]\n[b|2]\n[|3]\n[|4]");
 }
 
 void TestRun::columnFiles()
@@ -206,8 +207,8 @@ void TestRun::interruptLeavesNoFile()
     const QString output = dir.filePath(QStringLiteral("big.txt"));
     QProcess process;
     process.start(QStringLiteral(LINEWELD_RUN_EXECUTABLE),
-                  {QStringLiteral("--progress"), QStringLiteral("-n"), QStringLiteral("2000000000"), QStringLiteral("-o"),
-                   output, m_template});
+                  {QStringLiteral("--progress"), QStringLiteral("-n"), QStringLiteral("2000000000"),
+                   QStringLiteral("-o"), output, m_template});
     QVERIFY(process.waitForStarted());
     // The first progress report says that records are being written.
     QByteArray progress;

@@ -49,17 +49,17 @@ void TestRunOptions::parse_data()
     QTest::addColumn<QString>("expected");
     const QString plain = QStringLiteral("merge t.s out= n=0 cols= eol=- single=0 progress=0");
     QTest::addRow("template only") << QStringList{QStringLiteral("t.s")} << plain;
-    QTest::addRow("output, next argument") << QStringList{"-o", "r.txt", "t.s"}
-                                           << "merge t.s out=r.txt n=0 cols= eol=- single=0 progress=0";
+    QTest::addRow("output, next argument")
+        << QStringList{"-o", "r.txt", "t.s"} << "merge t.s out=r.txt n=0 cols= eol=- single=0 progress=0";
     QTest::addRow("output after =") << QStringList{"--output=r.txt", "t.s"}
                                     << "merge t.s out=r.txt n=0 cols= eol=- single=0 progress=0";
-    QTest::addRow("output glued to letter") << QStringList{"t.s", "-or.txt"}
-                                            << "merge t.s out=r.txt n=0 cols= eol=- single=0 progress=0";
-    QTest::addRow("cluster with value last") << QStringList{"-rc", "2=b.txt", "t.s"}
-                                             << "replace t.s out= n=0 cols=2=b.txt eol=- single=0 progress=0";
+    QTest::addRow("output glued to letter")
+        << QStringList{"t.s", "-or.txt"} << "merge t.s out=r.txt n=0 cols= eol=- single=0 progress=0";
+    QTest::addRow("cluster with value last")
+        << QStringList{"-rc", "2=b.txt", "t.s"} << "replace t.s out= n=0 cols=2=b.txt eol=- single=0 progress=0";
     QTest::addRow("random, columns, eol, flags")
-        << QStringList{"--random", "7", "-c", "4=d", "--column=1=a=b", "--eol", "mac", "--single-line", "--progress",
-                       "t.s"}
+        << QStringList{"--random",      "7",          "-c", "4=d", "--column=1=a=b", "--eol", "mac",
+                       "--single-line", "--progress", "t.s"}
         << "random t.s out= n=7 cols=1=a=b,4=d eol=Mac single=1 progress=1";
     QTest::addRow("after --, a file") << QStringList{"--", "-v.s"}
                                       << "merge -v.s out= n=0 cols= eol=- single=0 progress=0";

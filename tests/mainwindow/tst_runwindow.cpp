@@ -82,7 +82,8 @@ void TestRunWindow::sameBytes()
     const QByteArray shown(result->characterPointer(), result->textLength());
     closeWindow();
 
-    const RunSupport::Result run = RunSupport::run(replace ? QStringList{QStringLiteral("-r"), path} : QStringList{path});
+    const RunSupport::Result run =
+        RunSupport::run(replace ? QStringList{QStringLiteral("-r"), path} : QStringList{path});
     QCOMPARE(run.err, QByteArray());
     QCOMPARE(run.exitCode, 0);
     QVERIFY(!shown.isEmpty());
