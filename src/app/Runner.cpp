@@ -10,7 +10,11 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -21,20 +25,78 @@ namespace {
 constexpr int ProgressStep = 1 << 12;
 constexpr qint64 ProgressIntervalMs = 1000;
 
-// Writes each piece in the result editor's encoding to a device.
+// Writes each piece in the result editor's encoding to a device, on a thread of its own, so that
+// encoding and writing overlap with building the next records. A few pieces wait at most.
 class DeviceSink : public RecordSink
 {
 public:
-    DeviceSink(QIODevice& device, bool unicode) : m_device(device), m_unicode(unicode) {}
+    DeviceSink(QIODevice& device, bool unicode) : m_device(device), m_unicode(unicode)
+    {
+        m_writer = std::thread([this] { writeLoop(); });
+    }
+    ~DeviceSink() override { finish(); }
+
     bool write(const QString& piece) override
     {
-        const QByteArray bytes = editorBytes(piece, m_unicode);
-        return m_device.write(bytes) == bytes.size();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_room.wait(lock, [this] { return m_pieces.size() < MaxWaiting || m_failed; });
+        if (m_failed)
+            return false;
+        m_pieces.push_back(piece);
+        m_ready.notify_one();
+        return true;
+    }
+
+    // Writes what is waiting and ends the thread; returns whether every piece was written.
+    bool finish()
+    {
+        if (m_writer.joinable()) {
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                m_done = true;
+            }
+            m_ready.notify_one();
+            m_writer.join();
+        }
+        return !m_failed;
     }
 
 private:
+    static constexpr size_t MaxWaiting = 4;
+
+    void writeLoop()
+    {
+        for (;;) {
+            QString piece;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_ready.wait(lock, [this] { return !m_pieces.empty() || m_done; });
+                if (m_pieces.empty())
+                    return;
+                piece = std::move(m_pieces.front());
+                m_pieces.pop_front();
+            }
+            m_room.notify_one();
+            const QByteArray bytes = editorBytes(piece, m_unicode);
+            if (m_device.write(bytes) != bytes.size()) {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                m_failed = true;
+                m_pieces.clear();
+                m_room.notify_one();
+                return;
+            }
+        }
+    }
+
     QIODevice& m_device;
     bool m_unicode;
+    std::thread m_writer;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::condition_variable m_room;
+    std::deque<QString> m_pieces;
+    bool m_done = false;
+    bool m_failed = false;
 };
 
 QString programName()
@@ -160,6 +222,7 @@ int Runner::run()
     case RunOptions::Mode::Replace: {
         const QString text = engine.replaceMatches(this);
         if (engine.resultTruncated()) {
+            sink.finish();
             saveFile.cancelWriting();
             return fail(QStringLiteral("the result of Replace Match passed its size limit of %1 characters")
                             .arg(engine.resultLimit()));
@@ -171,6 +234,7 @@ int Runner::run()
         break;
     }
     }
+    written = sink.finish() && written;
     if (isStopRequested()) {
         saveFile.cancelWriting();
         return Interrupted;
