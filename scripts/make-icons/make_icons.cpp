@@ -996,8 +996,9 @@ std::vector<Picture> pictures()
     add(pm + "fliph.png", 32, flipGlyph(true));
     add(pm + "flipv.png", 32, flipGlyph(false));
 
-    // The window icon and the about box picture.
+    // The window icon and the about box picture; the 64-pixel logo is the desktop's icon theme size.
     add(wn + "logo.png", 256, logo);
+    add(wn + "logo64.png", 64, logo);
     list.push_back({wn + "logo2.png", QSize(428, 158), nullptr, renderBanner});
     return list;
 }

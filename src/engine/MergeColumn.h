@@ -22,6 +22,8 @@ public:
     virtual int lineCount() const = 0;
     // Line i (0-based) without its terminator; empty at or past the line count.
     virtual QString lineText(int i) const = 0;
+    // Appends line i to out; a column that can do so without making a string of the line overrides it.
+    virtual void appendLineTo(int i, QString& out) const { out += lineText(i); }
     virtual void resetLineCursor() = 0;
     // The line at the cursor; moves the cursor on by one.
     virtual QString nextLine() = 0;

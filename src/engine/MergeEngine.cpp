@@ -52,10 +52,12 @@ public:
     // count records built from the tokens, each column reference taking the line pick.line(column, record)
     // gives (none when negative); pick.eventsRan() follows each round of events. Stops before a record
     // when the callback asks, and before one that would pass the limit (setting *truncated); reports
-    // progress every progressStep records when that is at least 1.
+    // progress every progressStep records when that is at least 1. With a sink the records go to it in
+    // pieces instead, without a limit; *truncated then says that the sink refused one.
     template <typename PickLine>
     QString records(const QVector<TemplateToken>& tokens, int count, const QString& separator, int limit,
-                    bool randomLines, Callback* callback, int progressStep, PickLine& pick, bool* truncated);
+                    bool randomLines, Callback* callback, int progressStep, PickLine& pick, bool* truncated,
+                    RecordSink* sink);
 
 private:
     QVector<GuardedColumn> m_guarded;
@@ -219,10 +221,15 @@ template <typename Body> QString MergeEngine::storedRun(Body body)
 template <typename PickLine>
 QString MergeEngine::Run::records(const QVector<TemplateToken>& tokens, int count, const QString& separator, int limit,
                                   bool randomLines, Callback* callback, int progressStep, PickLine& pick,
-                                  bool* truncated)
+                                  bool* truncated, RecordSink* sink)
 {
+    // Large enough that a write costs little next to the records it carries, small enough to stay in cache.
+    constexpr int SinkPieceUnits = 1 << 16;
     QString out;
-    reserveResult(out, estimateLength(tokens, m_live, count, separator.size(), randomLines), limit);
+    if (sink)
+        out.reserve(2 * SinkPieceUnits);
+    else
+        reserveResult(out, estimateLength(tokens, m_live, count, separator.size(), randomLines), limit);
     for (int k = 0; k < count; ++k) {
         if (pumpEvents())
             pick.eventsRan();
@@ -237,16 +244,29 @@ QString MergeEngine::Run::records(const QVector<TemplateToken>& tokens, int coun
             } else if (MergeColumn* column = m_live.at(token.column)) {
                 const int line = pick.line(token.column, k);
                 if (line >= 0)
-                    out += column->lineText(line);
+                    column->appendLineTo(line, out);
             }
         }
-        if (out.size() > limit) {
+        if (sink) {
+            if (out.size() >= SinkPieceUnits) {
+                if (!sink->write(out)) {
+                    *truncated = true;
+                    break;
+                }
+                out.truncate(0); // keeps the buffer
+            }
+        } else if (out.size() > limit) {
             out.truncate(recordStart);
             *truncated = true;
             break;
         }
         if (progressStep >= 1 && callback && (k + 1) % progressStep == 0)
             callback->setProgress(k + 1);
+    }
+    if (sink) {
+        if (!*truncated && !out.isEmpty() && !sink->write(out))
+            *truncated = true;
+        return QString();
     }
     trimCapacity(out);
     return out;
@@ -257,7 +277,18 @@ QString MergeEngine::merge(Callback* callback)
     return storedRun([&](Run& run, bool* truncated) { return mergeRecords(run, callback, truncated); });
 }
 
-QString MergeEngine::mergeRecords(Run& run, Callback* callback, bool* truncated) const
+bool MergeEngine::mergeInto(RecordSink& sink, Callback* callback, int progressStep)
+{
+    if (m_columns.isEmpty() || m_template.isEmpty())
+        return m_template.isEmpty() || sink.write(m_template);
+    bool refused = false;
+    Run run(m_columns, m_eventInterval);
+    mergeRecords(run, callback, &refused, &sink, progressStep);
+    return !refused;
+}
+
+QString MergeEngine::mergeRecords(Run& run, Callback* callback, bool* truncated, RecordSink* sink,
+                                  int progressStep) const
 {
     const QVector<MergeColumn*>& columns = run.live();
     const QVector<TemplateToken> tokens = tokenizeSnippets(m_template, run.snippets()).toVector();
@@ -275,7 +306,7 @@ QString MergeEngine::mergeRecords(Run& run, Callback* callback, bool* truncated)
         int line(int, int record) const { return record; }
     } pick;
     const QString separator = m_multiLine ? m_lineBreak : QString();
-    return run.records(tokens, records, separator, m_resultLimit, false, callback, 0, pick, truncated);
+    return run.records(tokens, records, separator, m_resultLimit, false, callback, progressStep, pick, truncated, sink);
 }
 
 QString MergeEngine::replaceMatches(Callback* callback)
@@ -375,6 +406,20 @@ QString MergeEngine::generateRandom(int count, Callback* callback)
 {
     m_truncated = false;
     bool truncated = false;
+    const QString text = randomRecords(count, callback, &truncated, nullptr, count / 100);
+    m_truncated = truncated;
+    return text;
+}
+
+bool MergeEngine::generateRandomInto(int count, RecordSink& sink, Callback* callback, int progressStep)
+{
+    bool refused = false;
+    randomRecords(count, callback, &refused, &sink, progressStep);
+    return !refused;
+}
+
+QString MergeEngine::randomRecords(int count, Callback* callback, bool* truncated, RecordSink* sink, int progressStep)
+{
     if (count < 1)
         return QString();
 
@@ -406,8 +451,5 @@ QString MergeEngine::generateRandom(int count, Callback* callback)
     pick.eventsRan();
 
     const QString separator = m_multiLine ? m_lineBreak : QString();
-    const QString text =
-        run.records(tokens, count, separator, m_resultLimit, true, callback, count / 100, pick, &truncated);
-    m_truncated = truncated;
-    return text;
+    return run.records(tokens, count, separator, m_resultLimit, true, callback, progressStep, pick, truncated, sink);
 }

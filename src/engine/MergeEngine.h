@@ -13,6 +13,16 @@
 
 #include <memory>
 
+// Takes the text of a run piece by piece as it is built, so that a run of any length needs no more
+// memory than one piece.
+class RecordSink
+{
+public:
+    virtual ~RecordSink() = default;
+    // The next piece of the text, in order. Returning false ends the run: the sink cannot take more.
+    virtual bool write(const QString& piece) = 0;
+};
+
 class MergeEngine
 {
 public:
@@ -33,6 +43,12 @@ public:
     QString replaceMatches(Callback* callback = nullptr);
     // count records, each column reference taking a randomly chosen line. Leaves the stored result.
     QString generateRandom(int count, Callback* callback = nullptr);
+
+    // The merge and the random records streamed into a sink rather than returned: the text is the same,
+    // but no size limit applies and nothing is stored. Progress is reported every progressStep records
+    // (never when it is 0). Returns false when the sink refused a piece; a stopped run returns true.
+    bool mergeInto(RecordSink& sink, Callback* callback = nullptr, int progressStep = 0);
+    bool generateRandomInto(int count, RecordSink& sink, Callback* callback = nullptr, int progressStep = 0);
 
     // Cuts a template into literals and column references, longest snippet first.
     static QList<TemplateToken> tokenize(const QString& templateText, const QList<MergeColumn*>& columns);
@@ -63,7 +79,9 @@ private:
     class Run;
 
     template <typename Body> QString storedRun(Body body);
-    QString mergeRecords(Run& run, Callback* callback, bool* truncated) const;
+    QString mergeRecords(Run& run, Callback* callback, bool* truncated, RecordSink* sink = nullptr,
+                         int progressStep = 0) const;
+    QString randomRecords(int count, Callback* callback, bool* truncated, RecordSink* sink, int progressStep);
     QString replaceAll(Run& run, Callback* callback, bool* truncated);
     static QList<TemplateToken> tokenizeSnippets(const QString& templateText, const QStringList& snippets);
 

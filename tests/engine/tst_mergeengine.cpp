@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <functional>
+#include <limits>
 
 namespace {
 
@@ -66,6 +67,20 @@ void queueAt(TestCallback& callback, int record, const std::function<void()>& wo
 }
 
 enum Mode { LF, Replace, Random3 };
+
+// Keeps the pieces a streamed run gives, refusing the piece after the first `accepted` ones.
+struct PieceSink : RecordSink
+{
+    int accepted = std::numeric_limits<int>::max();
+    QStringList pieces;
+    bool write(const QString& piece) override
+    {
+        if (pieces.size() >= accepted)
+            return false;
+        pieces.append(piece);
+        return true;
+    }
+};
 
 } // namespace
 
@@ -129,6 +144,43 @@ private slots:
         engine.setup(set.list, templateText, eolString(lineEnd >= 0 ? EolFormat(lineEnd) : EolWindows));
         QCOMPARE(engine.merge(), expected);
         QCOMPARE(engine.resultTruncated(), false);
+        // Streamed, the same text, whatever the stored result.
+        PieceSink sink;
+        QVERIFY(engine.mergeInto(sink));
+        QCOMPARE(sink.pieces.join(QString()), expected);
+    }
+
+    void streamed()
+    {
+        PlainColumn names(QStringLiteral("#1#"), numbered(QStringLiteral("name"), 100000));
+        MergeEngine engine;
+        engine.setup({&names}, QStringLiteral("<#1#>"), QStringLiteral("\r\n"));
+        const QString whole = engine.merge();
+        PieceSink sink;
+        TestCallback callback;
+        QVERIFY(engine.mergeInto(sink, &callback, 30000));
+        QVERIFY(sink.pieces.size() > 1); // in pieces, not one string
+        QCOMPARE(sink.pieces.join(QString()), whole);
+        QCOMPARE(callback.progress, (QVector<int>{30000, 60000, 90000}));
+        // A sink that refuses a piece ends the run.
+        PieceSink refusing;
+        refusing.accepted = 1;
+        QVERIFY(!engine.mergeInto(refusing));
+        QCOMPARE(refusing.pieces.size(), 1);
+        QVERIFY(whole.startsWith(refusing.pieces.first()));
+        // A stop is not a failure: the records built so far.
+        PieceSink stopped;
+        TestCallback stopping;
+        stopping.onAsk = [](int asked) { return asked > 3; };
+        QVERIFY(engine.mergeInto(stopped, &stopping));
+        QCOMPARE(stopped.pieces.join(QString()), QStringLiteral("<name0>\r\n<name1>\r\n<name2>"));
+        // Random records: as many as asked for, from the column's lines.
+        PieceSink random;
+        engine.setMultiLine(false);
+        QVERIFY(engine.generateRandomInto(70000, random));
+        const QString text = random.pieces.join(QString());
+        QCOMPARE(text.count(QLatin1Char('<')), 70000);
+        QCOMPARE(digitless(text), QStringLiteral("<name>").repeated(70000));
     }
 
     void replaceMatches_data()
