@@ -1,6 +1,7 @@
 #include "app/Runner.h"
 
 #include "app/RunColumns.h"
+#include "engine/FormattedColumn.h"
 #include "engine/MergeEngine.h"
 #include "engine/QTemplate.h"
 #include "settings/Preferences.h"
@@ -159,6 +160,7 @@ int Runner::run()
     for (int n = contents.size(); n < count; ++n)
         contents.append({QString(), QStringLiteral("%1%2%3").arg(prefix, QString::number(n + 1), suffix)});
 
+    const QList<ValueFormat> formats = file.columnFormats();
     std::vector<std::unique_ptr<MergeColumn>> owned;
     QList<MergeColumn*> columns;
     for (int n = 0; n < count; ++n) {
@@ -172,6 +174,10 @@ int Runner::run()
         } else {
             owned.push_back(std::make_unique<TextColumn>(snippet, contents.at(n).first, unicode));
         }
+        // Escaped and padded as in the window, a column file too.
+        const ValueFormat format = formats.value(n);
+        if (!format.isDefault())
+            owned.push_back(std::make_unique<FormattedColumn>(owned.back().get(), format));
         columns.append(owned.back().get());
     }
 

@@ -3,6 +3,7 @@
 
 #include "../app/RunSupport.h"
 #include "TestSupport.h"
+#include "engine/QTemplate.h"
 #include "mainwindow/WindowTest.h"
 
 #include "settings/Preferences.h"
@@ -43,6 +44,24 @@ void TestRunWindow::initTestCase()
                                       QStringLiteral("id=7 id=8 n=1 2 3 ü"),
                                       {{QStringLiteral("A\nB"), QStringLiteral("id=(\\d+)")},
                                        {QStringLiteral("€\nÜ"), QStringLiteral("\\b\\d\\b")}}));
+    // Escaped and padded columns, the way the window stores them.
+    const QString formatted = m_dir.filePath(QStringLiteral("formats.s"));
+    QVERIFY(RunSupport::writeTemplate(formatted, QStringLiteral("('#1#', #2#, \"#3#\")"),
+                                      {{QStringLiteral("O'Brien\nsay \"hi\""), QStringLiteral("#1#")},
+                                       {QStringLiteral("7\n-12"), QStringLiteral("#2#")},
+                                       {QStringLiteral("a\tb\n\\"), QStringLiteral("#3#")}}));
+    QTemplate file(formatted);
+    ValueFormat sql;
+    sql.escape = ValueEscape::Sql;
+    ValueFormat zeros;
+    zeros.width = 5;
+    zeros.align = ValueFormat::AlignRight;
+    zeros.pad = QLatin1Char('0');
+    ValueFormat json;
+    json.escape = ValueEscape::Json;
+    json.width = 4;
+    file.setColumnFormats({sql, zeros, json});
+    QVERIFY(file.sync());
 }
 
 void TestRunWindow::sameBytes_data()
@@ -60,6 +79,8 @@ void TestRunWindow::sameBytes_data()
     QTest::addRow("Replace Match, ANSI") << "replace.s" << false << int(EolUnix) << true;
     QTest::addRow("Replace Match, UTF-8") << "replace.s" << true << int(EolUnix) << true;
     QTest::addRow("Replace Match on four columns") << "four.s" << true << int(EolUnix) << true;
+    QTest::addRow("escaped and padded columns") << "formats.s" << true << int(EolUnix) << false;
+    QTest::addRow("escaped and padded, Replace Match") << "formats.s" << false << int(EolWindows) << true;
 }
 
 void TestRunWindow::sameBytes()
@@ -81,6 +102,9 @@ void TestRunWindow::sameBytes()
     Editor* result = editor("result");
     const QByteArray shown(result->characterPointer(), result->textLength());
     closeWindow();
+    // Equal bytes alone would also pass if both sides ignored the formats.
+    if (file == QLatin1String("formats.s"))
+        QVERIFY2(shown.startsWith("('O''Brien', 00007, \"a\\u0009b \")"), shown);
 
     const RunSupport::Result run =
         RunSupport::run(replace ? QStringList{QStringLiteral("-r"), path} : QStringList{path});
