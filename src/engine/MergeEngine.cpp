@@ -19,7 +19,8 @@ class MergeEngine::Run
 {
 public:
     Run(const QVector<GuardedColumn>& columns, int eventInterval)
-        : m_guarded(columns), m_pacer({}, eventInterval, EventPacer::Clock::Adaptive)
+        : m_guarded(columns), m_pacer({}, qMax(0, eventInterval), EventPacer::Clock::Adaptive),
+          m_events(eventInterval != NoEvents)
     {
         m_live.reserve(m_guarded.size());
         for (const GuardedColumn& g : qAsConst(m_guarded))
@@ -40,7 +41,7 @@ public:
     // Returns true when they ran (and columns may have gone or changed).
     bool pumpEvents()
     {
-        if (!m_pacer.poll())
+        if (!m_events || !m_pacer.poll())
             return false;
         for (int i = 0; i < m_live.size(); ++i) {
             if (m_live.at(i) && m_guarded.at(i).life.expired())
@@ -64,6 +65,7 @@ private:
     QVector<MergeColumn*> m_live;
     // Reading the clock costs about as much as building a short record: the adaptive clock.
     EventPacer m_pacer;
+    bool m_events;
 };
 
 namespace {

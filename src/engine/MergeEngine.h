@@ -64,7 +64,10 @@ public:
 
     // How often a run lets pending events be processed, in ms (EventPacer::DefaultIntervalMs by default; 0 means before
     // every record or match).
-    void setEventInterval(int ms) { m_eventInterval = qMax(0, ms); }
+    void setEventInterval(int ms) { m_eventInterval = ms < 0 ? NoEvents : ms; }
+    // For a run too short to need the window kept alive (a preview): no events at all, so nothing can
+    // come in between.
+    static constexpr int NoEvents = -1;
     // Largest result, in UTF-16 units, a run builds before it stops; well below what a string can hold.
     void setResultLimit(int units) { m_resultLimit = qMax(0, units); }
     int resultLimit() const { return m_resultLimit; }

@@ -47,6 +47,7 @@ QString build(const QList<MergeColumn*>& columns, const QString& templateText, c
     }
     MergeEngine engine;
     engine.setResultLimit(MaxLength);
+    engine.setEventInterval(MergeEngine::NoEvents);
     engine.setMultiLine(multiLine);
     engine.setup(read, templateText, lineBreak);
     return firstLines(engine.merge(), maxLines);

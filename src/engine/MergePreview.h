@@ -15,7 +15,7 @@ constexpr int MaxLines = 20;
 constexpr int MaxLength = 1 << 20;
 
 // The merge of the columns into the template (records joined by lineBreak when multiLine is on,
-// by nothing otherwise), cut after maxLines lines. Lets pending events run once, as any run does.
+// by nothing otherwise), cut after maxLines lines. Lets no events run: it is over in moments.
 QString build(const QList<MergeColumn*>& columns, const QString& templateText, const QString& lineBreak, bool multiLine,
               int maxLines = MaxLines);
 

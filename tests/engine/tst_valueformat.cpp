@@ -292,7 +292,14 @@ void TestValueFormat::previewTakesFirstLines()
     QCOMPARE(preview.count('\n'), MergePreview::MaxLines - 1);
     QVERIFY(preview.startsWith("0\n-\n1\n-\n"));
     QVERIFY(preview.endsWith("9\n-"));
+    // Nothing can come in between a preview: it lets no event run.
+    bool ran = false;
+    QMetaObject::invokeMethod(
+        this, [&ran] { ran = true; }, Qt::QueuedConnection);
     QCOMPARE(MergePreview::build({&numbers}, "#1#", "\n", false), QString("012345678910111213141516171819"));
+    QVERIFY(!ran);
+    QCoreApplication::processEvents();
+    QVERIFY(ran);
 }
 
 QTEST_GUILESS_MAIN(TestValueFormat)
