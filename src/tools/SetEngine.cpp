@@ -5,6 +5,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -60,6 +61,12 @@ bool SetEngine::build(const QVector<QStringList>& columns, const StopFunction& i
             }
             const QString& line = lines.at(i);
             const uint hash = ahead[i % Ahead];
+            // Nearer, the line a slot already holds is fetched: its place in the list and its mask,
+            // then the text itself, which a hit compares with.
+            if (i + Ahead / 2 < n)
+                prefetchHeld(ahead[(i + Ahead / 2) % Ahead], false);
+            if (i + Ahead / 4 < n)
+                prefetchHeld(ahead[(i + Ahead / 4) % Ahead], true);
             if (i + Ahead < n) {
                 const uint next = qHash(lines.at(i + Ahead), m_seed);
                 ahead[i % Ahead] = next;
@@ -87,6 +94,29 @@ void SetEngine::prefetch(uint hash) const
     __builtin_prefetch(m_slots.constData() + (int(hash) & (m_slots.size() - 1)));
 #else
     Q_UNUSED(hash);
+#endif
+}
+
+void SetEngine::prefetchHeld(uint hash, bool text) const
+{
+#if defined(__GNUC__)
+    const int index = m_slots.at(int(hash) & (m_slots.size() - 1)).line - 1;
+    if (index < 0)
+        return;
+    if (!text) {
+        __builtin_prefetch(&m_lines.at(index));
+        __builtin_prefetch(m_masks.constData() + index);
+        return;
+    }
+    // The string's own block holds its header and, for a short line, its characters: fetch it
+    // without reading through it.
+    const QString& held = m_lines.at(index);
+    const void* block = nullptr;
+    std::memcpy(&block, &held, sizeof block);
+    __builtin_prefetch(block);
+#else
+    Q_UNUSED(hash);
+    Q_UNUSED(text);
 #endif
 }
 

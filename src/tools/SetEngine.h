@@ -52,6 +52,8 @@ private:
     int slotOf(const QString& line, uint hash) const;
     void grow();
     void prefetch(uint hash) const;
+    // Fetches what the slot of hash holds: its list entry and mask, or with text the line itself.
+    void prefetchHeld(uint hash, bool text) const;
 
     QStringList m_lines;
     QVector<quint8> m_masks;
