@@ -132,6 +132,7 @@ int main(int argc, char** argv)
 
     LoopWatch watch;
     double best = 1e18;
+    double bestGo = 1e18;
     double longestGap = 0;
     bool spun = false;
     auto* filter = dialog->findChild<QComboBoxEx*>(QStringLiteral("cbbFilter"));
@@ -173,6 +174,7 @@ int main(int argc, char** argv)
         std::printf("round %d: split and load into columns %.0f ms (Go %.0f ms, load %.0f ms), awk %.0f ms\n",
                     round + 1, ms, goMs, ms - goMs, awkMs);
         best = qMin(best, ms);
+        bestGo = qMin(bestGo, goMs);
     }
 
     if (TestSupport::readBytes(dir.filePath(QStringLiteral("c3"))).split('\n').value(17) != "mail17@example.com") {
@@ -180,11 +182,12 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    // A close while "Go" runs: how long until the split gives up, and the table stays.
+    // A close while "Go" runs, halfway through the fastest one: how long until the split gives up,
+    // and the table stays.
     window.findChild<QAction*>(QStringLiteral("actionSplit"))->trigger();
     const std::shared_ptr<CellTable> before = dialog->table();
     QElapsedTimer sinceClose;
-    QTimer::singleShot(200, dialog, [&] {
+    QTimer::singleShot(qMax(1, int(bestGo / 2)), dialog, [&] {
         sinceClose.start();
         dialog->close();
     });

@@ -5,17 +5,14 @@
 #include <QSet>
 
 #include <algorithm>
+#include <climits>
+#include <iterator>
+#include <limits>
 #include <utility>
 
 namespace {
 
-// The text of a position a short row does not have.
-const QString NoCell;
-
-const QString& cellOf(const CellTable::Row& row, int column)
-{
-    return column < row.size() ? row.at(column) : NoCell;
-}
+using Span = CellTable::Span;
 
 int wrapIndex(int index, int count)
 {
@@ -35,14 +32,6 @@ int charLength(QStringView text, int i)
 uint codePointAt(QStringView text, int i, int length)
 {
     return length == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
-}
-
-int characterCount(QStringView text)
-{
-    int count = 0;
-    for (int i = 0; i < text.size(); i += charLength(text, i))
-        ++count;
-    return count;
 }
 
 bool isBlank(QStringView text)
@@ -73,65 +62,64 @@ private:
     QSet<uint> m_astral;
 };
 
-CellTable::Row everyCharacter(QStringView unit, int width)
+// Number of UTF-16 units of the character at data[i], end being the end of its text.
+int charLengthAt(const QChar* data, int i, int end)
 {
-    CellTable::Row cells;
-    cells.reserve(width);
-    for (int i = 0, length = 0; i < unit.size(); i += length) {
-        length = charLength(unit, i);
-        cells.append(unit.mid(i, length).toString());
+    return data[i].isHighSurrogate() && i + 1 < end && data[i + 1].isLowSurrogate() ? 2 : 1;
+}
+
+// Calls take(start, length) for every line of text, cut exactly as splitTextLines cuts them;
+// stops, returning false, as soon as take does.
+template <typename Take> bool forEachLine(const QString& text, Take take)
+{
+    const QChar* data = text.constData();
+    const int size = text.size();
+    int start = 0;
+    for (int i = 0; i < size; ++i) {
+        const ushort c = data[i].unicode();
+        if (c != '\n' && c != '\r')
+            continue;
+        if (!take(start, i - start))
+            return false;
+        if (c == '\r' && i + 1 < size && data[i + 1] == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
     }
-    while (cells.size() < width)
-        cells.append(QStringLiteral(" "));
-    return cells;
+    return start >= size || take(start, size - start);
 }
 
 // Runs of separators count as one and leading ones give nothing, but the cell that is open at the
 // end is always kept, so a trailing separator leaves one empty last cell.
-CellTable::Row splitAtCharacters(QStringView unit, const SeparatorSet& separators, int expected)
+void splitAtCharacters(const QChar* data, Span unit, const SeparatorSet& separators, QVector<Span>& cells)
 {
-    CellTable::Row cells;
-    cells.reserve(expected);
-    const QChar* data = unit.data();
-    const int size = int(unit.size());
-    int start = 0;
-    for (int i = 0; i < size; ++i) {
+    const int end = unit.start + unit.length;
+    int start = unit.start;
+    for (int i = start; i < end; ++i) {
         const ushort code = data[i].unicode();
-        const bool surrogatePair = QChar::isHighSurrogate(code) && i + 1 < size && data[i + 1].isLowSurrogate();
+        const bool surrogatePair = QChar::isHighSurrogate(code) && i + 1 < end && data[i + 1].isLowSurrogate();
         const bool separator = surrogatePair ? separators.contains(QChar::surrogateToUcs4(data[i], data[i + 1]))
                                              : separators.contains(code);
         if (separator) {
             if (i > start)
-                cells.append(QString(data + start, i - start));
+                cells.append({start, i - start});
             start = i + (surrogatePair ? 2 : 1);
         }
         if (surrogatePair)
             ++i;
     }
-    cells.append(QString(data + start, size - start));
-    return cells;
+    cells.append({start, end - start});
 }
 
-// The lines of text as views into it, cut exactly as splitTextLines cuts them, without a string
-// for each line.
-QVector<QStringView> lineViews(const QString& text)
+// As QString::split with empty parts kept: the parts between the occurrences of filter.
+void splitAtWord(const QString& pool, Span unit, const QString& filter, QVector<Span>& cells)
 {
-    QVector<QStringView> lines;
-    const QChar* data = text.constData();
-    const int size = text.size();
+    const QStringView text(pool.constData() + unit.start, unit.length);
     int start = 0;
-    for (int i = 0; i < size; ++i) {
-        const QChar c = data[i];
-        if (c != QLatin1Char('\n') && c != QLatin1Char('\r'))
-            continue;
-        lines.append(QStringView(data + start, i - start));
-        if (c == QLatin1Char('\r') && i + 1 < size && data[i + 1] == QLatin1Char('\n'))
-            ++i;
-        start = i + 1;
+    for (qsizetype found = text.indexOf(filter); found >= 0; found = text.indexOf(filter, start)) {
+        cells.append({unit.start + start, int(found) - start});
+        start = int(found) + filter.size();
     }
-    if (start < size)
-        lines.append(QStringView(data + start, size - start));
-    return lines;
+    cells.append({unit.start + start, unit.length - start});
 }
 
 } // namespace
@@ -147,77 +135,126 @@ CellTable::SplitResult CellTable::split(const QString& text, const QString& filt
     // A unit costs about as little as reading the clock.
     EventPacer pacer(isStopRequested, EventPacer::DefaultIntervalMs, EventPacer::Clock::Adaptive);
 
-    // Units are views into the text, or into the joined groups of lines; both outlive them.
-    QVector<QStringView> units;
-    QStringList groups;
-    if (linesPerRow == 1) {
-        units = lineViews(text);
-    } else if (linesPerRow > 1) {
-        const QVector<QStringView> lines = lineViews(text);
-        groups.reserve(lines.size() / linesPerRow + 1);
-        for (int i = 0; i < lines.size(); i += linesPerRow) {
-            QString group = lines.at(i).toString();
-            for (int j = i + 1; j < std::min(int(lines.size()), i + linesPerRow); ++j) {
-                group += QLatin1Char(' ');
-                group.append(lines.at(j).data(), int(lines.at(j).size()));
-            }
-            groups.append(group);
-        }
-        units.reserve(groups.size());
-        for (const QString& group : qAsConst(groups))
-            units.append(QStringView(group));
-    }
-
+    // The cells are ranges of the pool: the text itself, or its groups of lines joined by a space.
     // Blank units make no row. The longest unit sets the row width when every character is a cell.
     const bool everyChar = filter.isEmpty();
-    QVector<QStringView> kept;
-    kept.reserve(units.size());
+    QString pool;
+    QVector<Span> units;
     int width = 0;
-    for (const QStringView unit : qAsConst(units)) {
+    int narrowest = INT_MAX;
+    const auto keep = [&](int start, int length) {
         if (pacer.pollStop())
-            return SplitResult::Stopped;
-        if (isBlank(unit))
-            continue;
-        kept.append(unit);
-        if (everyChar)
-            width = std::max(width, characterCount(unit));
-    }
-    units.clear();
-    // Known before a single cell is made; the filtered widths only once the rows are cut.
-    if (everyChar && qint64(kept.size()) * width > cellLimit)
-        return SplitResult::TooManyCells;
-
-    const SeparatorSet separators(everyChar || matchWholeWord ? QString() : filter);
-    QVector<Row> rows;
-    rows.reserve(kept.size());
-    int cellCount = 0;
-    qint64 cellsMade = 0;
-    for (const QStringView unit : qAsConst(kept)) {
-        if (pacer.pollStop())
-            return SplitResult::Stopped;
+            return false;
+        const QChar* data = pool.constData();
+        if (isBlank(QStringView(data + start, length)))
+            return true;
+        units.append({start, length});
         if (everyChar) {
-            rows.append(everyCharacter(unit, width));
-            continue;
+            int count = 0;
+            for (int i = start, end = start + length; i < end; i += charLengthAt(data, i, end))
+                ++count;
+            width = std::max(width, count);
+            narrowest = std::min(narrowest, count);
         }
-        // Rows of a text tend to have the same width; reserving the last one's saves regrowing.
-        rows.append(matchWholeWord ? unit.toString().split(filter, Qt::KeepEmptyParts, Qt::CaseSensitive)
-                                   : splitAtCharacters(unit, separators, rows.isEmpty() ? 1 : rows.constLast().size()));
-        cellCount = std::max(cellCount, int(rows.constLast().size()));
-        // The padded grid is at least as large as the cells made so far.
-        cellsMade += rows.constLast().size();
-        if (cellsMade > cellLimit)
-            return SplitResult::TooManyCells;
+        return true;
+    };
+    if (linesPerRow == 1) {
+        pool = text;
+        if (!forEachLine(text, keep))
+            return SplitResult::Stopped;
+    } else if (linesPerRow > 1) {
+        QVector<Span> lines;
+        forEachLine(text, [&lines](int start, int length) {
+            lines.append({start, length});
+            return true;
+        });
+        pool.reserve(text.size());
+        QVector<Span> groups;
+        groups.reserve(lines.size() / linesPerRow + 1);
+        for (int i = 0; i < lines.size(); i += linesPerRow) {
+            const int start = pool.size();
+            for (int j = i; j < std::min(int(lines.size()), i + linesPerRow); ++j) {
+                if (j > i)
+                    pool += QLatin1Char(' ');
+                pool.append(text.constData() + lines.at(j).start, lines.at(j).length);
+            }
+            groups.append({start, pool.size() - start});
+        }
+        for (const Span& group : qAsConst(groups)) {
+            if (!keep(group.start, group.length))
+                return SplitResult::Stopped;
+        }
     }
-    if (qint64(rows.size()) * cellCount > cellLimit)
+    // Known before a single cell is made; the filtered widths only once the rows are cut.
+    if (everyChar && qint64(units.size()) * width > cellLimit)
         return SplitResult::TooManyCells;
 
-    for (Row& row : rows) {
-        while (row.size() < cellCount)
-            row.append(QString());
+    QVector<Span> cells;
+    QVector<int> lengths;
+    lengths.reserve(units.size());
+    int cellCount = 0;
+    if (everyChar) {
+        // Short rows are padded with spaces, all pointing at one put after the text.
+        Span space;
+        if (narrowest < width) {
+            space = {pool.size(), 1};
+            pool += QLatin1Char(' ');
+        }
+        cells.reserve(units.size() * width);
+        const QChar* data = pool.constData();
+        for (const Span& unit : qAsConst(units)) {
+            if (pacer.pollStop())
+                return SplitResult::Stopped;
+            const int end = unit.start + unit.length;
+            int count = 0;
+            for (int i = unit.start, length = 0; i < end; i += length, ++count) {
+                length = charLengthAt(data, i, end);
+                cells.append({i, length});
+            }
+            for (; count < width; ++count)
+                cells.append(space);
+        }
+        cellCount = units.isEmpty() ? 0 : width;
+        lengths.fill(cellCount, units.size());
+    } else {
+        const SeparatorSet separators(matchWholeWord ? QString() : filter);
+        const QChar* data = pool.constData();
+        for (const Span& unit : qAsConst(units)) {
+            if (pacer.pollStop())
+                return SplitResult::Stopped;
+            const int before = cells.size();
+            if (matchWholeWord)
+                splitAtWord(pool, unit, filter, cells);
+            else
+                splitAtCharacters(data, unit, separators, cells);
+            const int count = cells.size() - before;
+            // Rows of a text tend to have the same width: the first one sizes the grid.
+            if (lengths.isEmpty())
+                cells.reserve(int(std::min<qint64>(qint64(units.size()) * count, cellLimit + 1)));
+            lengths.append(count);
+            cellCount = std::max(cellCount, count);
+            // The padded grid is at least as large as the cells made so far.
+            if (cells.size() > cellLimit)
+                return SplitResult::TooManyCells;
+        }
+        if (qint64(lengths.size()) * cellCount > cellLimit)
+            return SplitResult::TooManyCells;
+        // Shorter rows are padded with empty cells.
+        if (cells.size() != lengths.size() * cellCount) {
+            QVector<Span> padded(lengths.size() * cellCount);
+            for (int r = 0, from = 0; r < lengths.size(); from += lengths.at(r), ++r)
+                std::copy(cells.constBegin() + from, cells.constBegin() + from + lengths.at(r),
+                          padded.begin() + r * cellCount);
+            cells = std::move(padded);
+        }
+        lengths.fill(cellCount);
     }
 
-    m_rows = std::move(rows);
-    m_columnCount = everyChar ? (m_rows.isEmpty() ? 0 : width) : cellCount;
+    m_cells = std::move(cells);
+    m_rowLengths = std::move(lengths);
+    m_columnCount = cellCount;
+    m_pool = std::move(pool);
+    m_poolBase = m_pool.size();
     m_sourceText = text;
     m_filter = filter;
     m_matchWholeWord = matchWholeWord;
@@ -226,7 +263,7 @@ CellTable::SplitResult CellTable::split(const QString& text, const QString& filt
 
 int CellTable::wrapRow(int row) const
 {
-    return wrapIndex(row, m_rows.size());
+    return wrapIndex(row, rowCount());
 }
 
 int CellTable::wrapColumn(int column) const
@@ -234,24 +271,86 @@ int CellTable::wrapColumn(int column) const
     return wrapIndex(column, m_columnCount);
 }
 
-void CellTable::updateColumnCount()
+CellTable::Span CellTable::store(const QString& text)
 {
-    m_columnCount = 0;
-    for (const Row& row : qAsConst(m_rows))
-        m_columnCount = std::max(m_columnCount, int(row.size()));
+    if (text.isEmpty())
+        return Span();
+    if (m_pool.size() > 2 * m_poolBase + 65536 || m_pool.size() > std::numeric_limits<int>::max() / 2 - text.size())
+        compactPool();
+    const Span span{m_pool.size(), text.size()};
+    m_pool += text;
+    return span;
 }
 
-// A short row only grows when it has to hold text; an empty text reads the same from a missing cell.
-void CellTable::setCellText(int row, int column, const QString& text)
+void CellTable::compactPool()
 {
-    Row& cells = m_rows[row];
-    if (column < cells.size()) {
-        cells[column] = text;
-    } else if (!text.isEmpty()) {
-        while (cells.size() < column)
-            cells.append(QString());
-        cells.append(text);
+    qint64 size = 0;
+    for (const Span& span : qAsConst(m_cells))
+        size += span.length;
+    QString pool;
+    pool.reserve(int(size));
+    for (Span& span : m_cells) {
+        if (span.length == 0) {
+            span = Span();
+            continue;
+        }
+        const int start = pool.size();
+        pool.append(m_pool.constData() + span.start, span.length);
+        span.start = start;
     }
+    m_pool = std::move(pool);
+    m_poolBase = m_pool.size();
+}
+
+void CellTable::setSpan(int row, int column, const Span& span)
+{
+    int& length = m_rowLengths[row];
+    if (column < length)
+        m_cells[row * m_columnCount + column] = span;
+    else if (span.length > 0) {
+        // The cells in between are empty already.
+        m_cells[row * m_columnCount + column] = span;
+        length = column + 1;
+    }
+}
+
+void CellTable::updateColumnCount()
+{
+    const int widest = m_rowLengths.isEmpty() ? 0 : *std::max_element(m_rowLengths.cbegin(), m_rowLengths.cend());
+    if (widest == m_columnCount)
+        return;
+    QVector<Span> cells(m_rowLengths.size() * widest);
+    for (int r = 0; r < m_rowLengths.size(); ++r) {
+        const auto from = m_cells.constBegin() + r * m_columnCount;
+        std::copy(from, from + m_rowLengths.at(r), cells.begin() + r * widest);
+    }
+    m_cells = std::move(cells);
+    m_columnCount = widest;
+}
+
+bool CellTable::sameCells(const CellTable& other) const
+{
+    if (m_rowLengths != other.m_rowLengths || m_columnCount != other.m_columnCount)
+        return false;
+    // Buffers that were never written since the copy hold the same cells.
+    if (m_cells.constData() == other.m_cells.constData() && m_pool.constData() == other.m_pool.constData())
+        return true;
+    for (int r = 0; r < m_rowLengths.size(); ++r) {
+        for (int c = 0; c < m_rowLengths.at(r); ++c) {
+            if (view(r, c) != other.view(r, c))
+                return false;
+        }
+    }
+    return true;
+}
+
+QVector<CellTable::Row> CellTable::rows() const
+{
+    QVector<Row> rows;
+    rows.reserve(rowCount());
+    for (int r = 0; r < rowCount(); ++r)
+        rows.append(row(r));
+    return rows;
 }
 
 QString CellTable::cell(int row, int column) const
@@ -260,13 +359,19 @@ QString CellTable::cell(int row, int column) const
     column = wrapColumn(column);
     if (row < 0 || column < 0)
         return QString();
-    return cellOf(m_rows.at(row), column);
+    return view(row, column).toString();
 }
 
 CellTable::Row CellTable::row(int row) const
 {
     row = wrapRow(row);
-    return row < 0 ? Row() : m_rows.at(row);
+    Row cells;
+    if (row < 0)
+        return cells;
+    cells.reserve(m_rowLengths.at(row));
+    for (int c = 0; c < m_rowLengths.at(row); ++c)
+        cells.append(view(row, c).toString());
+    return cells;
 }
 
 QString CellTable::rowText(int row, const QString& separator) const
@@ -280,9 +385,9 @@ QStringList CellTable::column(int column) const
     column = wrapColumn(column);
     if (column < 0)
         return cells;
-    cells.reserve(m_rows.size());
-    for (const Row& row : m_rows)
-        cells.append(cellOf(row, column));
+    cells.reserve(rowCount());
+    for (int r = 0; r < rowCount(); ++r)
+        cells.append(view(r, column).toString());
     return cells;
 }
 
@@ -292,17 +397,18 @@ QString CellTable::columnText(int column) const
     if (column < 0)
         return QString();
     // Sized once and filled by copies: a column of a million cells is a text of many megabytes.
-    qsizetype size = m_rows.size() - 1;
-    for (const Row& row : m_rows)
-        size += cellOf(row, column).size();
+    const int rows = rowCount();
+    qsizetype size = rows - 1;
+    for (int r = 0; r < rows; ++r)
+        size += m_cells.at(r * m_columnCount + column).length;
     QString text(int(size), Qt::Uninitialized);
     QChar* out = text.data();
-    for (int r = 0; r < m_rows.size(); ++r) {
+    const QChar* pool = m_pool.constData();
+    const Span* span = m_cells.constData() + column;
+    for (int r = 0; r < rows; ++r, span += m_columnCount) {
         if (r > 0)
             *out++ = QLatin1Char('\n');
-        const QString& cell = cellOf(m_rows.at(r), column);
-        std::copy(cell.constBegin(), cell.constEnd(), out);
-        out += cell.size();
+        out = std::copy(pool + span->start, pool + span->start + span->length, out);
     }
     return text;
 }
@@ -310,18 +416,23 @@ QString CellTable::columnText(int column) const
 QString CellTable::text(const QString& separator) const
 {
     QStringList lines;
-    lines.reserve(m_rows.size());
-    for (const Row& row : m_rows)
-        lines.append(row.join(separator));
+    lines.reserve(rowCount());
+    for (int r = 0; r < rowCount(); ++r)
+        lines.append(rowText(r, separator));
     return lines.join(QLatin1Char('\n'));
 }
 
 bool CellTable::appendRow(const Row& cells)
 {
-    if (!m_rows.isEmpty() && cells.size() != m_columnCount)
+    if (!isEmpty() && cells.size() != m_columnCount)
         return false;
-    m_rows.append(cells);
-    m_columnCount = cells.size();
+    if (isEmpty()) {
+        m_cells.clear();
+        m_columnCount = cells.size();
+    }
+    m_rowLengths.append(cells.size());
+    for (const QString& cell : cells)
+        m_cells.append(store(cell));
     return true;
 }
 
@@ -329,18 +440,14 @@ void CellTable::clearCell(int row, int column)
 {
     row = wrapRow(row);
     column = wrapColumn(column);
-    if (row < 0 || column < 0 || column >= m_rows.at(row).size())
+    if (row < 0 || column < 0 || column >= m_rowLengths.at(row))
         return;
-    m_rows[row][column] = QString();
+    m_cells[row * m_columnCount + column] = Span();
 }
 
 void CellTable::removeRow(int row)
 {
-    row = wrapRow(row);
-    if (row < 0)
-        return;
-    m_rows.remove(row);
-    updateColumnCount();
+    removeRows({row});
 }
 
 void CellTable::removeColumn(int column)
@@ -350,18 +457,24 @@ void CellTable::removeColumn(int column)
 
 void CellTable::removeRows(const QList<int>& rows)
 {
-    if (m_rows.isEmpty() || rows.isEmpty())
+    if (isEmpty() || rows.isEmpty())
         return;
-    QVector<bool> removed(m_rows.size(), false);
+    QVector<bool> removed(rowCount(), false);
     for (const int row : rows)
         removed[wrapRow(row)] = true;
-    QVector<Row> kept;
-    kept.reserve(m_rows.size());
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (!removed.at(i))
-            kept.append(std::move(m_rows[i]));
+    QVector<Span> cells;
+    QVector<int> lengths;
+    cells.reserve(m_cells.size());
+    lengths.reserve(rowCount());
+    for (int r = 0; r < rowCount(); ++r) {
+        if (removed.at(r))
+            continue;
+        const auto from = m_cells.constBegin() + r * m_columnCount;
+        std::copy(from, from + m_columnCount, std::back_inserter(cells));
+        lengths.append(m_rowLengths.at(r));
     }
-    m_rows = std::move(kept);
+    m_cells = std::move(cells);
+    m_rowLengths = std::move(lengths);
     updateColumnCount();
 }
 
@@ -370,32 +483,34 @@ void CellTable::removeColumns(const QList<int>& columns)
     if (m_columnCount == 0 || columns.isEmpty())
         return;
     QVector<bool> removed(m_columnCount, false);
-    int first = m_columnCount;
-    for (const int column : columns) {
-        const int index = wrapColumn(column);
-        removed[index] = true;
-        first = std::min(first, index);
+    for (const int column : columns)
+        removed[wrapColumn(column)] = true;
+    // Each row keeps its cells in order, shortened by the ones it had in the removed columns.
+    QVector<int> lengths(rowCount());
+    int widest = 0;
+    for (int r = 0; r < rowCount(); ++r) {
+        lengths[r] = int(std::count(removed.constBegin(), removed.constBegin() + m_rowLengths.at(r), false));
+        widest = std::max(widest, lengths.at(r));
     }
-    for (Row& row : m_rows) {
-        if (row.size() <= first)
-            continue;
-        Row kept;
-        kept.reserve(row.size());
-        for (int c = 0; c < row.size(); ++c) {
+    QVector<Span> cells(rowCount() * widest);
+    for (int r = 0; r < rowCount(); ++r) {
+        Span* out = cells.data() + r * widest;
+        for (int c = 0; c < m_rowLengths.at(r); ++c) {
             if (!removed.at(c))
-                kept.append(row.at(c));
+                *out++ = m_cells.at(r * m_columnCount + c);
         }
-        row = std::move(kept);
     }
-    updateColumnCount();
+    m_cells = std::move(cells);
+    m_rowLengths = std::move(lengths);
+    m_columnCount = widest;
 }
 
 bool CellTable::setColumn(int column, const QStringList& values)
 {
     column = wrapColumn(column);
-    if (m_rows.isEmpty() || values.size() != m_rows.size() || column < 0)
+    if (isEmpty() || values.size() != rowCount() || column < 0)
         return false;
-    for (int row = 0; row < m_rows.size(); ++row)
+    for (int row = 0; row < rowCount(); ++row)
         setCellText(row, column, values.at(row));
     return true;
 }
@@ -405,33 +520,43 @@ void CellTable::reverseRow(int row)
     row = wrapRow(row);
     if (row < 0)
         return;
-    Row& cells = m_rows[row];
-    std::reverse(cells.begin(), cells.end());
+    const auto first = m_cells.begin() + row * m_columnCount;
+    std::reverse(first, first + m_rowLengths.at(row));
 }
 
 void CellTable::reverseColumn(int column)
 {
-    QStringList cells = this->column(column);
-    std::reverse(cells.begin(), cells.end());
-    setColumn(column, cells);
+    column = wrapColumn(column);
+    if (column < 0)
+        return;
+    const int rows = rowCount();
+    QVector<Span> cells(rows);
+    for (int r = 0; r < rows; ++r)
+        cells[rows - 1 - r] = m_cells.at(r * m_columnCount + column);
+    for (int r = 0; r < rows; ++r)
+        setSpan(r, column, cells.at(r));
 }
 
 void CellTable::flipHorizontally()
 {
-    for (Row& row : m_rows)
-        std::reverse(row.begin(), row.end());
+    for (int r = 0; r < rowCount(); ++r)
+        reverseRow(r);
 }
 
 void CellTable::flipVertically()
 {
-    if (m_rows.size() > 1)
-        std::reverse(m_rows.begin(), m_rows.end());
+    const int rows = rowCount();
+    for (int top = 0, bottom = rows - 1; top < bottom; ++top, --bottom) {
+        std::swap_ranges(m_cells.begin() + top * m_columnCount, m_cells.begin() + (top + 1) * m_columnCount,
+                         m_cells.begin() + bottom * m_columnCount);
+    }
+    std::reverse(m_rowLengths.begin(), m_rowLengths.end());
 }
 
 void CellTable::rotate(int quarterTurns)
 {
     const int turns = wrapIndex(quarterTurns, 4);
-    const int rows = m_rows.size();
+    const int rows = rowCount();
     const int columns = m_columnCount;
     // A table without cells has no shape to turn.
     if (turns == 0 || rows == 0 || columns == 0)
@@ -443,56 +568,58 @@ void CellTable::rotate(int quarterTurns)
     }
     // Clockwise, row i is column i read bottom to top; counter-clockwise, row i is column
     // columns-1-i read top to bottom. Short rows give empty cells, so no cell is lost.
-    QVector<Row> turned(columns);
+    QVector<Span> turned(columns * rows);
+    Span* out = turned.data();
     for (int i = 0; i < columns; ++i) {
-        Row& cells = turned[i];
-        cells.reserve(rows);
         if (turns == 1) {
             for (int r = rows - 1; r >= 0; --r)
-                cells.append(cellOf(m_rows.at(r), i));
+                *out++ = m_cells.at(r * columns + i);
         } else {
             for (int r = 0; r < rows; ++r)
-                cells.append(cellOf(m_rows.at(r), columns - 1 - i));
+                *out++ = m_cells.at(r * columns + columns - 1 - i);
         }
     }
-    m_rows = std::move(turned);
+    m_cells = std::move(turned);
+    m_rowLengths.fill(rows, columns);
     m_columnCount = rows;
 }
 
 bool CellTable::swapCells(int column1, int row1, int column2, int row2)
 {
     const auto inside = [this](int column, int row) {
-        return row >= 0 && row < m_rows.size() && column >= 0 && column < m_columnCount;
+        return row >= 0 && row < rowCount() && column >= 0 && column < m_columnCount;
     };
     if (!inside(column1, row1) || !inside(column2, row2))
         return false;
-    const QString first = cellOf(m_rows.at(row1), column1);
-    const QString second = cellOf(m_rows.at(row2), column2);
-    setCellText(row1, column1, second);
-    setCellText(row2, column2, first);
+    const Span first = m_cells.at(row1 * m_columnCount + column1);
+    const Span second = m_cells.at(row2 * m_columnCount + column2);
+    setSpan(row1, column1, second);
+    setSpan(row2, column2, first);
     return true;
 }
 
 bool CellTable::removeConstantColumns(const StopFunction& isStopRequested)
 {
-    if (m_columnCount == 0 || m_rows.size() < 2)
+    if (m_columnCount == 0 || rowCount() < 2)
         return true;
-    // Work on a snapshot: events run between the columns.
-    const QVector<Row> rows = m_rows;
-    const int columns = m_columnCount;
+    // Work on a snapshot, which shares the buffers: events run between the columns.
+    const CellTable snapshot = *this;
+    const int rows = snapshot.rowCount();
+    const int columns = snapshot.m_columnCount;
     EventPacer pacer(isStopRequested);
     QList<int> constant;
     for (int c = columns - 1; c >= 0; --c) {
         if (pacer.pollStop())
             return false;
-        const QString& first = cellOf(rows.at(0), c);
-        const bool same =
-            std::all_of(rows.begin() + 1, rows.end(), [&](const Row& row) { return cellOf(row, c) == first; });
+        const QStringView first = snapshot.view(0, c);
+        bool same = true;
+        for (int r = 1; r < rows && same; ++r)
+            same = snapshot.view(r, c) == first;
         if (same)
             constant.append(c);
     }
     // Indices found in the snapshot would hit the wrong cells of a table that changed meanwhile.
-    if (m_rows != rows)
+    if (!sameCells(snapshot))
         return false;
     removeColumns(constant);
     return true;
@@ -502,31 +629,41 @@ bool CellTable::regroup(int itemsPerRow, const StopFunction& isStopRequested)
 {
     if (itemsPerRow < 1)
         return false;
-    // Work on a snapshot: events run between the items.
-    const QVector<Row> rows = m_rows;
-    const int perRow = std::min(itemsPerRow, std::max(1, int(rows.size())));
+    // Work on a snapshot, which shares the buffers: events run between the items.
+    const CellTable snapshot = *this;
+    const int items = snapshot.rowCount();
+    const int columns = items == 0 ? 0 : std::min(itemsPerRow, items);
+    const int rows = (items + itemsPerRow - 1) / itemsPerRow;
     EventPacer pacer(isStopRequested);
-    QVector<Row> grouped;
-    grouped.reserve(rows.size() / itemsPerRow + 1);
-    Row current;
-    current.reserve(perRow);
-    for (const Row& row : rows) {
+    // Each item, the cells of a row joined, goes into a new pool that holds only them.
+    qint64 size = 0;
+    for (const Span& span : qAsConst(snapshot.m_cells))
+        size += span.length;
+    QString pool;
+    pool.reserve(int(size));
+    QVector<Span> cells(rows * columns);
+    QVector<int> lengths(rows, columns);
+    for (int item = 0; item < items; ++item) {
         if (pacer.pollStop())
             return false;
-        current.append(row.size() == 1 ? row.first() : row.join(QString()));
-        if (current.size() == itemsPerRow) {
-            grouped.append(std::move(current));
-            current = Row();
-            current.reserve(perRow);
+        const int start = pool.size();
+        for (int c = 0; c < snapshot.m_rowLengths.at(item); ++c) {
+            const QStringView cell = snapshot.view(item, c);
+            pool.append(cell.data(), int(cell.size()));
         }
+        if (pool.size() > start)
+            cells[item] = {start, pool.size() - start};
     }
-    if (!current.isEmpty())
-        grouped.append(std::move(current));
+    if (rows > 0)
+        lengths.last() = items - (rows - 1) * itemsPerRow;
     // Replacing a table that changed meanwhile would throw those changes away.
-    if (m_rows != rows)
+    if (!sameCells(snapshot))
         return false;
-    m_rows = std::move(grouped);
-    updateColumnCount();
+    m_cells = std::move(cells);
+    m_rowLengths = std::move(lengths);
+    m_columnCount = columns;
+    m_pool = std::move(pool);
+    m_poolBase = m_pool.size();
     return true;
 }
 
@@ -546,22 +683,21 @@ QString CellTable::selectionText(int row1, int column1, int row2, int column2, c
     QVector<int> widths;
     if (align) {
         widths.fill(0, right - left + 1);
-        for (const Row& row : m_rows) {
-            for (int c = left; c <= right && c < row.size(); ++c)
-                widths[c - left] = std::max(widths.at(c - left), int(row.at(c).size()));
+        for (int r = 0; r < rowCount(); ++r) {
+            for (int c = left; c <= right && c < m_rowLengths.at(r); ++c)
+                widths[c - left] = std::max(widths.at(c - left), int(view(r, c).size()));
         }
     }
 
     QStringList lines;
     lines.reserve(bottom - top + 1);
     for (int r = top; r <= bottom; ++r) {
-        const Row& row = m_rows.at(r);
         const QBitArray flags = r - top < mask.size() ? mask.at(r - top) : QBitArray();
         QStringList cells;
         cells.reserve(right - left + 1);
         for (int c = left; c <= right; ++c) {
             const bool selected = c - left < flags.size() && flags.testBit(c - left);
-            const QString text = selected ? cellOf(row, c) : QString();
+            const QString text = selected ? view(r, c).toString() : QString();
             cells.append(align ? text.leftJustified(widths.at(c - left), QLatin1Char(' ')) : text);
         }
         lines.append(cells.join(QLatin1Char(' ')));

@@ -1,6 +1,8 @@
 #pragma once
 // A grid of text cells that the column tools build from a text (split by separators, or row by row
 // from regular-expression matches), let the user rearrange, and finally hand over column by column.
+// A table of millions of cells is a few buffers: the cells are ranges of one shared text, and a cell
+// becomes a string only when it is asked for. Copies share those buffers until one of them changes.
 
 #include <QBitArray>
 #include <QList>
@@ -44,12 +46,13 @@ public:
     // Row and column indices taken by the operations below wrap around (-1 is the last one); on
     // an empty dimension they address nothing. The column count is the length of the longest row,
     // so a shorter row (left by regroup) reads as empty cells and no cell is ever out of reach.
-    int rowCount() const { return m_rows.size(); }
+    int rowCount() const { return m_rowLengths.size(); }
     int columnCount() const { return m_columnCount; }
     // Width = columns, height = rows.
-    QSize dimensions() const { return QSize(m_columnCount, m_rows.size()); }
-    bool isEmpty() const { return m_rows.isEmpty(); }
-    const QVector<Row>& rows() const { return m_rows; }
+    QSize dimensions() const { return QSize(m_columnCount, rowCount()); }
+    bool isEmpty() const { return m_rowLengths.isEmpty(); }
+    // Every row as strings, each as long as the row is.
+    QVector<Row> rows() const;
 
     QString cell(int row, int column) const;
     Row row(int row) const;
@@ -94,15 +97,39 @@ public:
     QString selectionText(int row1, int column1, int row2, int column2, const Mask& mask, bool align) const;
     static Mask fullMask(int rows, int columns);
 
+    // A cell's text as a range of the pool.
+    struct Span
+    {
+        int start = 0;
+        int length = 0;
+    };
+
 private:
     int wrapRow(int row) const;
     int wrapColumn(int column) const;
-    void setCellText(int row, int column, const QString& text);
+    QStringView view(const Span& span) const { return QStringView(m_pool.constData() + span.start, span.length); }
+    QStringView view(int row, int column) const { return view(m_cells.at(row * m_columnCount + column)); }
+    Span store(const QString& text);
+    // A short row only grows when it has to hold text; an empty text reads the same from a missing cell.
+    void setSpan(int row, int column, const Span& span);
+    void setCellText(int row, int column, const QString& text) { setSpan(row, column, store(text)); }
+    // Narrows the grid to the longest row after rows or cells went.
     void updateColumnCount();
+    // Rewrites the pool with only the text the cells use.
+    void compactPool();
+    bool sameCells(const CellTable& other) const;
 
-    QVector<Row> m_rows;
+    // Row-major, columnCount() spans a row; the cells past a row's length are empty.
+    QVector<Span> m_cells;
+    QVector<int> m_rowLengths;
     int m_columnCount = 0;
+    // The text every span points into: the split text itself, or grown by the texts put in since.
+    QString m_pool;
+    // The pool size after the last rewrite; edits may grow it to about twice that before the next.
+    int m_poolBase = 0;
     QString m_sourceText;
     QString m_filter;
     bool m_matchWholeWord = false;
 };
+
+Q_DECLARE_TYPEINFO(CellTable::Span, Q_PRIMITIVE_TYPE);
