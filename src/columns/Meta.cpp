@@ -162,7 +162,8 @@ void Meta::setValueFormat(const ValueFormat& format)
 
 void Meta::onFormatControlsChanged()
 {
-    const bool padded = m_ui->sbWidth->value() > 0;
+    // Alignment and pad mean something only with a width, and only on a ticked column.
+    const bool padded = m_ui->chkEnable->isChecked() && m_ui->sbWidth->value() > 0;
     m_ui->cbbAlign->setEnabled(padded);
     m_ui->cbbPad->setEnabled(padded);
     emit optionsChangedSignal(this);
@@ -350,11 +351,7 @@ void Meta::on_chkEnable_toggled(bool checked)
     }
     if (!checked)
         m_ui->chkEnable->parentWidget()->setEnabled(true);
-    // Alignment and pad mean something only with a width.
-    const bool padded = checked && m_ui->sbWidth->value() > 0;
-    m_ui->cbbAlign->setEnabled(padded);
-    m_ui->cbbPad->setEnabled(padded);
-    emit optionsChangedSignal(this);
+    onFormatControlsChanged();
     if (m_manager) {
         // An unticked column stays grey; the row's limits apply only to a ticked one.
         setInsertEnabled(checked && m_manager->count() < MetaManager::MaxColumns);

@@ -6,29 +6,19 @@
 #include "engine/MergeColumn.h"
 #include "engine/ValueFormat.h"
 
-class FormattedColumn : public MergeColumn
+class FormattedColumn : public WrappedColumn
 {
 public:
-    FormattedColumn(MergeColumn* column, const ValueFormat& format)
-        : m_column(column), m_columnLife(column->lifeToken()), m_format(format)
-    {
-    }
+    FormattedColumn(MergeColumn* column, const ValueFormat& format) : WrappedColumn(column), m_format(format) {}
 
-    QString snippet() const override { return alive() ? m_column->snippet() : QString(); }
-    int lineCount() const override { return alive() ? m_column->lineCount() : 1; }
-    QString lineText(int i) const override { return m_format.apply(alive() ? m_column->lineText(i) : QString()); }
+    QString lineText(int i) const override { return m_format.apply(alive() ? column()->lineText(i) : QString()); }
     void resetLineCursor() override
     {
         if (alive())
-            m_column->resetLineCursor();
+            column()->resetLineCursor();
     }
-    QString nextLine() override { return m_format.apply(alive() ? m_column->nextLine() : QString()); }
+    QString nextLine() override { return m_format.apply(alive() ? column()->nextLine() : QString()); }
 
 private:
-    // The column may be removed while a run lets events run; from then on it reads as empty.
-    bool alive() const { return !m_columnLife.expired(); }
-
-    MergeColumn* m_column;
-    std::weak_ptr<const void> m_columnLife;
     ValueFormat m_format;
 };

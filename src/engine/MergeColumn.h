@@ -35,3 +35,22 @@ public:
 private:
     std::shared_ptr<char> m_life;
 };
+
+// A column read through another one, which may be removed while a run lets events run: from then
+// on it reads as an empty column.
+class WrappedColumn : public MergeColumn
+{
+public:
+    explicit WrappedColumn(MergeColumn* column) : m_column(column), m_columnLife(column->lifeToken()) {}
+
+    QString snippet() const override { return alive() ? m_column->snippet() : QString(); }
+    int lineCount() const override { return alive() ? m_column->lineCount() : 1; }
+
+protected:
+    bool alive() const { return !m_columnLife.expired(); }
+    MergeColumn* column() const { return m_column; }
+
+private:
+    MergeColumn* m_column;
+    std::weak_ptr<const void> m_columnLife;
+};

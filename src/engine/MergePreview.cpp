@@ -10,22 +10,17 @@ namespace {
 
 // A column with no more than a given number of lines: the engine makes as many records as the
 // longest column has lines, so capping every column caps the run.
-class CappedColumn : public MergeColumn
+class CappedColumn : public WrappedColumn
 {
 public:
-    CappedColumn(MergeColumn* column, int maxLines) : m_column(column), m_life(column->lifeToken()), m_max(maxLines) {}
+    CappedColumn(MergeColumn* column, int maxLines) : WrappedColumn(column), m_max(maxLines) {}
 
-    QString snippet() const override { return alive() ? m_column->snippet() : QString(); }
-    int lineCount() const override { return alive() ? qMin(m_column->lineCount(), m_max) : 1; }
-    QString lineText(int i) const override { return alive() && i < m_max ? m_column->lineText(i) : QString(); }
+    int lineCount() const override { return qMin(WrappedColumn::lineCount(), m_max); }
+    QString lineText(int i) const override { return alive() && i < m_max ? column()->lineText(i) : QString(); }
     void resetLineCursor() override { m_cursor = 0; }
     QString nextLine() override { return lineText(m_cursor++); }
 
 private:
-    bool alive() const { return !m_life.expired(); }
-
-    MergeColumn* m_column;
-    std::weak_ptr<const void> m_life;
     int m_max;
     int m_cursor = 0;
 };

@@ -308,17 +308,20 @@ void QTemplate::setColumns(const QList<Column>& columns)
     m_columnsUnsaved = true;
     setMetaCounts(m_columns.size());
     // The formats follow the columns' count: a new column has none.
-    QList<ValueFormat> formats = m_formats.mid(0, m_columns.size());
-    while (formats.size() < m_columns.size())
-        formats.append(ValueFormat());
-    m_formats = formats;
+    m_formats = fittedFormats(m_formats);
+}
+
+QList<ValueFormat> QTemplate::fittedFormats(const QList<ValueFormat>& formats) const
+{
+    QList<ValueFormat> fitted = formats.mid(0, m_columns.size());
+    while (fitted.size() < m_columns.size())
+        fitted.append(ValueFormat());
+    return fitted;
 }
 
 void QTemplate::setColumnFormats(const QList<ValueFormat>& formats)
 {
-    QList<ValueFormat> kept = formats.mid(0, m_columns.size());
-    while (kept.size() < m_columns.size())
-        kept.append(ValueFormat());
+    const QList<ValueFormat> kept = fittedFormats(formats);
     if (kept == m_formats)
         return;
     m_formats = kept;

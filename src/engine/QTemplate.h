@@ -75,6 +75,8 @@ public:
 private:
     void read();
     void markAllUnsaved();
+    // One format per held column: cut to their count, the default for those without one.
+    QList<ValueFormat> fittedFormats(const QList<ValueFormat>& formats) const;
     void writeChanges(QSettings& settings) const;
     bool writeFile();
 
