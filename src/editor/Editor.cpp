@@ -1,5 +1,7 @@
 #include "editor/Editor.h"
 
+#include "editor/TextBytes.h"
+
 #include "editor/CaretSyncTarget.h"
 #include "editor/LineList.h"
 #include "editor/TextFile.h"
@@ -114,36 +116,7 @@ Editor::~Editor() = default;
 
 QByteArray Editor::toEditorBytes(const QString& text) const
 {
-    if (isUnicode())
-        return text.toUtf8();
-    // The common case, all Latin-1, takes Qt's vectorised conversion; the test is a branch-free
-    // pass that the compiler vectorises too.
-    {
-        const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
-        char16_t high = 0;
-        for (int i = 0, n = text.size(); i < n; ++i)
-            high |= units[i] & 0xFF00;
-        if (high == 0)
-            return text.toLatin1();
-    }
-    // Latin-1 by hand: a character outside it becomes one "?", also when it takes two UTF-16 units.
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    char* out = bytes.data();
-    const QChar* in = text.constData();
-    const int size = text.size();
-    int written = 0;
-    for (int i = 0; i < size; ++i) {
-        const ushort unit = in[i].unicode();
-        if (unit < 0x100) {
-            out[written++] = char(unit);
-        } else {
-            out[written++] = '?';
-            if (QChar::isHighSurrogate(unit) && i + 1 < size && in[i + 1].isLowSurrogate())
-                ++i;
-        }
-    }
-    bytes.resize(written);
-    return bytes;
+    return encodeEditorText(text, isUnicode());
 }
 
 QString Editor::fromEditorBytes(const char* bytes, int length) const
@@ -269,7 +242,11 @@ void Editor::appendLines(const QStringList& lines)
 
 void Editor::replaceSelection(const QString& text)
 {
-    const QByteArray bytes = toEditorBytes(text);
+    replaceSelectionBytes(toEditorBytes(text));
+}
+
+void Editor::replaceSelectionBytes(const QByteArray& bytes)
+{
     if (selectionIsRectangle()) {
         // Only the component knows how to clear the pieces of a rectangle.
         replaceSel(bytes);
@@ -294,6 +271,11 @@ int Editor::replaceTargetText(const QString& text, bool regex)
 
 void Editor::setTextKeepView(const QString& text, bool restore)
 {
+    setBytesKeepView(toEditorBytes(text), restore);
+}
+
+void Editor::setBytesKeepView(const QByteArray& bytes, bool restore)
+{
     int line = 0;
     int index = 0;
     cursorPosition(&line, &index);
@@ -302,7 +284,7 @@ void Editor::setTextKeepView(const QString& text, bool restore)
 
     if (selectionEmpty())
         selectAll();
-    replaceSelection(text);
+    replaceSelectionBytes(bytes);
 
     if (restore) {
         // Caret first: moving it may scroll, the view is put back afterwards.
@@ -319,7 +301,40 @@ void Editor::setWholeTextKeepView(const QString& text)
     setTextKeepView(text, RestoreView);
 }
 
+void Editor::setWholeBytesKeepView(const QByteArray& bytes)
+{
+    setEmptySelection(currentPos());
+    setBytesKeepView(bytes, RestoreView);
+}
+
 void Editor::loadText(const QString& text)
+{
+    // Converted a piece at a time, so that a text of many megabytes needs no second full copy on
+    // the way in. A surrogate pair is never cut in two.
+    constexpr int Piece = 1 << 20;
+    QVector<int> starts;
+    for (int start = 0; start < text.size();) {
+        starts.append(start);
+        start += Piece;
+        if (start < text.size() && text.at(start).isLowSurrogate())
+            ++start;
+    }
+    starts.append(text.size());
+    loadPieces(starts.size() - 1, text.size(),
+               [&](int i) { return toEditorBytes(text.mid(starts.at(i), starts.at(i + 1) - starts.at(i))); });
+}
+
+void Editor::loadBytes(const QByteArray& bytes)
+{
+    // Pieces that share the array's data: nothing is copied before the component takes them.
+    constexpr int Piece = 1 << 20;
+    loadPieces((bytes.size() + Piece - 1) / Piece, bytes.size(), [&](int i) {
+        const int start = i * Piece;
+        return QByteArray::fromRawData(bytes.constData() + start, qMin(Piece, bytes.size() - start));
+    });
+}
+
+void Editor::loadPieces(int count, int size, const std::function<QByteArray(int)>& piece)
 {
     int line = 0;
     int index = 0;
@@ -332,23 +347,17 @@ void Editor::loadText(const QString& text)
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_CLEARALL);
-    // Exact for Latin-1 and for ASCII in UTF-8; the buffer grows on its own otherwise. One byte
-    // more than the text: the buffer reallocates, copying the whole text, when an insertion
-    // would fill it exactly.
-    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(text.size()) + 1);
+    // One byte more than the text: the buffer reallocates, copying the whole text, when an
+    // insertion would fill it exactly. Exact for bytes, for Latin-1 and for ASCII in UTF-8; the
+    // buffer grows on its own otherwise.
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(size) + 1);
     // The pieces go in from the last to the first, each at the start of the document: the widget's
     // accessibility support turns the position of every insertion into a character offset by
     // counting from the start, so appending would make the load quadratic.
-    constexpr int Piece = 1 << 20;
-    for (int end = text.size(); end > 0;) {
-        int start = qMax(0, end - Piece);
-        // A surrogate pair is never cut in two.
-        if (start > 0 && text.at(start).isLowSurrogate())
-            --start;
-        const QByteArray bytes = toEditorBytes(text.mid(start, end - start));
+    for (int i = count - 1; i >= 0; --i) {
+        const QByteArray bytes = piece(i);
         setTargetRange(0, 0);
         replaceTarget(bytes);
-        end = start;
     }
     SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
 

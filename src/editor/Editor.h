@@ -43,20 +43,26 @@ public:
     void appendLine(const QString& text);
     void appendLines(const QStringList& lines);
     void replaceSelection(const QString& text);
+    void replaceSelectionBytes(const QByteArray& bytes);
     // Replaces the target range; returns the byte length of what was put in.
     int replaceTargetText(const QString& text, bool regex);
     // Replaces the selection, or the whole text when nothing is selected, in one undo step; with
     // restore the caret's line and character index and the scroll position stay where they were.
     void setTextKeepView(const QString& text, bool restore);
+    // The same with the text given as editor bytes (UTF-8 or Latin-1, as isUnicode says).
+    void setBytesKeepView(const QByteArray& bytes, bool restore);
     void setLines(const QStringList& lines, bool restore);
     // Values for the restore flag of the two above.
     static constexpr bool RestoreView = true;
     static constexpr bool ResetView = false;
     // Replaces the whole text whatever is selected, in one undo step, keeping caret and view.
     void setWholeTextKeepView(const QString& text);
+    void setWholeBytesKeepView(const QByteArray& bytes);
     // Replaces the whole text as a fresh document, keeping the view: not undoable, and converted
     // in pieces so that a text of many megabytes needs no second full copy on the way in.
     void loadText(const QString& text);
+    // The same with editor bytes, handed to the component as they are.
+    void loadBytes(const QByteArray& bytes);
 
     // Line and index (characters from the line start) to and from component positions.
     void lineIndexFromPosition(int position, int* line, int* index) const;
@@ -210,6 +216,9 @@ private slots:
                         int foldNow, int foldPrev);
 
 private:
+    // Replaces the text by count pieces given by piece(i), put in from the last to the first;
+    // size, the expected number of bytes, sizes the buffer once.
+    void loadPieces(int count, int size, const std::function<QByteArray(int)>& piece);
     void buildContextMenu();
     void updateLineNumberMargin();
     // onScroll once for every move of the view, whichever way the view was moved.
