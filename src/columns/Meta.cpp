@@ -107,6 +107,16 @@ void Meta::setText(const QString& text)
     m_ui->textEdit->setWholeTextKeepView(text);
 }
 
+void Meta::setBytes(const QByteArray& bytes)
+{
+    m_ui->textEdit->setWholeBytesKeepView(bytes);
+}
+
+void Meta::loadBytes(const QByteArray& bytes)
+{
+    m_ui->textEdit->loadBytes(bytes);
+}
+
 bool Meta::isEmpty() const
 {
     return m_ui->textEdit->textLength() == 0;

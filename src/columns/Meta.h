@@ -34,6 +34,10 @@ public:
     void setInsertEnabled(bool enabled);
     QString text() const;
     void setText(const QString& text);
+    // The whole text as the editor's bytes (see Editor::isUnicode): setBytes as one undo step,
+    // loadBytes as a fresh text with an empty undo history.
+    void setBytes(const QByteArray& bytes);
+    void loadBytes(const QByteArray& bytes);
     bool isEmpty() const;
     void clear();
     QString snippet() const override;
