@@ -233,6 +233,18 @@ int benchGenerator(MainWindow& window)
         engine.setup(columns, tpl, QStringLiteral("\n"));
         randomLength = engine.generateRandom(Records).size();
     });
+    qint64 byteMergeLength = 0;
+    const double byteMergeMs = bestOf([&] {
+        engine.setup(columns, tpl, QStringLiteral("\n"));
+        ByteBuffer bytes;
+        engine.mergeBytes(bytes, true);
+        byteMergeLength = bytes.bytes().size();
+    });
+    const double byteRandomMs = bestOf([&] {
+        engine.setup(columns, tpl, QStringLiteral("\n"));
+        ByteBuffer bytes;
+        engine.generateRandomBytes(Records, bytes, true);
+    });
     const Gap engineGap = longestGap([&] {
         engine.setup(columns, tpl, QStringLiteral("\n"));
         engine.generateRandom(Records);
@@ -261,8 +273,11 @@ int benchGenerator(MainWindow& window)
     std::printf("  dialog run (into the result editor): %.0f ms, all records: %s\n", dialogMs, complete ? "yes" : "NO");
     std::printf("  engine merge: %.0f ms; engine random records alone: %.0f ms; window merge (F5): %.0f ms\n", mergeMs,
                 randomMs, windowMergeMs);
-    std::printf("  ratio dialog/engine merge: %.2f (target at most 1.5); dialog/window merge: %.2f\n",
-                dialogMs / mergeMs, dialogMs / windowMergeMs);
+    std::printf("  engine as bytes: merge %.0f ms (%lld bytes), random records %.0f ms\n", byteMergeMs,
+                static_cast<long long>(byteMergeLength), byteRandomMs);
+    std::printf("  ratio dialog/engine merge: %.2f (target at most 1.5); dialog/engine merge as bytes: %.2f; "
+                "dialog/window merge: %.2f\n",
+                dialogMs / mergeMs, dialogMs / byteMergeMs, dialogMs / windowMergeMs);
     std::printf("  longest wait of the event loop during a run: %.1f ms wall, %.1f ms processor (the engine's random "
                 "records alone: %.1f ms wall, %.1f ms processor)\n",
                 gap.wallMs, gap.cpuMs, engineGap.wallMs, engineGap.cpuMs);

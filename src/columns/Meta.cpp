@@ -229,6 +229,21 @@ QString Meta::lineText(int i) const
     return line;
 }
 
+const LineSpans* Meta::lineSpans()
+{
+    const Editor* editor = m_ui->textEdit;
+    // The component moves its text only when it changes, which empties the index; the pointer,
+    // the length and the encoding are compared as well, for changes that send no notice.
+    const char* bytes = editor->characterPointer();
+    const int length = editor->textLength();
+    if (!m_spans.isBuilt() || m_spans.bytes() != bytes || m_spansLength != length ||
+        m_spans.isUnicode() != editor->isUnicode()) {
+        m_spans.build(bytes, length, editor->isUnicode());
+        m_spansLength = length;
+    }
+    return &m_spans;
+}
+
 int Meta::firstVisibleLine() const
 {
     return m_ui->textEdit->firstVisibleLine();
@@ -340,6 +355,9 @@ void Meta::on_btnSave_clicked()
 
 void Meta::on_textEdit_textChanged()
 {
+    // The index of a million lines is megabytes: given back rather than kept stale.
+    if (m_spans.isBuilt())
+        m_spans = LineSpans();
     m_ui->btnSave->setEnabled(!isEmpty());
     emit textChangedSignal(this);
 }

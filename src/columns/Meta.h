@@ -61,6 +61,8 @@ public:
     QString lineText(int i) const override;
     void resetLineCursor() override { m_lineCursor = 0; }
     QString nextLine() override { return lineText(m_lineCursor++); }
+    // Indexed from the editor's bytes on first use after a change.
+    const LineSpans* lineSpans() override;
 
     int firstVisibleLine() const;
     void showPosition(int firstVisibleLine, int line, int column);
@@ -104,5 +106,7 @@ private:
     Preferences* m_preferences;
     int m_index;
     int m_lineCursor = 0;
+    LineSpans m_spans;
+    int m_spansLength = -1;
     bool m_selected = false;
 };

@@ -21,6 +21,7 @@
 #include <QUrl>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -37,6 +38,11 @@ Editor::Editor(QWidget* parent)
     : ScintillaEdit(parent), m_preferences(Preferences::instance()), m_busy(new QProgressIndicator(this)),
       m_parentWidget(parent)
 {
+    // No lexer ever styles the text, so the document keeps no style byte per character: that would
+    // double the memory of every text. Set first, since encoding, line ends and tabs belong to it.
+    const long document = send(SCI_CREATEDOCUMENT, 0, SC_DOCUMENTOPTION_STYLES_NONE);
+    send(SCI_SETDOCPOINTER, 0, document);
+    send(SCI_RELEASEDOCUMENT, 0, document);
     styleSetBack(LineNumberStyle, toScintillaColor(QColor(0xE4, 0xE4, 0xE4)));
     styleSetFore(LineNumberStyle, toScintillaColor(QColor(0x80, 0x80, 0x80)));
 
@@ -364,6 +370,79 @@ void Editor::loadPieces(int count, int size, const std::function<QByteArray(int)
     setCursorPosition(line, index);
     setFirstVisibleLine(firstLine);
     setXOffset(horizontal);
+}
+
+// The component's loader, as its interface lays it out: a document filled without notices or undo.
+class ScintillaLoader
+{
+public:
+    virtual int Release() = 0;
+    virtual int AddData(const char* data, ptrdiff_t length) = 0;
+    virtual void* ConvertToDocument() = 0;
+};
+
+Editor::Loader::Loader(Editor* editor, qint64 sizeHint) : m_editor(editor)
+{
+    const auto size = static_cast<unsigned long>(qBound<qint64>(0, sizeHint, 1 << 30));
+    m_loader = reinterpret_cast<ScintillaLoader*>(
+        editor->SendScintilla(SCI_CREATELOADER, size, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE)));
+}
+
+Editor::Loader::~Loader()
+{
+    if (m_loader)
+        m_loader->Release();
+}
+
+bool Editor::Loader::add(const QByteArray& bytes)
+{
+    if (!m_loader || m_failed)
+        return false;
+    m_failed = m_loader->AddData(bytes.constData(), bytes.size()) != SC_STATUS_OK;
+    return !m_failed;
+}
+
+void Editor::Loader::finish()
+{
+    ScintillaLoader* loader = std::exchange(m_loader, nullptr);
+    Editor* editor = m_editor;
+    if (!loader)
+        return;
+    if (!editor || m_failed) {
+        loader->Release();
+        return;
+    }
+    int line = 0;
+    int index = 0;
+    editor->cursorPosition(&line, &index);
+    const int firstLine = editor->firstVisibleLine();
+    const int horizontal = editor->xOffset();
+    // What belongs to the document rather than to the view goes over to the new one.
+    const int codePage = editor->codePage();
+    const int eolMode = editor->eOLMode();
+    const int tabWidth = int(editor->send(SCI_GETTABWIDTH));
+    const bool useTabs = editor->send(SCI_GETUSETABS) != 0;
+    const bool readOnly = editor->send(SCI_GETREADONLY) != 0;
+
+    void* document = loader->ConvertToDocument();
+    editor->SendScintilla(SCI_SETDOCPOINTER, 0UL, document);
+    // The editor holds the document now; the loader's own reference goes.
+    editor->SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);
+    editor->setCodePage(codePage);
+    editor->setEOLMode(eolMode);
+    editor->send(SCI_SETTABWIDTH, tabWidth);
+    editor->send(SCI_SETUSETABS, useTabs);
+    editor->send(SCI_SETREADONLY, readOnly);
+    editor->send(SCI_SETUNDOCOLLECTION, 1);
+    editor->send(SCI_EMPTYUNDOBUFFER);
+    editor->send(SCI_SETSAVEPOINT);
+
+    editor->setCursorPosition(line, index);
+    editor->setFirstVisibleLine(firstLine);
+    editor->setXOffset(horizontal);
+    // The swap sends no change notice: what follows the text is told here.
+    editor->updateLineNumberMargin();
+    emit editor->textChanged();
 }
 
 void Editor::setLines(const QStringList& lines, bool restore)

@@ -13,6 +13,7 @@
 #include <functional>
 
 class CaretSyncTarget;
+class ScintillaLoader;
 class Preferences;
 class QAction;
 class QMenu;
@@ -63,6 +64,27 @@ public:
     void loadText(const QString& text);
     // The same with editor bytes, handed to the component as they are.
     void loadBytes(const QByteArray& bytes);
+
+    // Fills a new document piece by piece and makes it the editor's text at finish(), as loadBytes
+    // does: not undoable, view kept. The pieces go straight into the component's storage, with no
+    // notice or undo record on the way, so that a text of any size needs no copy of its own. The
+    // editor may go away meanwhile; a loader dropped unfinished leaves the editor as it was.
+    class Loader
+    {
+    public:
+        Loader(Editor* editor, qint64 sizeHint);
+        ~Loader();
+        Loader(const Loader&) = delete;
+        Loader& operator=(const Loader&) = delete;
+        // False when the component could not take the bytes (out of memory).
+        bool add(const QByteArray& bytes);
+        void finish();
+
+    private:
+        QPointer<Editor> m_editor;
+        ScintillaLoader* m_loader = nullptr;
+        bool m_failed = false;
+    };
 
     // Line and index (characters from the line start) to and from component positions.
     void lineIndexFromPosition(int position, int* line, int* index) const;

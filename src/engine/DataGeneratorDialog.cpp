@@ -67,14 +67,16 @@ void DataGeneratorDialog::run()
     m_running = true;
     m_busy->start();
     const QPointer<DataGeneratorDialog> alive(this);
-    const QString text = engine.generateRandom(count, this);
+    // Into the result as the records come, also when the dialog is deleted meanwhile.
+    m_mainWindow->fillResult([&](ByteSink& sink, bool unicode) {
+        engine.generateRandomBytes(count, sink, unicode, this, count / 100);
+    });
     if (!alive)
         return;
     m_running = false;
     m_busy->stop();
     m_ui->progressBar->hide();
 
-    m_mainWindow->setResultText(text);
     m_mainWindow->reportTruncation();
     m_stopRequested = false;
     m_ui->btnStart->setText(tr("Start"));

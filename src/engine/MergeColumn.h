@@ -2,6 +2,9 @@
 // What the merge engine needs from a column: its snippet and its lines, read by index or through a
 // line cursor. The column widget implements it; the tests use an in-memory column.
 
+#include "editor/TextBytes.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -24,6 +27,15 @@ public:
     virtual QString lineText(int i) const = 0;
     // Appends line i to out; a column that can do so without making a string of the line overrides it.
     virtual void appendLineTo(int i, QString& out) const { out += lineText(i); }
+    // Appends line i as editor bytes (UTF-8, or Latin-1 when unicode is false).
+    virtual void appendLineBytes(int i, QByteArray& out, bool unicode) const
+    {
+        appendEditorText(lineText(i), unicode, out);
+    }
+    // A column that holds its text as editor bytes gives the index of its lines here, so that a run
+    // copies its values as they stand; null when it has none. Valid until events run or the column
+    // changes.
+    virtual const LineSpans* lineSpans() { return nullptr; }
     virtual void resetLineCursor() = 0;
     // The line at the cursor; moves the cursor on by one.
     virtual QString nextLine() = 0;

@@ -1,12 +1,14 @@
 #include "engine/MergeEngine.h"
 
 #include "engine/EventPacer.h"
+#include "engine/Prefetch.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstring>
 
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>
@@ -50,15 +52,13 @@ public:
         return true;
     }
 
-    // count records built from the tokens, each column reference taking the line pick.line(column, record)
-    // gives (none when negative); pick.eventsRan() follows each round of events. Stops before a record
-    // when the callback asks, and before one that would pass the limit (setting *truncated); reports
-    // progress every progressStep records when that is at least 1. With a sink the records go to it in
-    // pieces instead, without a limit; *truncated then says that the sink refused one.
-    template <typename PickLine>
-    QString records(const QVector<TemplateToken>& tokens, int count, const QString& separator, int limit,
-                    bool randomLines, Callback* callback, int progressStep, PickLine& pick, bool* truncated,
-                    RecordSink* sink);
+    // count records built from the tokens into out, each column reference taking the line
+    // pick.line(token, column, record) gives (none when negative); pick.eventsRan() follows each round of
+    // events. Stops before a record when the callback asks, and when out takes no more (its limit,
+    // or a sink that refused); reports progress every progressStep records when that is at least 1.
+    template <typename Out, typename PickLine>
+    void records(const QVector<TemplateToken>& tokens, int count, const QString& separator, bool randomLines,
+                 Callback* callback, int progressStep, PickLine& pick, Out& out);
 
 private:
     QVector<GuardedColumn> m_guarded;
@@ -123,6 +123,256 @@ void trimCapacity(QString& text)
     if (text.capacity() > 2 * text.size() + 1024)
         text.squeeze();
 }
+
+// Where the records of a run go. Each keeps the text in hand, appends values to it and decides after
+// every record whether the run goes on.
+
+// The whole text as a string, up to the limit.
+class WholeText
+{
+public:
+    using Text = QString;
+    explicit WholeText(int limit) : m_limit(limit) {}
+
+    static QString encode(const QString& text) { return text; }
+    void begin(qint64 estimate) { reserveResult(m_text, estimate, m_limit); }
+    void refresh(const QVector<MergeColumn*>&) {}
+    int size() const { return m_text.size(); }
+    void add(const QString& text) { m_text += text; }
+    void appendValue(const MergeColumn* column, int, int line) { column->appendLineTo(line, m_text); }
+    void prefetchIndex(int, int) const {}
+    void prefetchValue(int, int) const {}
+    bool endRecord(int recordStart)
+    {
+        if (m_text.size() <= m_limit)
+            return true;
+        m_text.truncate(recordStart);
+        m_truncated = true;
+        return false;
+    }
+    void finish() { trimCapacity(m_text); }
+
+    bool truncated() const { return m_truncated; }
+    QString take() { return std::move(m_text); }
+
+private:
+    QString m_text;
+    int m_limit;
+    bool m_truncated = false;
+};
+
+// How many records ahead the lines of random records are looked up: enough to cover a trip to
+// memory, few enough that what is fetched is still there when it is needed.
+constexpr int PrefetchDistance = 16;
+
+// Record i takes line i of every column it names.
+struct SameLine
+{
+    static constexpr bool Scattered = false;
+    void eventsRan() {}
+    int line(int, int, int record) const { return record; }
+};
+
+// Every reference draws a line afresh. Line counts are read again whenever events ran, since the
+// columns can be edited meanwhile. The lines of a record are drawn when it is first asked for, which
+// for prefetching is some records ahead, and kept until it is built; events forget them.
+class RandomLine
+{
+public:
+    static constexpr bool Scattered = true;
+
+    RandomLine(const QVector<MergeColumn*>& columns, const QVector<TemplateToken>& tokens, QRandomGenerator random)
+        : m_columns(columns), m_tokens(tokens), m_random(random), m_lineCounts(columns.size(), 0),
+          m_drawnFor(Kept, -1), m_drawn(Kept * tokens.size(), -1)
+    {
+    }
+    void eventsRan()
+    {
+        for (int i = 0; i < m_columns.size(); ++i)
+            m_lineCounts[i] = m_columns.at(i) ? quint32(qMax(0, m_columns.at(i)->lineCount())) : 0;
+        m_drawnFor.fill(-1);
+    }
+    int line(int token, int, int record)
+    {
+        const int slot = record % Kept;
+        int* lines = m_drawn.data() + slot * m_tokens.size();
+        if (m_drawnFor.at(slot) != record) {
+            for (int t = 0; t < m_tokens.size(); ++t) {
+                const TemplateToken& at = m_tokens.at(t);
+                const quint32 count = at.isColumn() ? m_lineCounts.at(at.column) : 0;
+                lines[t] = count > 0 ? int(m_random.bounded(count)) : -1;
+            }
+            m_drawnFor[slot] = record;
+        }
+        return lines[token];
+    }
+
+private:
+    static constexpr int Kept = PrefetchDistance + 1;
+    const QVector<MergeColumn*>& m_columns;
+    const QVector<TemplateToken>& m_tokens;
+    QRandomGenerator m_random;
+    QVector<quint32> m_lineCounts;
+    QVector<int> m_drawnFor;
+    QVector<int> m_drawn;
+};
+
+// Large enough that a write costs little next to the records it carries, small enough to stay in cache.
+constexpr int SinkPieceSize = 1 << 16;
+
+// Pieces of text for a sink, without a limit.
+class StringPieces
+{
+public:
+    using Text = QString;
+    explicit StringPieces(RecordSink& sink) : m_sink(sink) {}
+
+    static QString encode(const QString& text) { return text; }
+    void begin(qint64) { m_text.reserve(2 * SinkPieceSize); }
+    void refresh(const QVector<MergeColumn*>&) {}
+    int size() const { return m_text.size(); }
+    void add(const QString& text) { m_text += text; }
+    void appendValue(const MergeColumn* column, int, int line) { column->appendLineTo(line, m_text); }
+    void prefetchIndex(int, int) const {}
+    void prefetchValue(int, int) const {}
+    bool endRecord(int)
+    {
+        if (m_text.size() < SinkPieceSize)
+            return true;
+        if (!m_sink.write(m_text)) {
+            m_refused = true;
+            return false;
+        }
+        m_text.truncate(0); // keeps the buffer
+        return true;
+    }
+    void finish()
+    {
+        if (!m_refused && !m_text.isEmpty() && !m_sink.write(m_text))
+            m_refused = true;
+    }
+
+    bool refused() const { return m_refused; }
+
+private:
+    RecordSink& m_sink;
+    QString m_text;
+    bool m_refused = false;
+};
+
+// Pieces of editor bytes for a sink, up to the limit. A value from a column that holds its text as
+// bytes of the same encoding (or as ASCII) is copied as it stands; any other is converted. The piece
+// is a buffer of fixed size written through a cursor, which costs a copy no more than it must.
+class BytePieces
+{
+public:
+    using Text = QByteArray;
+    BytePieces(ByteSink& sink, bool unicode, qint64 limit) : m_sink(sink), m_unicode(unicode), m_limit(limit) {}
+
+    QByteArray encode(const QString& text) const { return encodeEditorText(text, m_unicode); }
+    void begin(qint64 estimate)
+    {
+        m_sink.expect(qMin(estimate + estimate / 8, m_limit));
+        reserve(2 * SinkPieceSize);
+    }
+    void refresh(const QVector<MergeColumn*>& columns)
+    {
+        m_spans.resize(columns.size());
+        m_direct.resize(columns.size());
+        for (int i = 0; i < columns.size(); ++i) {
+            const LineSpans* spans = columns.at(i) ? columns.at(i)->lineSpans() : nullptr;
+            m_spans[i] = spans;
+            m_direct[i] = spans && spans->isClean() && (spans->isUnicode() == m_unicode || spans->isAscii());
+        }
+    }
+    int size() const { return m_used; }
+    void add(const QByteArray& bytes) { add(bytes.constData(), bytes.size()); }
+    void add(const char* bytes, int length)
+    {
+        if (length > m_capacity - m_used)
+            reserve(m_used + length);
+        std::memcpy(m_data + m_used, bytes, size_t(length));
+        m_used += length;
+    }
+    // One unsigned comparison for both bounds (none drawn is -1).
+    void prefetchIndex(int index, int line) const
+    {
+        const LineSpans* spans = m_spans[index];
+        if (spans && unsigned(line) < unsigned(spans->lineCount()))
+            prefetchRead(spans->spans() + line);
+    }
+    void prefetchValue(int index, int line) const
+    {
+        const LineSpans* spans = m_spans[index];
+        if (spans && unsigned(line) < unsigned(spans->lineCount()))
+            prefetchRead(spans->bytes() + spans->spans()[line].start);
+    }
+    void appendValue(const MergeColumn* column, int index, int line)
+    {
+        const LineSpans* spans = m_spans[index];
+        if (spans && m_direct[index]) {
+            if (line < spans->lineCount()) {
+                const LineSpans::Span span = spans->spans()[line];
+                add(spans->bytes() + span.start, span.end - span.start);
+            }
+            return;
+        }
+        // The rare ways go through a small array of their own.
+        m_converted.truncate(0);
+        if (!spans)
+            column->appendLineBytes(line, m_converted, m_unicode);
+        else if (line < spans->lineCount() && !spans->appendValue(line, m_converted, m_unicode))
+            appendEditorText(column->lineText(line), m_unicode, m_converted);
+        add(m_converted);
+    }
+    bool endRecord(int recordStart)
+    {
+        if (m_written + m_used > m_limit) {
+            m_used = recordStart;
+            m_truncated = true;
+            return false;
+        }
+        return m_used < SinkPieceSize || flush();
+    }
+    void finish() { flush(); }
+
+    bool truncated() const { return m_truncated; }
+    bool refused() const { return m_refused; }
+
+private:
+    void reserve(int capacity)
+    {
+        m_buffer.resize(qMax(capacity, 2 * m_capacity));
+        m_data = m_buffer.data();
+        m_capacity = m_buffer.size();
+    }
+    bool flush()
+    {
+        if (m_refused || m_used == 0)
+            return !m_refused;
+        if (!m_sink.write(QByteArray::fromRawData(m_data, m_used))) {
+            m_refused = true;
+            return false;
+        }
+        m_written += m_used;
+        m_used = 0;
+        return true;
+    }
+
+    ByteSink& m_sink;
+    bool m_unicode;
+    qint64 m_limit;
+    qint64 m_written = 0;
+    QByteArray m_buffer;
+    char* m_data = nullptr;
+    int m_used = 0;
+    int m_capacity = 0;
+    QByteArray m_converted;
+    QVector<const LineSpans*> m_spans;
+    QVector<bool> m_direct;
+    bool m_truncated = false;
+    bool m_refused = false;
+};
 
 } // namespace
 
@@ -220,77 +470,96 @@ template <typename Body> QString MergeEngine::storedRun(Body body)
     return text;
 }
 
-template <typename PickLine>
-QString MergeEngine::Run::records(const QVector<TemplateToken>& tokens, int count, const QString& separator, int limit,
-                                  bool randomLines, Callback* callback, int progressStep, PickLine& pick,
-                                  bool* truncated, RecordSink* sink)
+template <typename Out, typename PickLine>
+void MergeEngine::Run::records(const QVector<TemplateToken>& tokens, int count, const QString& separator,
+                               bool randomLines, Callback* callback, int progressStep, PickLine& pick, Out& out)
 {
-    // Large enough that a write costs little next to the records it carries, small enough to stay in cache.
-    constexpr int SinkPieceUnits = 1 << 16;
-    QString out;
-    if (sink)
-        out.reserve(2 * SinkPieceUnits);
-    else
-        reserveResult(out, estimateLength(tokens, m_live, count, separator.size(), randomLines), limit);
+    // The literals in the output's own form, once per run rather than once per record.
+    QVector<typename Out::Text> literals;
+    literals.reserve(tokens.size());
+    for (const TemplateToken& token : tokens)
+        literals.append(token.isColumn() ? typename Out::Text() : out.encode(token.text));
+    const typename Out::Text joint = out.encode(separator);
+    out.begin(estimateLength(tokens, m_live, count, separator.size(), randomLines));
+    out.refresh(m_live);
     for (int k = 0; k < count; ++k) {
-        if (pumpEvents())
+        if (pumpEvents()) {
             pick.eventsRan();
+            out.refresh(m_live);
+        }
         if (callback && callback->isStopRequested())
             break;
+        if constexpr (PickLine::Scattered) {
+            // Lines drawn at random are far apart in memory: the index entries of a record some way
+            // ahead and then the values of a nearer one are asked for early, so they are at hand in time.
+            for (int t = 0; t < tokens.size(); ++t) {
+                const int column = tokens.at(t).column;
+                if (tokens.at(t).isColumn() && m_live.at(column)) {
+                    if (k + PrefetchDistance < count)
+                        out.prefetchIndex(column, pick.line(t, column, k + PrefetchDistance));
+                    if (k + PrefetchDistance / 2 < count)
+                        out.prefetchValue(column, pick.line(t, column, k + PrefetchDistance / 2));
+                }
+            }
+        }
         const int recordStart = out.size();
         if (k > 0)
-            out += separator;
-        for (const TemplateToken& token : tokens) {
+            out.add(joint);
+        for (int t = 0; t < tokens.size(); ++t) {
+            const TemplateToken& token = tokens.at(t);
             if (!token.isColumn()) {
-                out += token.text;
-            } else if (MergeColumn* column = m_live.at(token.column)) {
-                const int line = pick.line(token.column, k);
+                out.add(literals.at(t));
+            } else if (const MergeColumn* column = m_live.at(token.column)) {
+                const int line = pick.line(t, token.column, k);
                 if (line >= 0)
-                    column->appendLineTo(line, out);
+                    out.appendValue(column, token.column, line);
             }
         }
-        if (sink) {
-            if (out.size() >= SinkPieceUnits) {
-                if (!sink->write(out)) {
-                    *truncated = true;
-                    break;
-                }
-                out.truncate(0); // keeps the buffer
-            }
-        } else if (out.size() > limit) {
-            out.truncate(recordStart);
-            *truncated = true;
+        if (!out.endRecord(recordStart))
             break;
-        }
         if (progressStep >= 1 && callback && (k + 1) % progressStep == 0)
             callback->setProgress(k + 1);
     }
-    if (sink) {
-        if (!*truncated && !out.isEmpty() && !sink->write(out))
-            *truncated = true;
-        return QString();
-    }
-    trimCapacity(out);
-    return out;
+    out.finish();
 }
 
 QString MergeEngine::merge(Callback* callback)
 {
-    return storedRun([&](Run& run, bool* truncated) { return mergeRecords(run, callback, truncated); });
+    return storedRun([&](Run& run, bool* truncated) {
+        WholeText out(m_resultLimit);
+        mergeRecords(run, out, callback);
+        *truncated = out.truncated();
+        return out.take();
+    });
 }
 
 bool MergeEngine::mergeInto(RecordSink& sink, Callback* callback, int progressStep)
 {
     if (m_columns.isEmpty() || m_template.isEmpty())
         return m_template.isEmpty() || sink.write(m_template);
-    bool refused = false;
     Run run(m_columns, m_eventInterval);
-    mergeRecords(run, callback, &refused, &sink, progressStep);
-    return !refused;
+    StringPieces out(sink);
+    mergeRecords(run, out, callback, progressStep);
+    return !out.refused();
 }
 
-QString MergeEngine::mergeRecords(Run& run, Callback* callback, bool* truncated, RecordSink* sink,
-                                  int progressStep) const
+bool MergeEngine::mergeBytes(ByteSink& sink, bool unicode, Callback* callback)
+{
+    m_truncated = false;
+    if (m_columns.isEmpty() || m_template.isEmpty()) {
+        const QByteArray text = encodeEditorText(m_template, unicode);
+        sink.expect(text.size());
+        return text.isEmpty() || sink.write(text);
+    }
+    Run run(m_columns, m_eventInterval);
+    BytePieces out(sink, unicode, m_resultLimit);
+    mergeRecords(run, out, callback);
+    m_truncated = out.truncated();
+    return !out.refused();
+}
+
+template <typename Out>
+void MergeEngine::mergeRecords(Run& run, Out& out, Callback* callback, int progressStep) const
 {
     const QVector<MergeColumn*>& columns = run.live();
     const QVector<TemplateToken> tokens = tokenizeSnippets(m_template, run.snippets()).toVector();
@@ -301,14 +570,9 @@ QString MergeEngine::mergeRecords(Run& run, Callback* callback, bool* truncated,
             records = qMax(records, columns.at(token.column)->lineCount());
     }
 
-    // Record i takes line i of every column it names.
-    struct SameLine
-    {
-        void eventsRan() {}
-        int line(int, int record) const { return record; }
-    } pick;
+    SameLine pick;
     const QString separator = m_multiLine ? m_lineBreak : QString();
-    return run.records(tokens, records, separator, m_resultLimit, false, callback, progressStep, pick, truncated, sink);
+    run.records(tokens, records, separator, false, callback, progressStep, pick, out);
 }
 
 QString MergeEngine::replaceMatches(Callback* callback)
@@ -406,52 +670,42 @@ QString MergeEngine::replaceAll(Run& run, Callback* callback, bool* truncatedOut
 
 QString MergeEngine::generateRandom(int count, Callback* callback)
 {
-    m_truncated = false;
-    bool truncated = false;
-    const QString text = randomRecords(count, callback, &truncated, nullptr, count / 100);
-    m_truncated = truncated;
-    return text;
+    WholeText out(m_resultLimit);
+    randomRecords(count, out, callback, count / 100);
+    m_truncated = out.truncated();
+    return out.take();
 }
 
 bool MergeEngine::generateRandomInto(int count, RecordSink& sink, Callback* callback, int progressStep)
 {
-    bool refused = false;
-    randomRecords(count, callback, &refused, &sink, progressStep);
-    return !refused;
+    StringPieces out(sink);
+    randomRecords(count, out, callback, progressStep);
+    return !out.refused();
 }
 
-QString MergeEngine::randomRecords(int count, Callback* callback, bool* truncated, RecordSink* sink, int progressStep)
+bool MergeEngine::generateRandomBytes(int count, ByteSink& sink, bool unicode, Callback* callback, int progressStep)
+{
+    BytePieces out(sink, unicode, m_resultLimit);
+    randomRecords(count, out, callback, progressStep);
+    m_truncated = out.truncated();
+    return !out.refused();
+}
+
+template <typename Out>
+void MergeEngine::randomRecords(int count, Out& out, Callback* callback, int progressStep)
 {
     if (count < 1)
-        return QString();
+        return;
 
     Run run(m_columns, m_eventInterval);
     const QVector<MergeColumn*>& columns = run.live();
     const QVector<TemplateToken> tokens = tokenizeSnippets(m_template, run.snippets()).toVector();
 
-    // Every reference draws a line afresh. Line counts are read again whenever events ran, since the
-    // columns can be edited meanwhile.
-    struct RandomLine
-    {
-        const QVector<MergeColumn*>& columns;
-        QRandomGenerator random;
-        QVector<quint32> lineCounts;
-        void eventsRan()
-        {
-            for (int i = 0; i < columns.size(); ++i)
-                lineCounts[i] = columns.at(i) ? quint32(qMax(0, columns.at(i)->lineCount())) : 0;
-        }
-        int line(int column, int)
-        {
-            const quint32 lines = lineCounts.at(column);
-            return lines > 0 ? int(random.bounded(lines)) : -1;
-        }
-    };
     const quint64 now = quint64(QDateTime::currentMSecsSinceEpoch());
     const quint32 seed[2] = {quint32(now), quint32(now >> 32)};
-    RandomLine pick{columns, QRandomGenerator(seed, 2), QVector<quint32>(columns.size(), 0)};
+    RandomLine pick(columns, tokens, QRandomGenerator(seed, 2));
     pick.eventsRan();
 
     const QString separator = m_multiLine ? m_lineBreak : QString();
-    return run.records(tokens, count, separator, m_resultLimit, true, callback, progressStep, pick, truncated, sink);
+    run.records(tokens, count, separator, true, callback, progressStep, pick, out);
 }

@@ -23,6 +23,33 @@ public:
     virtual bool write(const QString& piece) = 0;
 };
 
+// The same for a run built as editor bytes.
+class ByteSink
+{
+public:
+    virtual ~ByteSink() = default;
+    // Called once before the first piece with the likely size of the whole text, in bytes.
+    virtual void expect(qint64 bytes) { Q_UNUSED(bytes) }
+    // The piece is valid only during the call.
+    virtual bool write(const QByteArray& piece) = 0;
+};
+
+// A sink that keeps the whole text.
+class ByteBuffer : public ByteSink
+{
+public:
+    void expect(qint64 bytes) override { m_bytes.reserve(int(qMin<qint64>(bytes, (1 << 30)))); }
+    bool write(const QByteArray& piece) override
+    {
+        m_bytes += piece;
+        return true;
+    }
+    const QByteArray& bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
 class MergeEngine
 {
 public:
@@ -49,6 +76,15 @@ public:
     // (never when it is 0). Returns false when the sink refused a piece; a stopped run returns true.
     bool mergeInto(RecordSink& sink, Callback* callback = nullptr, int progressStep = 0);
     bool generateRandomInto(int count, RecordSink& sink, Callback* callback = nullptr, int progressStep = 0);
+
+    // The merge and the random records built as editor bytes (UTF-8, or Latin-1 with "?" for what it
+    // cannot hold when unicode is false) and streamed into a sink: the text is that of merge() and
+    // generateRandom() in those bytes, and a column that holds its text as bytes is copied from them.
+    // The result limit applies, counted in bytes; a run that reached it sets resultTruncated(), the
+    // sink holding whole records. Returns false when the sink refused a piece.
+    bool mergeBytes(ByteSink& sink, bool unicode, Callback* callback = nullptr);
+    bool generateRandomBytes(int count, ByteSink& sink, bool unicode, Callback* callback = nullptr,
+                             int progressStep = 0);
 
     // Cuts a template into literals and column references, longest snippet first.
     static QList<TemplateToken> tokenize(const QString& templateText, const QList<MergeColumn*>& columns);
@@ -82,9 +118,10 @@ private:
     class Run;
 
     template <typename Body> QString storedRun(Body body);
-    QString mergeRecords(Run& run, Callback* callback, bool* truncated, RecordSink* sink = nullptr,
-                         int progressStep = 0) const;
-    QString randomRecords(int count, Callback* callback, bool* truncated, RecordSink* sink, int progressStep);
+    template <typename Out>
+    void mergeRecords(Run& run, Out& out, Callback* callback, int progressStep = 0) const;
+    template <typename Out>
+    void randomRecords(int count, Out& out, Callback* callback, int progressStep);
     QString replaceAll(Run& run, Callback* callback, bool* truncated);
     static QList<TemplateToken> tokenizeSnippets(const QString& templateText, const QStringList& snippets);
 

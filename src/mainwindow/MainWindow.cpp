@@ -30,6 +30,8 @@
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QTimer>
+
+#include <memory>
 #include <QUrl>
 
 namespace {
@@ -171,6 +173,73 @@ void MainWindow::setResultText(const QString& text)
         result->setWholeTextKeepView(text);
     else
         result->loadText(text);
+}
+
+void MainWindow::setResultBytes(const QByteArray& bytes)
+{
+    Editor* result = m_ui->result;
+    if (result->canUndo() || result->canRedo())
+        result->setWholeBytesKeepView(bytes);
+    else
+        result->loadBytes(bytes);
+}
+
+namespace {
+
+// Hands each piece straight to a loader of the result editor.
+class LoaderSink : public ByteSink
+{
+public:
+    explicit LoaderSink(Editor* editor) : m_editor(editor) {}
+    void expect(qint64 bytes) override
+    {
+        if (!m_loader)
+            m_loader = std::make_unique<Editor::Loader>(m_editor, bytes);
+    }
+    bool write(const QByteArray& piece) override
+    {
+        expect(0);
+        m_ok = m_loader->add(piece);
+        return m_ok;
+    }
+    bool finish()
+    {
+        expect(0);
+        if (m_ok)
+            m_loader->finish();
+        return m_ok;
+    }
+
+private:
+    Editor* m_editor;
+    std::unique_ptr<Editor::Loader> m_loader;
+    bool m_ok = true;
+};
+
+} // namespace
+
+bool MainWindow::fillResult(const std::function<void(ByteSink& sink, bool unicode)>& fill)
+{
+    Editor* result = m_ui->result;
+    const bool unicode = result->isUnicode();
+    bool filled = true;
+    if (result->canUndo() || result->canRedo()) {
+        ByteBuffer text;
+        fill(text, unicode);
+        result->setWholeBytesKeepView(text.bytes());
+    } else {
+        LoaderSink sink(result);
+        fill(sink, unicode);
+        filled = sink.finish();
+    }
+    if (!filled)
+        showStatusMessage(tr("The result did not fit into memory; the previous result is kept."), 10000);
+    return filled;
+}
+
+bool MainWindow::resultIsUnicode() const
+{
+    return m_ui->result->isUnicode();
 }
 
 void MainWindow::setResultLines(const QStringList& lines)
@@ -397,8 +466,8 @@ void MainWindow::on_actionStart_triggered()
     m_busy->start();
 
     m_engine.setup(checkedColumns(), m_ui->tpl->text(), m_preferences.eolString());
-    const QString text = m_engine.merge(this);
-    setResultText(text);
+    // Built straight in the result editor's bytes: no string of the whole result on the way.
+    fillResult([this](ByteSink& sink, bool unicode) { m_engine.mergeBytes(sink, unicode, this); });
     m_busy->stop();
     if (m_preferences.miscCopyToClipBoardAfterMerged())
         m_ui->actionCopyToClipboard->trigger();

@@ -1,9 +1,10 @@
 // The merge engine: a merge equals the records built straight from the template's pieces, the pieces
 // give back the template, Replace Match leaves a text without matches alone, random records of a
 // template without references repeat it, and a column removed or a new setup during a run harms
-// nothing.
+// nothing. The merge built as editor bytes is the string merge encoded, whatever the columns' bytes.
 
 #include "FuzzSupport.h"
+#include "engine/ByteColumn.h"
 #include "engine/MergeEngine.h"
 #include "engine/PlainColumn.h"
 
@@ -51,6 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // What happens while the run lets events run: nothing, a column goes, or a new setup comes in.
     const int during = input.number(0, 2);
     const int columnCount = input.number(1, 4);
+    // The byte columns' encodings (as UTF-8 or Latin-1, or the text's Latin-1 bytes read as UTF-8,
+    // which need not be UTF-8 at all) and the target's.
+    const int byteMode = input.number(0, 2);
+    const bool targetUnicode = input.flag();
     const int randomCount = input.number(0, 12);
     const QString templateText = input.text(60);
     std::vector<std::unique_ptr<PlainColumn>> owned;
@@ -78,6 +83,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const QString merged = engine.merge();
             FUZZ_CHECK(merged == referenceMerge(templateText, columns, separator));
             FUZZ_CHECK(!engine.resultTruncated());
+
+            std::vector<std::unique_ptr<ByteColumn>> byteOwned;
+            QList<MergeColumn*> byteColumns;
+            for (const MergeColumn* column : qAsConst(columns)) {
+                QStringList lines;
+                for (int i = 0; i < column->lineCount(); ++i)
+                    lines.append(column->lineText(i));
+                const QString text = lines.join(QLatin1Char('\n'));
+                const QByteArray bytes = byteMode == 2 ? text.toLatin1() : encodeEditorText(text, byteMode == 0);
+                byteOwned.push_back(std::make_unique<ByteColumn>(column->snippet(), bytes, byteMode != 1));
+                byteColumns.append(byteOwned.back().get());
+            }
+            engine.setup(byteColumns, templateText, lineBreak);
+            const QByteArray expected = encodeEditorText(engine.merge(), targetUnicode);
+            engine.setup(byteColumns, templateText, lineBreak);
+            ByteBuffer bytes;
+            FUZZ_CHECK(engine.mergeBytes(bytes, targetUnicode));
+            FUZZ_CHECK(bytes.bytes() == expected);
         } else if (mode == 1) {
             bool anyMatch = false;
             for (const MergeColumn* column : qAsConst(columns)) {
