@@ -422,7 +422,7 @@ void Editor::Loader::finish()
     const int eolMode = editor->eOLMode();
     const int tabWidth = int(editor->send(SCI_GETTABWIDTH));
     const bool useTabs = editor->send(SCI_GETUSETABS) != 0;
-    const bool readOnly = editor->send(SCI_GETREADONLY) != 0;
+    const bool readOnly = editor->readOnly();
 
     void* document = loader->ConvertToDocument();
     editor->SendScintilla(SCI_SETDOCPOINTER, 0UL, document);

@@ -376,6 +376,21 @@ private:
 
 } // namespace
 
+bool writeEditorText(ByteSink& sink, const QString& text, bool unicode)
+{
+    sink.expect(text.size());
+    for (int start = 0; start < text.size();) {
+        int end = qMin(text.size(), start + SinkPieceSize);
+        // A surrogate pair is never cut in two.
+        if (end < text.size() && text.at(end).isLowSurrogate())
+            ++end;
+        if (!sink.write(encodeEditorText(text.mid(start, end - start), unicode)))
+            return false;
+        start = end;
+    }
+    return true;
+}
+
 MergeEngine::MergeEngine() = default;
 
 void MergeEngine::setup(const QList<MergeColumn*>& columns, const QString& templateText, const QString& lineBreak)

@@ -34,6 +34,9 @@ public:
     virtual bool write(const QByteArray& piece) = 0;
 };
 
+// Writes a text to a sink as editor bytes, in pieces of bounded size.
+bool writeEditorText(ByteSink& sink, const QString& text, bool unicode);
+
 // A sink that keeps the whole text.
 class ByteBuffer : public ByteSink
 {

@@ -165,23 +165,7 @@ Editor* MainWindow::focusEditor() const
 
 void MainWindow::setResultText(const QString& text)
 {
-    // A run's result replaces the whole text, whatever part of the old one was selected. Over a
-    // previous run's output, untouched, there is nothing to keep and the fast load without undo
-    // serves; once the user has edited, the replacement is one undo step away from their text.
-    Editor* result = m_ui->result;
-    if (result->canUndo() || result->canRedo())
-        result->setWholeTextKeepView(text);
-    else
-        result->loadText(text);
-}
-
-void MainWindow::setResultBytes(const QByteArray& bytes)
-{
-    Editor* result = m_ui->result;
-    if (result->canUndo() || result->canRedo())
-        result->setWholeBytesKeepView(bytes);
-    else
-        result->loadBytes(bytes);
+    fillResult([&](ByteSink& sink, bool unicode) { writeEditorText(sink, text, unicode); });
 }
 
 namespace {
@@ -220,6 +204,9 @@ private:
 
 bool MainWindow::fillResult(const std::function<void(ByteSink& sink, bool unicode)>& fill)
 {
+    // A run's result replaces the whole text, whatever part of the old one was selected. Over a
+    // previous run's output, untouched, there is nothing to keep and a new document serves; once
+    // the user has edited, the replacement is one undo step away from their text.
     Editor* result = m_ui->result;
     const bool unicode = result->isUnicode();
     bool filled = true;
@@ -228,18 +215,18 @@ bool MainWindow::fillResult(const std::function<void(ByteSink& sink, bool unicod
         fill(text, unicode);
         result->setWholeBytesKeepView(text.bytes());
     } else {
+        // What the user typed into the result while the run let events in would go with the old
+        // document, unasked and beyond undo: it waits for the new one.
+        const bool readOnly = result->readOnly();
+        result->setReadOnly(true);
         LoaderSink sink(result);
         fill(sink, unicode);
+        result->setReadOnly(readOnly);
         filled = sink.finish();
     }
     if (!filled)
         showStatusMessage(tr("The result did not fit into memory; the previous result is kept."), 10000);
     return filled;
-}
-
-bool MainWindow::resultIsUnicode() const
-{
-    return m_ui->result->isUnicode();
 }
 
 void MainWindow::setResultLines(const QStringList& lines)

@@ -51,9 +51,6 @@ public:
     // The editor with keyboard focus, else the one that last announced itself; may be null.
     Editor* focusEditor() const;
     void setResultText(const QString& text);
-    // The same with the result editor's own bytes (see resultIsUnicode).
-    void setResultBytes(const QByteArray& bytes);
-    bool resultIsUnicode() const;
     // Makes the text that fill writes into the sink, in the result editor's bytes, the result: a result
     // the user has not edited is replaced by a new document filled as the pieces come, one with an
     // undo history in one undo step. False (the result kept) when the text did not fit into memory.

@@ -44,6 +44,9 @@ private slots:
     void closeClearsBothTexts();
     void runResultUndoableAfterEdit_data();
     void runResultUndoableAfterEdit();
+    void resultDocumentKeepsEditorSettings();
+    void columnsInOtherEncodings_data();
+    void columnsInOtherEncodings();
     void exportReportsFailure_data();
     void exportReportsFailure();
     void lengthLabelFollowsLoad();
@@ -262,12 +265,17 @@ void TestMainWindow::secondTriggerStopsLongMerge()
     // The second trigger arrives while the first run processes events, as F5 pressed again would.
     // The timer fires at the run's first pause for events, whatever the machine's load.
     bool sawStopTooltip = false;
+    bool resultWasReadOnly = false;
     QTimer::singleShot(0, this, [&] {
         sawStopTooltip = action("actionStart")->toolTip() == QLatin1String("Stop");
+        // Typing into the result meanwhile would be lost with its old document.
+        resultWasReadOnly = editor("result")->readOnly();
         action("actionStart")->trigger();
     });
     action("actionStart")->trigger();
     QVERIFY(sawStopTooltip);
+    QVERIFY(resultWasReadOnly);
+    QVERIFY(!editor("result")->readOnly());
     // The records built so far, each whole and in order; a stop before the first leaves none.
     const QString text = result();
     const QStringList records = text.isEmpty() ? QStringList() : text.split('\n');
@@ -558,6 +566,63 @@ void TestMainWindow::runResultUndoableAfterEdit()
     QCOMPARE(result(), QString("<a>"));
     out->undo();
     QCOMPARE(result(), QString("<a> mine"));
+}
+
+void TestMainWindow::resultDocumentKeepsEditorSettings()
+{
+    // The result of a run comes in as a new document: what the editor had set on the old one
+    // must hold for it too, and what follows the text must see it.
+    Editor* out = editor("result");
+    out->setUnicode(false);
+    out->setEolFormat(EolMac);
+    out->send(QsciScintillaBase::SCI_SETTABWIDTH, 7);
+    QStringList values;
+    for (int i = 0; i < 20000; ++i)
+        values.append(QString::number(i));
+    setColumns({values.join('\n')});
+    editor("tpl")->setTextKeepView(QString::fromUtf8("\xc3\xa9#1#"), Editor::ResetView);
+    const int narrowMargin = out->lineNumberMarginWidth();
+    action("actionStart")->trigger();
+    QCOMPARE(out->lineCount(), 20000);
+    QCOMPARE(out->textLength(), result().size()); // one byte a character in ANSI
+    QCOMPARE(out->lineText(19999), QString::fromUtf8("\xc3\xa9") + "19999");
+    QCOMPARE(out->isUnicode(), false);
+    QCOMPARE(out->eolFormat(), EolMac);
+    QCOMPARE(int(out->send(QsciScintillaBase::SCI_GETTABWIDTH)), 7);
+    QVERIFY(out->lineNumberMarginWidth() > narrowMargin);
+    // A fresh history, which collects again: typing is one undo away.
+    QVERIFY(!out->canUndo());
+    out->appendText("!");
+    QVERIFY(out->canUndo());
+    out->undo();
+    QCOMPARE(out->lineText(19999), QString::fromUtf8("\xc3\xa9") + "19999");
+}
+
+void TestMainWindow::columnsInOtherEncodings_data()
+{
+    QTest::addColumn<bool>("columnUnicode");
+    QTest::addColumn<bool>("resultUnicode");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::addRow("ANSI column, UTF-8 result") << false << true << QString::fromUtf8("caf\xc3\xa9") << QString::fromUtf8("caf\xc3\xa9");
+    QTest::addRow("UTF-8 column, ANSI result") << true << false << QString::fromUtf8("\xc3\xa9\xe6\x9d\xb1") << QString::fromUtf8("\xc3\xa9?");
+    QTest::addRow("UTF-8 column, UTF-8 result") << true << true << QString::fromUtf8("\xf0\x9f\x98\x80") << QString::fromUtf8("\xf0\x9f\x98\x80");
+}
+
+void TestMainWindow::columnsInOtherEncodings()
+{
+    QFETCH(bool, columnUnicode);
+    QFETCH(bool, resultUnicode);
+    QFETCH(QString, value);
+    QFETCH(QString, expected);
+    setColumns({QString()});
+    Editor* column = manager()->metaAt(0)->editor();
+    column->setUnicode(columnUnicode);
+    column->setTextKeepView(value + "\r\nx", Editor::ResetView);
+    editor("result")->setUnicode(resultUnicode);
+    editor("tpl")->setTextKeepView("[#1#]", Editor::ResetView);
+    action("actionStart")->trigger();
+    QCOMPARE(result(), "[" + expected + "]\n[x]");
 }
 
 void TestMainWindow::exportReportsFailure_data()
