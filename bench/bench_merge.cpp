@@ -175,8 +175,8 @@ int main(int argc, char** argv)
         }
         loopMs = qMin(loopMs, timer.nsecsElapsed() / 1e6);
     }
-    const bool loopEqual = to - loop.get() == loopSize && std::memcmp(loop.get(), byteResult->bytes().constData(),
-                                                                      size_t(loopSize)) == 0;
+    const bool loopEqual =
+        to - loop.get() == loopSize && std::memcmp(loop.get(), byteResult->bytes().constData(), size_t(loopSize)) == 0;
     const bool bytesEqual = byteResult->bytes() == mergedBytes;
 
     std::printf("records: %d\n", Records);
@@ -186,7 +186,8 @@ int main(int argc, char** argv)
     std::printf("random records: %.1f ms (%lld characters)\n", randomMs, static_cast<long long>(random.size()));
     std::printf("Replace Match: %.1f ms (%lld characters)\n", replaceMs, static_cast<long long>(replaced.size()));
     std::printf("awk: %.1f ms\n", awkMs);
-    std::printf("merge as bytes, best of %d: %.1f ms (equal to the string merge: %s)\n", Rounds, bytesMs, bytesEqual ? "yes" : "NO");
+    std::printf("merge as bytes, best of %d: %.1f ms (equal to the string merge: %s)\n", Rounds, bytesMs,
+                bytesEqual ? "yes" : "NO");
     std::printf("random records as bytes, best of %d: %.1f ms\n", Rounds, randomBytesMs);
     std::printf("tight copying loop, best of %d: %.1f ms (equal: %s)\n", Rounds, loopMs, loopEqual ? "yes" : "NO");
     std::printf("ratio merge/awk: %.2f\n", mergeMs / awkMs);

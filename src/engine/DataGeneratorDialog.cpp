@@ -68,9 +68,8 @@ void DataGeneratorDialog::run()
     m_busy->start();
     const QPointer<DataGeneratorDialog> alive(this);
     // Into the result as the records come, also when the dialog is deleted meanwhile.
-    m_mainWindow->fillResult([&](ByteSink& sink, bool unicode) {
-        engine.generateRandomBytes(count, sink, unicode, this, count / 100);
-    });
+    m_mainWindow->fillResult(
+        [&](ByteSink& sink, bool unicode) { engine.generateRandomBytes(count, sink, unicode, this, count / 100); });
     if (!alive)
         return;
     m_running = false;

@@ -182,8 +182,8 @@ public:
     static constexpr bool Scattered = true;
 
     RandomLine(const QVector<MergeColumn*>& columns, const QVector<TemplateToken>& tokens, QRandomGenerator random)
-        : m_columns(columns), m_tokens(tokens), m_random(random), m_lineCounts(columns.size(), 0),
-          m_drawnFor(Kept, -1), m_drawn(Kept * tokens.size(), -1)
+        : m_columns(columns), m_tokens(tokens), m_random(random), m_lineCounts(columns.size(), 0), m_drawnFor(Kept, -1),
+          m_drawn(Kept * tokens.size(), -1)
     {
     }
     void eventsRan()
@@ -573,8 +573,7 @@ bool MergeEngine::mergeBytes(ByteSink& sink, bool unicode, Callback* callback)
     return !out.refused();
 }
 
-template <typename Out>
-void MergeEngine::mergeRecords(Run& run, Out& out, Callback* callback, int progressStep) const
+template <typename Out> void MergeEngine::mergeRecords(Run& run, Out& out, Callback* callback, int progressStep) const
 {
     const QVector<MergeColumn*>& columns = run.live();
     const QVector<TemplateToken> tokens = tokenizeSnippets(m_template, run.snippets()).toVector();
@@ -706,8 +705,7 @@ bool MergeEngine::generateRandomBytes(int count, ByteSink& sink, bool unicode, C
     return !out.refused();
 }
 
-template <typename Out>
-void MergeEngine::randomRecords(int count, Out& out, Callback* callback, int progressStep)
+template <typename Out> void MergeEngine::randomRecords(int count, Out& out, Callback* callback, int progressStep)
 {
     if (count < 1)
         return;

@@ -121,10 +121,8 @@ private:
     class Run;
 
     template <typename Body> QString storedRun(Body body);
-    template <typename Out>
-    void mergeRecords(Run& run, Out& out, Callback* callback, int progressStep = 0) const;
-    template <typename Out>
-    void randomRecords(int count, Out& out, Callback* callback, int progressStep);
+    template <typename Out> void mergeRecords(Run& run, Out& out, Callback* callback, int progressStep = 0) const;
+    template <typename Out> void randomRecords(int count, Out& out, Callback* callback, int progressStep);
     QString replaceAll(Run& run, Callback* callback, bool* truncated);
     static QList<TemplateToken> tokenizeSnippets(const QString& templateText, const QStringList& snippets);
 

@@ -31,8 +31,8 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 
-#include <memory>
 #include <QUrl>
+#include <memory>
 
 namespace {
 

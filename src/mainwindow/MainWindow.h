@@ -10,11 +10,11 @@
 #include <QList>
 #include <QMainWindow>
 
-#include <functional>
 #include <QMap>
 #include <QPointer>
 #include <QScopedPointer>
 #include <QSystemTrayIcon>
+#include <functional>
 
 #include <memory>
 #include <vector>

@@ -37,9 +37,23 @@ public:
 // characters of one to four UTF-8 bytes, and bytes that are no UTF-8 at all.
 QByteArray randomBytes(QRandomGenerator& random, int pieces)
 {
-    static const char* const pool[] = {"a",    "xyz",          "\r\n",     "\r",       "\n",    "\n\n", "\xc3\xa9",
-                                       "\xe6\x9d\xb1", "\xf0\x9f\x98\x80", "\xef\xbb\xbf", "\xff", "\xc3", "\xed\xa0\x80",
-                                       " ",    "'",            ",",        "\t"};
+    static const char* const pool[] = {"a",
+                                       "xyz",
+                                       "\r\n",
+                                       "\r",
+                                       "\n",
+                                       "\n\n",
+                                       "\xc3\xa9",
+                                       "\xe6\x9d\xb1",
+                                       "\xf0\x9f\x98\x80",
+                                       "\xef\xbb\xbf",
+                                       "\xff",
+                                       "\xc3",
+                                       "\xed\xa0\x80",
+                                       " ",
+                                       "'",
+                                       ",",
+                                       "\t"};
     constexpr int poolSize = int(sizeof(pool) / sizeof(pool[0]));
     QByteArray bytes;
     for (int i = 0; i < pieces; ++i)
@@ -77,8 +91,7 @@ void TestMergeBytes::lineSpans_data()
     QTest::newRow("LF CR is two breaks") << QByteArray("a\n\rb") << QList<QByteArray>{"a", "", "b"};
     QTest::newRow("CR at the end") << QByteArray("a\r") << QList<QByteArray>{"a", ""};
     QTest::newRow("empty lines") << QByteArray("\n\r\n\r") << QList<QByteArray>{"", "", "", ""};
-    QTest::newRow("NUL ends a value, not a line")
-        << QByteArray("ab\0cd\nef", 8) << QList<QByteArray>{"ab", "ef"};
+    QTest::newRow("NUL ends a value, not a line") << QByteArray("ab\0cd\nef", 8) << QList<QByteArray>{"ab", "ef"};
     QTest::newRow("NUL first") << QByteArray("\0x\r\n", 4) << QList<QByteArray>{"", ""};
 }
 
@@ -151,7 +164,8 @@ void TestMergeBytes::mergeMatchesStringMerge()
             owned.push_back(std::make_unique<ByteColumn>(QStringLiteral("#%1#").arg(c + 1),
                                                          randomBytes(random, int(random.bounded(0, 30))), unicode));
             columns.append(owned.back().get());
-            templateText += QStringLiteral("#%1#").arg(c + 1) + (random.bounded(2) ? QString::fromUtf8("\xe2\x82\xac") : QStringLiteral(","));
+            templateText += QStringLiteral("#%1#").arg(c + 1) +
+                            (random.bounded(2) ? QString::fromUtf8("\xe2\x82\xac") : QStringLiteral(","));
         }
         templateText += QString::fromUtf8("\xf0\x9f\x98\x80>");
         const bool targetUnicode = random.bounded(2) != 0;
@@ -172,7 +186,10 @@ void TestMergeBytes::mergeMatchesStringMerge()
 
 void TestMergeBytes::randomRecordsTakeWholeLines()
 {
-    const QStringList names{"ann", QString::fromUtf8("b\xc3\xb6" "b"), "", "carl"};
+    const QStringList names{"ann",
+                            QString::fromUtf8("b\xc3\xb6"
+                                              "b"),
+                            "", "carl"};
     const QStringList ids{"1", "22", "333"};
     ByteColumn first(QStringLiteral("#1#"), names.join('\n').toUtf8(), true);
     ByteColumn second(QStringLiteral("#2#"), ids.join("\r\n").toUtf8(), true);
@@ -186,8 +203,7 @@ void TestMergeBytes::randomRecordsTakeWholeLines()
     for (const QString& record : records) {
         const QStringList parts = record.split('|');
         QCOMPARE(parts.size(), 3);
-        QVERIFY2(names.contains(parts.at(0)) && ids.contains(parts.at(1)) &&
-                     names.contains(parts.at(2)),
+        QVERIFY2(names.contains(parts.at(0)) && ids.contains(parts.at(1)) && names.contains(parts.at(2)),
                  qPrintable(record));
         seen.insert(parts.at(0));
         seen.insert(parts.at(1));

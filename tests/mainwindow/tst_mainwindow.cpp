@@ -604,9 +604,12 @@ void TestMainWindow::columnsInOtherEncodings_data()
     QTest::addColumn<bool>("resultUnicode");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("expected");
-    QTest::addRow("ANSI column, UTF-8 result") << false << true << QString::fromUtf8("caf\xc3\xa9") << QString::fromUtf8("caf\xc3\xa9");
-    QTest::addRow("UTF-8 column, ANSI result") << true << false << QString::fromUtf8("\xc3\xa9\xe6\x9d\xb1") << QString::fromUtf8("\xc3\xa9?");
-    QTest::addRow("UTF-8 column, UTF-8 result") << true << true << QString::fromUtf8("\xf0\x9f\x98\x80") << QString::fromUtf8("\xf0\x9f\x98\x80");
+    QTest::addRow("ANSI column, UTF-8 result")
+        << false << true << QString::fromUtf8("caf\xc3\xa9") << QString::fromUtf8("caf\xc3\xa9");
+    QTest::addRow("UTF-8 column, ANSI result")
+        << true << false << QString::fromUtf8("\xc3\xa9\xe6\x9d\xb1") << QString::fromUtf8("\xc3\xa9?");
+    QTest::addRow("UTF-8 column, UTF-8 result")
+        << true << true << QString::fromUtf8("\xf0\x9f\x98\x80") << QString::fromUtf8("\xf0\x9f\x98\x80");
 }
 
 void TestMainWindow::columnsInOtherEncodings()
