@@ -127,21 +127,31 @@ void trimCapacity(QString& text)
 // Where the records of a run go. Each keeps the text in hand, appends values to it and decides after
 // every record whether the run goes on.
 
-// The whole text as a string, up to the limit.
-class WholeText
+// What the two string outputs share: a string in hand, values as the columns give them.
+class StringRecords
 {
 public:
     using Text = QString;
-    explicit WholeText(int limit) : m_limit(limit) {}
 
     static QString encode(const QString& text) { return text; }
-    void begin(qint64 estimate) { reserveResult(m_text, estimate, m_limit); }
     void refresh(const QVector<MergeColumn*>&) {}
     int size() const { return m_text.size(); }
     void add(const QString& text) { m_text += text; }
     void appendValue(const MergeColumn* column, int, int line) { column->appendLineTo(line, m_text); }
     void prefetchIndex(int, int) const {}
     void prefetchValue(int, int) const {}
+
+protected:
+    QString m_text;
+};
+
+// The whole text as a string, up to the limit.
+class WholeText : public StringRecords
+{
+public:
+    explicit WholeText(int limit) : m_limit(limit) {}
+
+    void begin(qint64 estimate) { reserveResult(m_text, estimate, m_limit); }
     bool endRecord(int recordStart)
     {
         if (m_text.size() <= m_limit)
@@ -156,7 +166,6 @@ public:
     QString take() { return std::move(m_text); }
 
 private:
-    QString m_text;
     int m_limit;
     bool m_truncated = false;
 };
@@ -221,20 +230,12 @@ private:
 constexpr int SinkPieceSize = 1 << 16;
 
 // Pieces of text for a sink, without a limit.
-class StringPieces
+class StringPieces : public StringRecords
 {
 public:
-    using Text = QString;
     explicit StringPieces(RecordSink& sink) : m_sink(sink) {}
 
-    static QString encode(const QString& text) { return text; }
     void begin(qint64) { m_text.reserve(2 * SinkPieceSize); }
-    void refresh(const QVector<MergeColumn*>&) {}
-    int size() const { return m_text.size(); }
-    void add(const QString& text) { m_text += text; }
-    void appendValue(const MergeColumn* column, int, int line) { column->appendLineTo(line, m_text); }
-    void prefetchIndex(int, int) const {}
-    void prefetchValue(int, int) const {}
     bool endRecord(int)
     {
         if (m_text.size() < SinkPieceSize)
@@ -256,7 +257,6 @@ public:
 
 private:
     RecordSink& m_sink;
-    QString m_text;
     bool m_refused = false;
 };
 
