@@ -262,7 +262,8 @@ void ByteSink::raw(const char* bytes, int length)
     }
     if (!m_out)
         return;
-    if (!m_unicode || isAscii(bytes, length)) {
+    // Runs between escapes are short: a byte loop beats a scan and a copy there.
+    if (!m_unicode || (length > 64 && isAscii(bytes, length))) {
         reserve(length);
         std::memcpy(m_at, bytes, size_t(length));
         m_at += length;
@@ -287,6 +288,10 @@ void ByteSink::unit(char16_t unit)
     if (!m_out)
         return;
     reserve(4);
+    if (unit < 0x80 && !m_pendingHigh) { // a line break, mostly
+        *m_at++ = char(unit);
+        return;
+    }
     if (m_pendingHigh) {
         const char16_t high = m_pendingHigh;
         m_pendingHigh = 0;

@@ -85,8 +85,9 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
 }
 
-// A 64-bit hash of bytes, eight at a time in four lanes.
-quint64 hashBytes(const char* data, qsizetype size, quint64 seed)
+// 128 bits of hash of bytes in one pass: eight bytes at a time into four lanes, which are then folded
+// in two different ways.
+QByteArray digestOf(const QByteArray& bytes)
 {
     constexpr quint64 P1 = 11400714785074694791ULL;
     constexpr quint64 P2 = 14029467366897019727ULL;
@@ -100,40 +101,36 @@ quint64 hashBytes(const char* data, qsizetype size, quint64 seed)
         return w;
     };
     const auto round = [&](quint64 acc, quint64 input) { return rotate(acc + input * P2, 31) * P1; };
-    const char* p = data;
-    const char* const end = data + size;
-    quint64 h;
-    if (size >= 32) {
-        quint64 v[4] = {seed + P1 + P2, seed + P2, seed, seed - P1};
-        for (; end - p >= 32; p += 32) {
-            for (int k = 0; k < 4; ++k)
-                v[k] = round(v[k], word(p + 8 * k));
-        }
-        h = rotate(v[0], 1) + rotate(v[1], 7) + rotate(v[2], 12) + rotate(v[3], 18);
-        for (const quint64 lane : v)
-            h = (h ^ round(0, lane)) * P1 + P4;
-    } else {
-        h = seed + P5;
+    const auto avalanche = [](quint64 h) {
+        h ^= h >> 33;
+        h *= P2;
+        h ^= h >> 29;
+        h *= P3;
+        h ^= h >> 32;
+        return h;
+    };
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    quint64 v[4] = {P1 + P2, P2, 0, quint64(0) - P1};
+    for (; end - p >= 32; p += 32) {
+        for (int k = 0; k < 4; ++k)
+            v[k] = round(v[k], word(p + 8 * k));
     }
-    h += quint64(size);
-    for (; end - p >= 8; p += 8)
+    quint64 h = rotate(v[0], 1) + rotate(v[1], 7) + rotate(v[2], 12) + rotate(v[3], 18) + quint64(bytes.size());
+    quint64 g = rotate(v[3], 5) ^ rotate(v[2], 17) ^ rotate(v[1], 29) ^ rotate(v[0], 41) ^ (quint64(bytes.size()) * P5);
+    for (const quint64 lane : v) {
+        h = (h ^ round(0, lane)) * P1 + P4;
+        g = (g + round(P3, lane)) * P2 + P5;
+    }
+    for (; end - p >= 8; p += 8) {
         h = rotate(h ^ round(0, word(p)), 27) * P1 + P4;
-    for (; p < end; ++p)
+        g = rotate(g + round(P5, word(p)), 23) * P2 + P3;
+    }
+    for (; p < end; ++p) {
         h = rotate(h ^ (uchar(*p) * P5), 11) * P1;
-    h ^= h >> 33;
-    h *= P2;
-    h ^= h >> 29;
-    h *= P3;
-    h ^= h >> 32;
-    return h;
-}
-
-// What a column's text is compared by once the text itself is not held: 128 bits of hash, so that two
-// different texts taken for the same (and a change not saved) is not a case to plan for.
-QByteArray digestOf(const QByteArray& bytes)
-{
-    const quint64 parts[2] = {hashBytes(bytes.constData(), bytes.size(), 0x9e3779b97f4a7c15ULL),
-                              hashBytes(bytes.constData(), bytes.size(), 0x6a09e667f3bcc909ULL)};
+        g = rotate(g + (uchar(*p) * P1), 13) * P2;
+    }
+    const quint64 parts[2] = {avalanche(h), avalanche(g)};
     return QByteArray(reinterpret_cast<const char*>(parts), sizeof parts);
 }
 
