@@ -349,11 +349,31 @@ struct NoPacing
     bool due(int) { return false; }
 };
 
+// The bytes that end a run of plain ones in a value, and those that also end it when the value runs to
+// the end of its line: a line break or a comment.
+struct RunEnds
+{
+    bool value[256] = {};
+    bool line[256] = {};
+    RunEnds()
+    {
+        for (const char c : {'\\', '"', ','})
+            value[uchar(c)] = line[uchar(c)] = true;
+        for (const char c : {'\n', '\r', ';'})
+            line[uchar(c)] = true;
+    }
+};
+const RunEnds RunEnd;
+
 // Decodes the value in s[from, to) into sink as the library unescapes it: spaces around an unquoted
 // element dropped, quotes joined, escapes resolved (a hex or octal escape keeps its low 16 bits), an
-// unquoted comma between elements. False when pacing asked to stop.
-template <typename Sink, typename Pacing> bool decodeValue(const char* s, int from, int to, Sink& sink, Pacing& pacing)
+// unquoted comma between elements. With toLineEnd the value ends where the library's line reader ends
+// its line, at a line break or a ';' outside quotes; to is then the end of the text. Returns where the
+// value ended, or -1 when pacing asked to stop.
+template <typename Sink, typename Pacing>
+int decodeValue(const char* s, int from, int to, bool toLineEnd, Sink& sink, Pacing& pacing)
 {
+    const bool* runEnd = toLineEnd ? RunEnd.line : RunEnd.value;
     int i = from;
     bool inQuotes = false;
     bool quoted = false;
@@ -366,12 +386,12 @@ template <typename Sink, typename Pacing> bool decodeValue(const char* s, int fr
     skipSpaces();
     while (i < to) {
         if (i >= pacing.next && pacing.due(i))
-            return false;
+            return -1;
         const char c = s[i];
         if (c == '\\') {
             if (++i >= to) {
                 sink.finish(); // a value ending in an escape keeps its trailing spaces
-                return true;
+                return i;
             }
             const char e = s[i++];
             if (const char plain = plainEscape(e)) {
@@ -384,11 +404,11 @@ template <typename Sink, typename Pacing> bool decodeValue(const char* s, int fr
                 sink.unit(char16_t(value & 0xffff));
                 if (i >= to) {
                     sink.finish();
-                    return true;
+                    return i;
                 }
             } else if (e == 'x' && i >= to) {
                 sink.finish();
-                return true;
+                return i;
             } else if ((e == '\n' || e == '\r') && i < to && (s[i] == '\n' || s[i] == '\r') && s[i] != e) {
                 ++i; // a continued line
             }
@@ -406,11 +426,13 @@ template <typename Sink, typename Pacing> bool decodeValue(const char* s, int fr
             quoted = false;
             ++i;
             skipSpaces();
+        } else if (toLineEnd && !inQuotes && (c == '\n' || c == '\r' || c == ';')) {
+            break;
         } else {
             // A run of plain bytes, in pieces so that the pacing is asked between them.
             const int end = qMin(to, i + PollStep);
             int j = i + 1;
-            while (j < end && s[j] != '\\' && s[j] != '"' && s[j] != ',')
+            while (j < end && !runEnd[uchar(s[j])])
                 ++j;
             sink.raw(s + i, j - i);
             i = j;
@@ -419,7 +441,7 @@ template <typename Sink, typename Pacing> bool decodeValue(const char* s, int fr
     if (!quoted)
         sink.chop(chopLimit);
     sink.finish();
-    return true;
+    return i;
 }
 
 } // namespace
@@ -438,8 +460,9 @@ IniReader::IniReader(const QStringList& bytesKeys, bool unicode, std::function<b
 }
 
 // The library's own line reader, to the byte: a line runs on inside quotes and after a backslash; a ';'
-// at its start makes a comment that runs to the end of the line, one after it ends the line.
-bool IniReader::scanLine(int& pos, int& lineStart, int& lineLength, int& equals)
+// at its start makes a comment that runs to the end of the line, one after it ends the line. Stops at
+// the line's end or at its first '=' outside quotes, where its value starts: equals is then set.
+void IniReader::scanLine(int& pos, int& lineStart, int& equals)
 {
     const char* d = m_data.constData();
     const int n = m_data.size();
@@ -451,7 +474,7 @@ bool IniReader::scanLine(int& pos, int& lineStart, int& lineLength, int& equals)
     int i = lineStart;
     while (i < n) {
         if (i >= m_pacing.next && m_pacing.due(i))
-            return false;
+            break;
         char ch = d[i];
         while (!Special.table[uchar(ch)]) {
             if (++i == n)
@@ -460,8 +483,10 @@ bool IniReader::scanLine(int& pos, int& lineStart, int& lineLength, int& equals)
         }
         ++i;
         if (ch == '=') {
-            if (!inQuotes && equals == -1)
+            if (!inQuotes) {
                 equals = i - 1;
+                goto lineEnd;
+            }
         } else if (ch == '\n' || ch == '\r') {
             if (i == lineStart + 1) {
                 ++lineStart;
@@ -492,8 +517,6 @@ bool IniReader::scanLine(int& pos, int& lineStart, int& lineLength, int& equals)
     }
 lineEnd:
     pos = i;
-    lineLength = i - lineStart;
-    return lineLength > 0;
 }
 
 IniReader::Outcome IniReader::read(const QByteArray& data)
@@ -511,49 +534,66 @@ IniReader::Outcome IniReader::read(const QByteArray& data)
     bool inSection = false;
     QString section;
     int lineStart = 0;
-    int lineLength = 0;
     int equals = -1;
-    while (scanLine(pos, lineStart, lineLength, equals)) {
-        const char first = data.at(lineStart);
-        if (first == '[') {
+    for (;;) {
+        scanLine(pos, lineStart, equals);
+        if (m_pacing.stopped)
+            return Outcome::Stopped;
+        if (equals < 0 && pos == lineStart)
+            break; // the end of the text
+        QString key;
+        int from = pos;
+        const bool header = data.at(lineStart) == '[';
+        if (equals >= 0 && !header) {
+            int keyEnd = equals;
+            while (keyEnd > lineStart && (data.at(keyEnd - 1) == ' ' || data.at(keyEnd - 1) == '\t'))
+                --keyEnd;
+            const QByteArray name = QByteArray::fromRawData(data.constData() + lineStart, keyEnd - lineStart);
+            // An escaped key may stand for any other, one of ours too.
+            if (inSection && (name.contains('%') || name.contains('\\')))
+                leftToLibrary = true;
+            if (inSection)
+                key = section + QString::fromLatin1(name);
+        }
+        if (equals >= 0) {
+            // The value, decoded as its line is read; in a section header it only runs to the line's end.
+            const bool wanted = !header && inSection && !leftToLibrary && m_bytesKeys.contains(key);
+            QByteArray bytes;
+            // Sized for the value up to the next raw line break, which a written value does not hold.
+            int expected = 0;
+            if (wanted) {
+                const void* lineBreak = std::memchr(data.constData() + from, '\n', size_t(data.size() - from));
+                expected = lineBreak ? int(static_cast<const char*>(lineBreak) - data.constData()) - from
+                                     : data.size() - from;
+            }
+            ByteSink sink(wanted ? &bytes : nullptr, m_unicode, expected);
+            pos = decodeValue(data.constData(), from, data.size(), true, sink, m_pacing);
+            if (pos < 0)
+                return Outcome::Stopped;
+            if (!header) {
+                m_encoded = m_encoded || sink.encoded();
+                if (inSection) {
+                    // The last entry of a key counts.
+                    m_entries.insert(key, {from, pos});
+                    if (wanted && sink.exact())
+                        m_bytes.insert(key, bytes);
+                    else
+                        m_bytes.remove(key);
+                }
+            }
+        }
+        const int lineEnd = pos;
+        if (header) {
             const int close = data.indexOf(']', lineStart);
-            const QByteArray name = close < 0 || close >= lineStart + lineLength
-                                        ? QByteArray()
-                                        : data.mid(lineStart + 1, close - lineStart - 1).trimmed();
+            const QByteArray name =
+                close < 0 || close >= lineEnd ? QByteArray() : data.mid(lineStart + 1, close - lineStart - 1).trimmed();
             leftToLibrary = leftToLibrary || !isPlainName(name);
             section = QString::fromLatin1(name) + QLatin1Char('/');
             inSection = true;
-            continue;
-        }
-        if (equals < 0) {
+        } else if (equals < 0) {
             // Not an entry: the library reports the section malformed once it parses it.
-            leftToLibrary = leftToLibrary || (inSection && first != ';');
-            continue;
+            leftToLibrary = leftToLibrary || (inSection && data.at(lineStart) != ';');
         }
-        int keyEnd = equals;
-        while (keyEnd > lineStart && (data.at(keyEnd - 1) == ' ' || data.at(keyEnd - 1) == '\t'))
-            --keyEnd;
-        const QByteArray name = QByteArray::fromRawData(data.constData() + lineStart, keyEnd - lineStart);
-        // An escaped key may stand for any other, one of ours too.
-        if (inSection && (name.contains('%') || name.contains('\\')))
-            leftToLibrary = true;
-        const QString key = inSection ? section + QString::fromLatin1(name) : QString();
-        const int from = equals + 1;
-        const int to = lineStart + lineLength;
-        const bool wanted = inSection && !leftToLibrary && m_bytesKeys.contains(key);
-        QByteArray bytes;
-        ByteSink sink(wanted ? &bytes : nullptr, m_unicode, to - from);
-        if (!decodeValue(data.constData(), from, to, sink, m_pacing))
-            return Outcome::Stopped;
-        m_encoded = m_encoded || sink.encoded();
-        if (!inSection)
-            continue;
-        // The last entry of a key counts.
-        m_entries.insert(key, {from, to});
-        if (wanted && sink.exact())
-            m_bytes.insert(key, bytes);
-        else
-            m_bytes.remove(key);
     }
     if (m_pacing.stopped)
         return Outcome::Stopped;
@@ -567,7 +607,7 @@ QVariant IniReader::value(const QString& key) const
         return QVariant();
     StringSink sink;
     NoPacing pacing;
-    decodeValue(m_data.constData(), it->from, it->to, sink, pacing);
+    decodeValue(m_data.constData(), it->from, it->to, false, sink, pacing);
     return sink.variant();
 }
 

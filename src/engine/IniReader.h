@@ -56,8 +56,8 @@ private:
         // True when the read is to end.
         bool due(int position);
     };
-    // One line as the library cuts them; false at the end of the text (or when stopped).
-    bool scanLine(int& pos, int& lineStart, int& lineLength, int& equals);
+    // A line as the library cuts them, up to its value if it has one.
+    void scanLine(int& pos, int& lineStart, int& equals);
 
     QStringList m_bytesKeys;
     bool m_unicode;
