@@ -178,8 +178,7 @@ int benchOpen(const QString& path, bool unicode, const QString& sizes)
     if (!showWindow(window))
         return 1;
     MetaManager* manager = window.metaManager();
-    std::printf("  memory before the first open: peak %.0f MB, current %.0f MB\n", peakMegabytes(),
-                currentMegabytes());
+    std::printf("  memory before the first open: peak %.0f MB, current %.0f MB\n", peakMegabytes(), currentMegabytes());
     double best = 1e18;
     double bestCpu = 1e18;
     double longestGap = 0;

@@ -217,7 +217,8 @@ private:
     }
     void noteElement()
     {
-        m_encoded = m_encoded || isEncodedElement(m_units, m_head, m_lastSolid == m_units - 1 && m_lastSolidUnit == u')');
+        m_encoded =
+            m_encoded || isEncodedElement(m_units, m_head, m_lastSolid == m_units - 1 && m_lastSolidUnit == u')');
     }
     void noteUnit(char16_t unit)
     {
@@ -563,8 +564,8 @@ IniReader::Outcome IniReader::read(const QByteArray& data)
             int expected = 0;
             if (wanted) {
                 const void* lineBreak = std::memchr(data.constData() + from, '\n', size_t(data.size() - from));
-                expected = lineBreak ? int(static_cast<const char*>(lineBreak) - data.constData()) - from
-                                     : data.size() - from;
+                expected =
+                    lineBreak ? int(static_cast<const char*>(lineBreak) - data.constData()) - from : data.size() - from;
             }
             ByteSink sink(wanted ? &bytes : nullptr, m_unicode, expected);
             pos = decodeValue(data.constData(), from, data.size(), true, sink, m_pacing);

@@ -20,8 +20,7 @@ public:
 
     // bytesKeys ("section/key") are decoded into editor bytes during the pass, in UTF-8 or Latin-1 as
     // unicode says. pollStop, when given, is called every few tens of kilobytes; true ends the read.
-    explicit IniReader(const QStringList& bytesKeys = {}, bool unicode = true,
-                       std::function<bool()> pollStop = {});
+    explicit IniReader(const QStringList& bytesKeys = {}, bool unicode = true, std::function<bool()> pollStop = {});
 
     // Reads the whole text. Afterwards holdsEncodedValue() holds whatever the outcome but Stopped; the
     // values only after Read.

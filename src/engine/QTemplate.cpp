@@ -197,11 +197,10 @@ void QTemplate::read(const std::function<bool()>& stopRequested)
         const bool copied = scratch.isValid() && writeWhole(copy, bytes);
         bytes.clear();
         const QSettings settings(copy, QSettings::IniFormat);
-        readValues([&](const QString& key) { return settings.value(key); },
-                   [&](int n) {
-                       return encodeEditorText(IniReader::valueText(settings.value(contentKey(n))), m_unicode);
-                   },
-                   pacer);
+        readValues(
+            [&](const QString& key) { return settings.value(key); },
+            [&](int n) { return encodeEditorText(IniReader::valueText(settings.value(contentKey(n))), m_unicode); },
+            pacer);
         m_status = copied ? settings.status() : QSettings::AccessError;
     }
     // Nothing is known about a file that could not be read, so a save must write the whole state.

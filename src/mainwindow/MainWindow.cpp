@@ -238,8 +238,8 @@ void MainWindow::readTemplateFile(const QString& fileName)
     // The column texts come as the editors' bytes, without a string of them; nothing of the working
     // state changes before the whole file has been read.
     const bool unicode = m_preferences.editorUnicode();
-    std::unique_ptr<QTemplate> file(new QTemplate(fileName, templateDefaults(m_preferences),
-                                                  {unicode, [this] { return m_stopRequested; }}));
+    std::unique_ptr<QTemplate> file(
+        new QTemplate(fileName, templateDefaults(m_preferences), {unicode, [this] { return m_stopRequested; }}));
     if (file->wasStopped()) {
         showStatusMessage(tr("Opening %1 stopped.").arg(fileName));
         return;

@@ -49,14 +49,13 @@ const QStringList Awkward{"1\n2\r\n3\r4",
                           " ",
                           "Grüße — 東京 😀 עברית"};
 
-
 // Every key a template file's reader looks up, and some it does not, in sections of several kinds.
 QStringList candidateKeys()
 {
     QStringList keys;
     for (const char* section : {"global", "column0", "column1", "column3", "Column0", "other"}) {
-        for (const char* key : {"multiline", "template", "metacounts", "content", "snippet", "escape", "format",
-                                "Content", "k"})
+        for (const char* key :
+             {"multiline", "template", "metacounts", "content", "snippet", "escape", "format", "Content", "k"})
             keys.append(QString::fromLatin1(section) + QLatin1Char('/') + QString::fromLatin1(key));
     }
     return keys;
@@ -65,9 +64,9 @@ QStringList candidateKeys()
 // A random text of pieces that the INI format escapes, quotes or cuts at.
 QString randomText(QRandomGenerator& random)
 {
-    static const QStringList pieces{"\r\n", "\r",  "\n",  "\"",    "\\", "\u00e9", "\u6771", "\U0001F600", ";",
-                                    ",",      " ",    "\t",  "=",     "@",    "@@",     "#",      "[x]",         "a",
-                                    "xyz",    "0",    "\x01", "\x7f", "'",    "\u00ff", "%41",    "<lone>",     "@String(a)"};
+    static const QStringList pieces{"\r\n", "\r", "\n",   "\"",   "\\", "\u00e9", "\u6771", "\U0001F600", ";",
+                                    ",",    " ",  "\t",   "=",    "@",  "@@",     "#",      "[x]",        "a",
+                                    "xyz",  "0",  "\x01", "\x7f", "'",  "\u00ff", "%41",    "<lone>",     "@String(a)"};
     QString text;
     for (int n = random.bounded(7); n > 0; --n) {
         const QString& piece = pieces.at(random.bounded(pieces.size()));
@@ -95,7 +94,8 @@ void compareWithLibrary(const QByteArray& text, const QString& path, int* read, 
         QCOMPARE(settings.status(), QSettings::NoError);
         for (const QString& key : keys) {
             const QVariant expected = settings.value(key);
-            QVERIFY2(reader.value(key) == expected, qPrintable(key + QLatin1String(" in ") + QString::fromLatin1(text)));
+            QVERIFY2(reader.value(key) == expected,
+                     qPrintable(key + QLatin1String(" in ") + QString::fromLatin1(text)));
             QVERIFY2(reader.takeBytes(key) == encodeEditorText(IniReader::valueText(expected), unicode),
                      qPrintable(key + QLatin1String(" in ") + QString::fromLatin1(text)));
         }
@@ -112,7 +112,6 @@ private slots:
         TestSupport::useTemporaryConfigHome(); // with its start-columns preference of 2
         std::signal(SIGXFSZ, SIG_IGN);         // a write past the size limit fails instead of ending the test
     }
-
 
     void readsAsTheLibraryWritten()
     {
@@ -150,14 +149,14 @@ private slots:
         // Lines of random pieces as a hand-edited file may hold them: every kind of line break, spaces
         // and tabs around keys and values, quotes, escapes and continued lines, comments, bytes outside
         // ASCII, sections written again and sections the reader leaves to the library.
-        static const char* const headers[] = {"[global]",  "[column0]", "[column1]", "[Column0]",   "[column3]",
-                                              "[ other ]", "[global] x", "[a%41]",   "[General]", "[column0"};
+        static const char* const headers[] = {"[global]",  "[column0]",  "[column1]", "[Column0]", "[column3]",
+                                              "[ other ]", "[global] x", "[a%41]",    "[General]", "[column0"};
         static const char* const keys[] = {"template", "content", " snippet ", "multiline\t", "metacounts",
                                            "Content",  "k",       "con%74ent", "a\\b",        ""};
         static const char* const pieces[] = {
-            "a",    "xyz", " ",     "\t",  "\"",   "\\\"", ",",    ";",     "=",   "\\n", "\\r",  "\\x41", "\\x",
-            "\\0", "\\101", "\\\n", "\\\r\n", "\\z", "\xe9", "\xc3\xa9", "@",    "@@",    "(",   ")",    "true",
-            "0",    "-7",  "\\ud83d\\ude00", "\\xd800", "\\",  "\\\\",  "'", "\\?"};
+            "a",     "xyz", " ",    "\t",    "\"",   "\\\"",           ",",       ";",    "=",        "\\n", "\\r",
+            "\\x41", "\\x", "\\0",  "\\101", "\\\n", "\\\r\n",         "\\z",     "\xe9", "\xc3\xa9", "@",   "@@",
+            "(",     ")",   "true", "0",     "-7",   "\\ud83d\\ude00", "\\xd800", "\\",   "\\\\",     "'",   "\\?"};
         static const char* const breaks[] = {"\n", "\r\n", "\r", "\n\n"};
         QRandomGenerator random(8122026);
         QTemporaryDir dir;
