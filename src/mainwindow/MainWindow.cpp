@@ -308,8 +308,11 @@ bool MainWindow::saveFile(const QString& path)
         return false;
     m_busy->start();
     QTemplate*& file = m_templates[target];
-    if (!file)
+    if (!file) {
+        // Only to tell what changed: the texts it read are not needed.
         file = new QTemplate(target, templateDefaults(m_preferences), {m_preferences.editorUnicode(), {}});
+        file->takeColumnBytes();
+    }
     file->setMultiLine(m_ui->actionRepMultiLine->isChecked());
     file->setTemplate(m_ui->tpl->text());
     QList<QTemplate::Column> columns;
