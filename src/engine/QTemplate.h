@@ -129,7 +129,7 @@ private:
     bool m_unicode = true;
     QList<QByteArray> m_columnBytes;
     QList<QByteArray> m_digests;
-    // Whether m_columns holds the texts (always, unless read for editors and not set since).
+    // Read for editors: whether m_columns holds the texts, from a setColumns() to the next successful sync.
     bool m_textsHeld = false;
     bool m_stopped = false;
 
