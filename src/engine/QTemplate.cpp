@@ -338,17 +338,15 @@ bool QTemplate::sync()
     // A file that is missing, or was deleted since, gets the whole state, so that it exists afterwards.
     if (!QFileInfo(m_path).isFile())
         markAllUnsaved();
-    if (!hasUnsavedChanges()) {
-        m_status = QSettings::NoError;
-        return true;
-    }
-    // Texts given away when the file was read cannot be written back.
-    if ((m_columnsUnsaved && m_editorTexts && !m_textsHeld) || !writeFile()) {
-        m_status = QSettings::AccessError;
-        return false;
+    if (hasUnsavedChanges()) {
+        // Texts given away when the file was read cannot be written back.
+        if ((m_columnsUnsaved && m_editorTexts && !m_textsHeld) || !writeFile()) {
+            m_status = QSettings::AccessError;
+            return false;
+        }
+        m_multiLineUnsaved = m_templateUnsaved = m_metaCountsUnsaved = m_columnsUnsaved = m_formatsUnsaved = false;
     }
     m_status = QSettings::NoError;
-    m_multiLineUnsaved = m_templateUnsaved = m_metaCountsUnsaved = m_columnsUnsaved = m_formatsUnsaved = false;
     // Once in the file, the texts are compared by their digests only.
     if (m_editorTexts) {
         for (Column& column : m_columns)

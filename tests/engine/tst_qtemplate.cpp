@@ -214,12 +214,14 @@ private slots:
                 for (int n = 0; n < 4; ++n) {
                     QCOMPARE(bytes.at(n), encodeEditorText(columns.at(n).first, unicode));
                     QCOMPARE(tpl.columns().at(n).second, columns.at(n).second);
+                    QCOMPARE(tpl.columns().at(n).first, QString()); // the object holds no text
                 }
                 QVERIFY(tpl.takeColumnBytes().isEmpty()); // handed over once
                 tpl.setColumns(columns);
                 QVERIFY(!tpl.hasUnsavedChanges());
                 QVERIFY(tpl.sync());
                 QCOMPARE(readBytes(path), text);
+                QCOMPARE(tpl.columns().at(0).first, QString()); // nor after a save
                 Columns changed = columns;
                 changed[2].first += QStringLiteral("\nmore");
                 tpl.setColumns(changed);
