@@ -37,6 +37,7 @@ private slots:
     void openStartsFreshHistory_data();
     void openStartsFreshHistory();
     void stopDuringOpenKeepsState_data();
+    void columnRemovedDuringOpen();
     void stopDuringOpenKeepsState();
     void failedSaveKeepsState();
     void eleventhRecentFilePushesOldest();
@@ -446,6 +447,27 @@ void TestMainWindow::stopDuringOpenKeepsState()
     QCOMPARE(TestSupport::readBytes(other), otherBytes);
     QCOMPARE(QTemplate(current).columns().size(), close ? 3 : 2);
     QCOMPARE(result(), QString()); // F5 stopped the open and started no merge
+}
+
+void TestMainWindow::columnRemovedDuringOpen()
+{
+    // The read lets events in: a column removed meanwhile is made again for the file's texts.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("three.s");
+    const QStringList texts = {"a\nb", "c", "d\ne\nf"};
+    setColumns(texts);
+    QVERIFY(m_window->saveFile(path));
+    setColumns({"x", "y"});
+    int countMeanwhile = -1;
+    QTimer::singleShot(0, m_window, [this, &countMeanwhile] {
+        manager()->removeMeta(-1, MetaManager::KeepNumbers);
+        countMeanwhile = manager()->count();
+    });
+    m_window->openFile(path);
+    QCOMPARE(countMeanwhile, 1); // removed while the open ran
+    QCOMPARE(manager()->count(), 3);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(manager()->metaAt(i)->editor()->text(), texts.at(i));
 }
 
 void TestMainWindow::failedSaveKeepsState()
