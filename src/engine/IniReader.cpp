@@ -616,7 +616,7 @@ QByteArray IniReader::takeBytes(const QString& key)
 {
     const auto it = m_bytes.find(key);
     if (it != m_bytes.end()) {
-        const QByteArray bytes = std::move(*it);
+        QByteArray bytes = std::move(*it);
         m_bytes.erase(it);
         return bytes;
     }
