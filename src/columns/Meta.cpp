@@ -115,6 +115,7 @@ void Meta::setBytes(const QByteArray& bytes)
 void Meta::loadBytes(const QByteArray& bytes)
 {
     m_ui->textEdit->loadBytes(bytes);
+    updateUndoRedo();
 }
 
 bool Meta::isEmpty() const

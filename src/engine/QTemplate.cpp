@@ -1,7 +1,9 @@
 #include "engine/QTemplate.h"
 
+#include "editor/TextBytes.h"
 #include "editor/TextUtils.h"
 #include "engine/EventPacer.h"
+#include "engine/IniReader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <cstring>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -81,198 +85,163 @@ bool writeWhole(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
 }
 
-// The value of an octal or hex digit, or -1.
-int digitValue(char c, int base)
+// 128 bits of hash of bytes in one pass: eight bytes at a time into four lanes, which are then folded
+// in two different ways.
+QByteArray digestOf(const QByteArray& bytes)
 {
-    const int value = c >= '0' && c <= '9'   ? c - '0'
-                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                             : -1;
-    return value < base ? value : -1;
-}
-
-// The elements of one INI value as the settings library unescapes them: spaces around an unquoted
-// element dropped, quotes joined, escapes resolved (a hex or octal escape keeps its low 16 bits), an
-// unquoted comma between elements.
-QStringList valueElements(const QByteArray& data, int from, int to)
-{
-    QStringList elements;
-    QString current;
-    bool inQuotes = false;
-    bool quoted = false;
-    int keep = 0; // what an unquoted element's trailing spaces may not eat into
-    int i = from;
-    const auto isSpace = [&](int at) { return data.at(at) == ' ' || data.at(at) == '\t'; };
-    const auto skipSpaces = [&] {
-        while (i < to && isSpace(i))
-            ++i;
-        keep = current.size();
+    constexpr quint64 P1 = 11400714785074694791ULL;
+    constexpr quint64 P2 = 14029467366897019727ULL;
+    constexpr quint64 P3 = 1609587929392839161ULL;
+    constexpr quint64 P4 = 9650029242287828579ULL;
+    constexpr quint64 P5 = 2870177450012600261ULL;
+    const auto rotate = [](quint64 x, int r) { return (x << r) | (x >> (64 - r)); };
+    const auto word = [](const char* p) {
+        quint64 w;
+        std::memcpy(&w, p, sizeof w);
+        return w;
     };
-    const auto chop = [&] {
-        int n = current.size();
-        while (!quoted && n > keep && (current.at(n - 1) == QLatin1Char(' ') || current.at(n - 1) == QLatin1Char('\t')))
-            --n;
-        current.truncate(n);
+    const auto round = [&](quint64 acc, quint64 input) { return rotate(acc + input * P2, 31) * P1; };
+    const auto avalanche = [](quint64 h) {
+        h ^= h >> 33;
+        h *= P2;
+        h ^= h >> 29;
+        h *= P3;
+        h ^= h >> 32;
+        return h;
     };
-    skipSpaces();
-    while (i < to) {
-        const char c = data.at(i);
-        if (c == '\\') {
-            if (++i >= to)
-                break;
-            const char e = data.at(i++);
-            static const char Plain[] = "a\ab\bf\fn\nr\rt\tv\v\"\"?\?''\\\\";
-            const char* hit = nullptr;
-            for (const char* p = Plain; *p && !hit; p += 2)
-                hit = *p == e ? p : nullptr;
-            if (hit) {
-                current += QLatin1Char(hit[1]);
-            } else if (e == 'x' || (e >= '0' && e <= '7')) {
-                const int base = e == 'x' ? 16 : 8;
-                quint32 value = e == 'x' ? 0 : quint32(e - '0');
-                bool any = e != 'x';
-                for (int digit; i < to && (digit = digitValue(data.at(i), base)) >= 0; ++i) {
-                    value = value * quint32(base) + quint32(digit);
-                    any = true;
-                }
-                if (any)
-                    current += QChar(ushort(value & 0xffff));
-            } else if ((e == '\n' || e == '\r') && i < to && (data.at(i) == '\n' || data.at(i) == '\r') &&
-                       data.at(i) != e) {
-                ++i; // a continued line
-            }
-            keep = current.size();
-        } else if (c == '"') {
-            ++i;
-            quoted = true;
-            inQuotes = !inQuotes;
-            if (!inQuotes)
-                skipSpaces();
-        } else if (c == ',' && !inQuotes) {
-            chop();
-            elements.append(current);
-            current.clear();
-            quoted = false;
-            ++i;
-            skipSpaces();
-        } else {
-            int j = i + 1;
-            while (j < to && data.at(j) != '\\' && data.at(j) != '"' && data.at(j) != ',')
-                ++j;
-            current += QString::fromLatin1(data.constData() + i, j - i);
-            i = j;
-        }
+    const char* p = bytes.constData();
+    const char* const end = p + bytes.size();
+    quint64 v[4] = {P1 + P2, P2, 0, quint64(0) - P1};
+    for (; end - p >= 32; p += 32) {
+        for (int k = 0; k < 4; ++k)
+            v[k] = round(v[k], word(p + 8 * k));
     }
-    chop();
-    elements.append(current);
-    return elements;
+    quint64 h = rotate(v[0], 1) + rotate(v[1], 7) + rotate(v[2], 12) + rotate(v[3], 18) + quint64(bytes.size());
+    quint64 g = rotate(v[3], 5) ^ rotate(v[2], 17) ^ rotate(v[1], 29) ^ rotate(v[0], 41) ^ (quint64(bytes.size()) * P5);
+    for (const quint64 lane : v) {
+        h = (h ^ round(0, lane)) * P1 + P4;
+        g = (g + round(P3, lane)) * P2 + P5;
+    }
+    for (; end - p >= 8; p += 8) {
+        h = rotate(h ^ round(0, word(p)), 27) * P1 + P4;
+        g = rotate(g + round(P5, word(p)), 23) * P2 + P3;
+    }
+    for (; p < end; ++p) {
+        h = rotate(h ^ (uchar(*p) * P5), 11) * P1;
+        g = rotate(g + (uchar(*p) * P1), 13) * P2;
+    }
+    const quint64 parts[2] = {avalanche(h), avalanche(g)};
+    return QByteArray(reinterpret_cast<const char*>(parts), sizeof parts);
 }
 
 } // namespace
 
 bool QTemplate::holdsEncodedValue(const QByteArray& iniText)
 {
-    const QByteArray data = iniText.startsWith(Utf8Mark) ? iniText.mid(Utf8Mark.size()) : iniText;
-    const int size = data.size();
-    int pos = 0;
-    while (pos < size) {
-        // One entry: it may run over several lines inside quotes or after a backslash; a ';' outside
-        // quotes starts a comment that runs to the end of the line.
-        while (pos < size &&
-               (data.at(pos) == ' ' || data.at(pos) == '\t' || data.at(pos) == '\n' || data.at(pos) == '\r'))
-            ++pos;
-        const int start = pos;
-        int equals = -1;
-        bool inQuotes = false;
-        bool comment = pos < size && data.at(pos) == ';';
-        for (; pos < size; ++pos) {
-            const char c = data.at(pos);
-            if ((c == '\n' || c == '\r') && (!inQuotes || comment))
-                break;
-            if (comment)
-                continue;
-            if (c == '\\') {
-                ++pos;
-                if (pos + 1 < size && ((data.at(pos) == '\n' && data.at(pos + 1) == '\r') ||
-                                       (data.at(pos) == '\r' && data.at(pos + 1) == '\n')))
-                    ++pos;
-            } else if (c == '"') {
-                inQuotes = !inQuotes;
-            } else if (c == '=' && !inQuotes && equals < 0) {
-                equals = pos;
-            } else if (c == ';' && !inQuotes) {
-                break; // the comment is skipped as an entry of its own
-            }
-        }
-        const int end = qMin(pos, size);
-        if (comment || equals < 0 || data.at(start) == '[')
-            continue;
-        const QStringList elements = valueElements(data, equals + 1, end);
-        for (const QString& element : elements) {
-            // The library writes a string holding a NUL as @String(...) itself and reads it back
-            // without a data stream, so that form is text like any other.
-            if (element.size() > 1 && element.at(0) == QLatin1Char('@') && element.at(1) != QLatin1Char('@') &&
-                element.endsWith(QLatin1Char(')')) && !element.startsWith(QLatin1String("@String(")))
-                return true;
-        }
-    }
-    return false;
+    IniReader reader;
+    reader.read(iniText);
+    return reader.holdsEncodedValue();
 }
 
 QTemplate::QTemplate(const QString& path, const TemplateDefaults& defaults, QObject* parent)
     : QObject(parent), m_path(path), m_defaults(defaults)
 {
-    read();
+    read({});
+}
+
+QTemplate::QTemplate(const QString& path, const TemplateDefaults& defaults, const EditorTexts& editorTexts,
+                     QObject* parent)
+    : QObject(parent), m_path(path), m_defaults(defaults), m_editorTexts(true), m_unicode(editorTexts.unicode)
+{
+    read(editorTexts.stopRequested);
 }
 
 QTemplate::~QTemplate() = default;
 
-void QTemplate::read()
+void QTemplate::read(const std::function<bool()>& stopRequested)
 {
-    // Parsed through a copy of its own: settings objects on one path share what an earlier one parsed, and
-    // take it for current when the file's size and time stamp look unchanged.
-    QTemporaryDir scratch;
-    const QString copy = scratch.filePath(QStringLiteral("read.s"));
     const QFileInfo source(m_path);
     QByteArray bytes;
-    const bool unreadable = source.exists() && (!source.isFile() || !scratch.isValid() || !readWhole(m_path, &bytes) ||
-                                                !writeWhole(copy, bytes));
+    const bool unreadable = source.exists() && (!source.isFile() || !readWhole(m_path, &bytes));
+    EventPacer pacer(stopRequested);
+    QStringList bytesKeys;
+    for (int n = 0; m_editorTexts && n < MaxColumns; ++n)
+        bytesKeys.append(contentKey(n));
+    IniReader reader(bytesKeys, m_unicode, [&pacer] { return pacer.pollStop(); });
+    const IniReader::Outcome outcome = reader.read(bytes);
+    if (outcome == IniReader::Outcome::Stopped) {
+        m_stopped = true;
+        m_status = QSettings::AccessError;
+        m_metaCounts = m_defaults.startColumns;
+        markAllUnsaved();
+        return;
+    }
     // An encoded value would be decoded through a data stream that trusts its counts; a file holding one
     // was not written by this program, so it is refused before the settings library parses it.
-    if (!unreadable && holdsEncodedValue(bytes)) {
+    if (reader.holdsEncodedValue()) {
         m_status = QSettings::AccessError;
         m_notice = tr("%1 is not a template file.").arg(m_path);
         m_metaCounts = m_defaults.startColumns;
         markAllUnsaved();
         return;
     }
-    const QSettings settings(copy, QSettings::IniFormat);
-    m_multiLine = readBool(settings, MultiLineKey, true);
-    m_template = readString(settings, TemplateKey, QString());
-    m_metaCounts = readInt(settings, MetaCountsKey, m_defaults.startColumns);
+    if (outcome == IniReader::Outcome::Read) {
+        readValues([&](const QString& key) { return reader.value(key); },
+                   [&](int n) { return reader.takeBytes(contentKey(n)); }, pacer);
+        m_status = unreadable ? QSettings::AccessError : QSettings::NoError;
+    } else {
+        // Parsed through a copy of its own: settings objects on one path share what an earlier one parsed,
+        // and take it for current when the file's size and time stamp look unchanged.
+        QTemporaryDir scratch;
+        const QString copy = scratch.filePath(QStringLiteral("read.s"));
+        const bool copied = scratch.isValid() && writeWhole(copy, bytes);
+        bytes.clear();
+        const QSettings settings(copy, QSettings::IniFormat);
+        readValues(
+            [&](const QString& key) { return settings.value(key); },
+            [&](int n) { return encodeEditorText(IniReader::valueText(settings.value(contentKey(n))), m_unicode); },
+            pacer);
+        m_status = copied ? settings.status() : QSettings::AccessError;
+    }
+    // Nothing is known about a file that could not be read, so a save must write the whole state.
+    if (m_status == QSettings::AccessError)
+        markAllUnsaved();
+}
+
+void QTemplate::readValues(const std::function<QVariant(const QString&)>& value,
+                           const std::function<QByteArray(int)>& contentBytes, EventPacer& pacer)
+{
+    m_multiLine = readBool(value(MultiLineKey), true);
+    m_template = IniReader::valueText(value(TemplateKey));
+    m_metaCounts = readInt(value(MetaCountsKey), m_defaults.startColumns);
 
     // The count comes from the file and may be anything; the row shows no more than MaxColumns.
     const int toRead = qBound(0, m_metaCounts, MaxColumns);
     const QString& prefix = m_defaults.prefix;
     const QString& suffix = m_defaults.suffix;
-    EventPacer pacer;
     for (int n = 0; n < toRead; ++n) {
         pacer.poll();
-        const QString content = readString(settings, contentKey(n), QString());
         // One pass, so that a '%' in the prefix is not taken for a place holder.
-        const QString snippet =
-            readString(settings, snippetKey(n), QStringLiteral("%1%2%3").arg(prefix, QString::number(n + 1), suffix));
-        m_columns.append(Column(content, snippet));
+        const QString snippet = IniReader::valueText(
+            value(snippetKey(n)), QStringLiteral("%1%2%3").arg(prefix, QString::number(n + 1), suffix));
+        if (m_editorTexts) {
+            const QByteArray bytes = contentBytes(n);
+            m_digests.append(digestOf(bytes));
+            m_columnBytes.append(bytes);
+            m_columns.append(Column(QString(), snippet));
+        } else {
+            m_columns.append(Column(IniReader::valueText(value(contentKey(n))), snippet));
+        }
         ValueFormat format;
-        format.escape = escapeFromKey(readString(settings, escapeKeyOf(n), QString()));
-        formatFromKey(readString(settings, formatKeyOf(n), QString()), &format);
+        format.escape = escapeFromKey(IniReader::valueText(value(escapeKeyOf(n))));
+        formatFromKey(IniReader::valueText(value(formatKeyOf(n))), &format);
         m_formats.append(format);
     }
+}
 
-    m_status = unreadable ? QSettings::AccessError : settings.status();
-    // Nothing is known about a file that could not be read, so a save must write the whole state.
-    if (m_status == QSettings::AccessError)
-        markAllUnsaved();
+QList<QByteArray> QTemplate::takeColumnBytes()
+{
+    return std::exchange(m_columnBytes, {});
 }
 
 void QTemplate::setMultiLine(bool multiLine)
@@ -299,11 +268,36 @@ void QTemplate::setMetaCounts(int count)
     m_metaCountsUnsaved = true;
 }
 
+bool QTemplate::holdsColumns(const QList<Column>& columns) const
+{
+    if (!m_editorTexts)
+        return columns == m_columns;
+    if (columns.size() != m_columns.size())
+        return false;
+    for (int n = 0; n < columns.size(); ++n) {
+        if (columns.at(n).second != m_columns.at(n).second ||
+            digestOf(encodeEditorText(columns.at(n).first, m_unicode)) != m_digests.value(n))
+            return false;
+    }
+    return true;
+}
+
 void QTemplate::setColumns(const QList<Column>& columns)
 {
     const QList<Column> kept = columns.mid(0, MaxColumns);
-    if (kept == m_columns)
+    const bool held = holdsColumns(kept);
+    if (m_editorTexts) {
+        // Kept until the next sync, which may have to write them whether they changed or not.
+        m_columns = kept;
+        m_textsHeld = true;
+    }
+    if (held)
         return;
+    if (m_editorTexts) {
+        m_digests.clear();
+        for (const Column& column : kept)
+            m_digests.append(digestOf(encodeEditorText(column.first, m_unicode)));
+    }
     m_columns = kept;
     m_columnsUnsaved = true;
     setMetaCounts(m_columns.size());
@@ -344,16 +338,21 @@ bool QTemplate::sync()
     // A file that is missing, or was deleted since, gets the whole state, so that it exists afterwards.
     if (!QFileInfo(m_path).isFile())
         markAllUnsaved();
-    if (!hasUnsavedChanges()) {
-        m_status = QSettings::NoError;
-        return true;
-    }
-    if (!writeFile()) {
-        m_status = QSettings::AccessError;
-        return false;
+    if (hasUnsavedChanges()) {
+        // Texts given away when the file was read cannot be written back.
+        if ((m_columnsUnsaved && m_editorTexts && !m_textsHeld) || !writeFile()) {
+            m_status = QSettings::AccessError;
+            return false;
+        }
+        m_multiLineUnsaved = m_templateUnsaved = m_metaCountsUnsaved = m_columnsUnsaved = m_formatsUnsaved = false;
     }
     m_status = QSettings::NoError;
-    m_multiLineUnsaved = m_templateUnsaved = m_metaCountsUnsaved = m_columnsUnsaved = m_formatsUnsaved = false;
+    // Once in the file, the texts are compared by their digests only.
+    if (m_editorTexts) {
+        for (Column& column : m_columns)
+            column.first.clear();
+        m_textsHeld = false;
+    }
     return true;
 }
 
@@ -495,9 +494,8 @@ bool QTemplate::writeFile()
     return true;
 }
 
-bool QTemplate::readBool(const QSettings& settings, const QString& key, bool defaultValue)
+bool QTemplate::readBool(const QVariant& value, bool defaultValue)
 {
-    const QVariant value = settings.value(key);
     if (!value.isValid())
         return defaultValue;
     if (value.type() == QVariant::Bool)
@@ -510,20 +508,8 @@ bool QTemplate::readBool(const QSettings& settings, const QString& key, bool def
     return defaultValue;
 }
 
-QString QTemplate::readString(const QSettings& settings, const QString& key, const QString& defaultValue)
+int QTemplate::readInt(const QVariant& value, int defaultValue)
 {
-    const QVariant value = settings.value(key);
-    if (!value.isValid())
-        return defaultValue;
-    // An unquoted value with commas, as a hand-edited file may hold, is read by the settings as a list.
-    if (value.type() == QVariant::StringList)
-        return value.toStringList().join(QLatin1Char(','));
-    return value.toString();
-}
-
-int QTemplate::readInt(const QSettings& settings, const QString& key, int defaultValue)
-{
-    const QVariant value = settings.value(key);
     if (!value.isValid())
         return defaultValue;
     bool ok = false;

@@ -1,6 +1,8 @@
 #pragma once
 // A template file: the working state of a merge (multi-line flag, template text, the columns with their
 // snippets) in an INI file. Holds the values it read or was last given and writes only what changed.
+// Read by a reader of its own that follows the settings library's INI format to the byte; written
+// through the library.
 
 #include "engine/ValueFormat.h"
 
@@ -9,6 +11,11 @@
 #include <QPair>
 #include <QSettings>
 #include <QString>
+#include <QVariant>
+
+#include <functional>
+
+class EventPacer;
 
 // What a template file that does not say takes: the snippet's prefix and suffix around the column
 // number, and the column count.
@@ -29,9 +36,19 @@ public:
     using Column = QPair<QString, QString>;
 
     // Reads the whole file; a missing key takes its default, and so does everything when the file
-    // cannot be read (status() tells which).
+    // cannot be read (status() tells which). Pending events run every few ms meanwhile.
     explicit QTemplate(const QString& path, const TemplateDefaults& defaults = TemplateDefaults(),
                        QObject* parent = nullptr);
+    // How a window reads a file into its editors: the column texts are decoded straight into the
+    // editors' bytes (UTF-8, or Latin-1 when unicode is false) for takeColumnBytes(), and no string of
+    // them is made or held. A stop asked for through the events ends the read (wasStopped()).
+    struct EditorTexts
+    {
+        bool unicode = true;
+        std::function<bool()> stopRequested;
+    };
+    QTemplate(const QString& path, const TemplateDefaults& defaults, const EditorTexts& editorTexts,
+              QObject* parent = nullptr);
     ~QTemplate() override;
 
     QString path() const { return m_path; }
@@ -45,9 +62,14 @@ public:
     int metaCounts() const { return m_metaCounts; }
     void setMetaCounts(int count);
     // At most MaxColumns columns, in row order; the number of columns to show is this list's length.
+    // Read for editors, the texts are empty: they are handed over by takeColumnBytes().
     QList<Column> columns() const { return m_columns; }
+    // Read for editors: the column texts in the editors' bytes, in row order, handed over once. From
+    // then on only a digest of each is held, enough to tell whether a save changes it.
+    QList<QByteArray> takeColumnBytes();
     // Rewrites every column group, and the count, unless the list equals the held one. Columns past
-    // MaxColumns are dropped: no reader would ever see them.
+    // MaxColumns are dropped: no reader would ever see them. Read for editors, the texts are held until
+    // the next sync, then compared by their digests in the editors' bytes.
     void setColumns(const QList<Column>& columns);
     // Each column's escaping and formatting, in row order, as long as columns(); the default for a
     // column whose file says nothing (or something unknown). Stored only where it is not the default,
@@ -62,8 +84,11 @@ public:
     // Whether some held value is not known to be in the file.
     bool hasUnsavedChanges() const;
     // Outcome of the construction's read, then of the last sync(): NoError, AccessError (the file could
-    // not be read or written) or FormatError (a malformed file; what could be parsed was read).
+    // not be read or written, or the read was stopped) or FormatError (a malformed file; what could be
+    // parsed was read).
     QSettings::Status status() const { return m_status; }
+    // Whether a stop asked for during the read ended it; nothing was read then.
+    bool wasStopped() const { return m_stopped; }
     // Set by a read that refused the file, or by a sync that had to rewrite or drop what the file held
     // in a form that cannot be written back; empty otherwise. Meant for the user, once.
     QString notice() const { return m_notice; }
@@ -73,17 +98,21 @@ public:
     static bool holdsEncodedValue(const QByteArray& iniText);
 
 private:
-    void read();
+    void read(const std::function<bool()>& stopRequested);
+    // The values through value (as QSettings::value gives them) and, read for editors, the column texts
+    // through contentBytes.
+    void readValues(const std::function<QVariant(const QString&)>& value,
+                    const std::function<QByteArray(int)>& contentBytes, EventPacer& pacer);
+    bool holdsColumns(const QList<Column>& columns) const;
     void markAllUnsaved();
     // One format per held column: cut to their count, the default for those without one.
     QList<ValueFormat> fittedFormats(const QList<ValueFormat>& formats) const;
     void writeChanges(QSettings& settings) const;
     bool writeFile();
 
-    // Typed reads of one key ("group/key"), with the default for a missing or unusable value.
-    static bool readBool(const QSettings& settings, const QString& key, bool defaultValue);
-    static QString readString(const QSettings& settings, const QString& key, const QString& defaultValue);
-    static int readInt(const QSettings& settings, const QString& key, int defaultValue);
+    // Typed reads of one value, with the default for a missing or unusable one.
+    static bool readBool(const QVariant& value, bool defaultValue);
+    static int readInt(const QVariant& value, int defaultValue);
 
     QString m_path;
     TemplateDefaults m_defaults;
@@ -95,6 +124,14 @@ private:
     int m_metaCounts = 0;
     QList<Column> m_columns;
     QList<ValueFormat> m_formats;
+    // Read for editors: the texts until taken, and the digest of each column's text in editor bytes.
+    bool m_editorTexts = false;
+    bool m_unicode = true;
+    QList<QByteArray> m_columnBytes;
+    QList<QByteArray> m_digests;
+    // Read for editors: whether m_columns holds the texts, from a setColumns() to the next successful sync.
+    bool m_textsHeld = false;
+    bool m_stopped = false;
 
     // Set by a change, cleared only by a successful sync, so that a failed write is retried in full.
     bool m_multiLineUnsaved = false;

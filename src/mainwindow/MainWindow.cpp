@@ -6,6 +6,7 @@
 #include "editor/FindDialog.h"
 #include "editor/GotoDialog.h"
 #include "engine/DataGeneratorDialog.h"
+#include "engine/EventPacer.h"
 #include "engine/MergePreview.h"
 #include "engine/QTemplate.h"
 #include "mainwindow/AboutDialog.h"
@@ -33,6 +34,8 @@
 
 #include <QUrl>
 #include <memory>
+
+#include <utility>
 
 namespace {
 
@@ -263,38 +266,88 @@ bool MainWindow::setProgress(int records)
 
 void MainWindow::openFile(const QString& fileName)
 {
-    if (!QFileInfo::exists(fileName))
+    // The read lets events in; an open asked for meanwhile is not started inside this one.
+    if (!QFileInfo::exists(fileName) || m_opening)
         return;
-    m_busy->start(0);
-    auto* file = new QTemplate(fileName, templateDefaults(m_preferences));
+    {
+        const QScopedValueRollback<bool> opening(m_opening, true);
+        // F5 or F6 during the read, or closing the window, stops it as they stop a run; an open that
+        // events of a run started leaves the run's stop to the run.
+        const bool ownsRun = !m_running;
+        if (ownsRun) {
+            m_running = true;
+            m_stopRequested = false;
+        }
+        m_busy->start(0);
+        readTemplateFile(fileName);
+        m_busy->stop();
+        if (ownsRun)
+            m_running = false;
+    }
+    // A close during the open saves once the working state is whole again.
+    if (std::exchange(m_saveWhenOpened, false))
+        saveBeforeExit();
+}
+
+void MainWindow::readTemplateFile(const QString& fileName)
+{
+    // The column texts come as the editors' bytes, without a string of them; nothing of the working
+    // state changes before the whole file has been read.
+    const bool unicode = m_preferences.editorUnicode();
+    std::unique_ptr<QTemplate> file(
+        new QTemplate(fileName, templateDefaults(m_preferences), {unicode, [this] { return m_stopRequested; }}));
+    if (file->wasStopped()) {
+        showStatusMessage(tr("Opening %1 stopped.").arg(fileName));
+        return;
+    }
     if (file->status() == QSettings::AccessError) {
         // A folder, an unreadable file or one that is no template file: the working state stays as it was.
         const QString why = file->notice().isEmpty() ? tr("Cannot read %1.").arg(fileName) : file->notice();
-        delete file;
         m_busy->stop();
         QMessageBox::warning(this, tr("Error"), why);
         return;
     }
     m_ui->actionRepMultiLine->setChecked(file->isMultiLine());
     m_engine.setMultiLine(file->isMultiLine());
-    m_ui->tpl->setWholeTextKeepView(file->templateText());
+    // Every editor the file fills starts a fresh undo history, as opening a file does in any editor.
+    m_ui->tpl->loadText(file->templateText());
     // The file's own count may be anything; the columns read from it are at most four.
+    QList<QByteArray> texts = file->takeColumnBytes();
     const QList<QTemplate::Column> columns = file->columns();
     const QList<ValueFormat> formats = file->columnFormats();
     const int c = columns.size();
-    while (m_ui->manager->count() > c && m_ui->manager->count() > 0)
-        m_ui->manager->removeMeta(-1, MetaManager::KeepNumbers);
+    MetaManager* manager = m_ui->manager;
+    while (manager->count() > c && manager->count() > 0)
+        manager->removeMeta(-1, MetaManager::KeepNumbers);
+    EventPacer pacer;
     for (int i = 0; i < c; ++i) {
-        QCoreApplication::processEvents();
-        m_ui->manager->setMeta(i, columns.at(i).first, columns.at(i).second);
-        if (Meta* meta = m_ui->manager->metaAt(i))
-            meta->setValueFormat(formats.value(i));
+        // The events may remove columns or add them: the column is looked up again after them.
+        pacer.poll();
+        if (i >= manager->count())
+            manager->setMeta(i, QString(), columns.at(i).second);
+        Meta* meta = manager->metaAt(i);
+        if (!meta)
+            continue;
+        // The preference may have changed during the read.
+        if (meta->editor()->isUnicode() == unicode)
+            meta->loadBytes(texts.at(i));
+        else
+            meta->editor()->loadText(unicode ? QString::fromUtf8(texts.at(i)) : QString::fromLatin1(texts.at(i)));
+        texts[i].clear();
+        meta->setSnippet(columns.at(i).second);
+        meta->setValueFormat(formats.value(i));
     }
+    // Kept for the next save to this path, which then writes only what changed; it holds no column text.
     delete m_templates.value(fileName);
-    m_templates.insert(fileName, file);
+    m_templates.insert(fileName, file.release());
     addRecentFile(fileName);
     setResultText(QString());
-    m_busy->stop();
+}
+
+void MainWindow::saveBeforeExit()
+{
+    if (m_preferences.guiSaveBeforeExit() && !m_currentFile.isEmpty())
+        saveFile(QString());
 }
 
 void MainWindow::openLastFile()
@@ -311,8 +364,11 @@ bool MainWindow::saveFile(const QString& path)
         return false;
     m_busy->start();
     QTemplate*& file = m_templates[target];
-    if (!file)
-        file = new QTemplate(target, templateDefaults(m_preferences));
+    if (!file) {
+        // Only to tell what changed: the texts it read are not needed.
+        file = new QTemplate(target, templateDefaults(m_preferences), {m_preferences.editorUnicode(), {}});
+        file->takeColumnBytes();
+    }
     file->setMultiLine(m_ui->actionRepMultiLine->isChecked());
     file->setTemplate(m_ui->tpl->text());
     QList<QTemplate::Column> columns;
@@ -962,8 +1018,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
     m_stopRequested = true;
     m_preferences.saveWindowState(saveGeometry(), saveState());
     hide();
-    if (m_preferences.guiSaveBeforeExit() && !m_currentFile.isEmpty())
-        saveFile(QString());
+    // Saved meanwhile, an open under way would leave half the new state in the old file.
+    if (m_opening)
+        m_saveWhenOpened = true;
+    else
+        saveBeforeExit();
     event->accept();
 }
 

@@ -168,6 +168,10 @@ private:
     // The ticked columns, those with a format through wrappers added to wrappers.
     QList<MergeColumn*> readColumns(std::vector<std::unique_ptr<MergeColumn>>& wrappers) const;
     void schedulePreview();
+    // The file read (paced, and stopped by a stop request) and then put into the editors.
+    void readTemplateFile(const QString& fileName);
+    // Saves to the current file when the preferences ask for it on exit.
+    void saveBeforeExit();
     void addRecentFile(const QString& path);
     void refreshRecentFileActions();
     void exportTo(const QString& path);
@@ -209,4 +213,6 @@ private:
     QPointer<Editor> m_focusEditor;
     bool m_running = false;
     bool m_stopRequested = true;
+    bool m_opening = false;
+    bool m_saveWhenOpened = false;
 };

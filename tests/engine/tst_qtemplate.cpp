@@ -1,6 +1,9 @@
-// The template file: defaults, round trips, the column-count bound, writing only what changed, failures.
+// The template file: defaults, round trips, the column-count bound, writing only what changed, failures;
+// its reader against the settings library's own reading.
 
 #include "TestSupport.h"
+#include "editor/TextBytes.h"
+#include "engine/IniReader.h"
 #include "engine/QTemplate.h"
 
 #include <QtTest>
@@ -46,6 +49,58 @@ const QStringList Awkward{"1\n2\r\n3\r4",
                           " ",
                           "Grüße — 東京 😀 עברית"};
 
+// Every key a template file's reader looks up, and some it does not, in sections of several kinds.
+QStringList candidateKeys()
+{
+    QStringList keys;
+    for (const char* section : {"global", "column0", "column1", "column3", "Column0", "other"}) {
+        for (const char* key :
+             {"multiline", "template", "metacounts", "content", "snippet", "escape", "format", "Content", "k"})
+            keys.append(QString::fromLatin1(section) + QLatin1Char('/') + QString::fromLatin1(key));
+    }
+    return keys;
+}
+
+// A random text of pieces that the INI format escapes, quotes or cuts at.
+QString randomText(QRandomGenerator& random)
+{
+    static const QStringList pieces{"\r\n", "\r", "\n",   "\"",   "\\", "\u00e9", "\u6771", "\U0001F600", ";",
+                                    ",",    " ",  "\t",   "=",    "@",  "@@",     "#",      "[x]",        "a",
+                                    "xyz",  "0",  "\x01", "\x7f", "'",  "\u00ff", "%41",    "<lone>",     "@String(a)"};
+    QString text;
+    for (int n = random.bounded(7); n > 0; --n) {
+        const QString& piece = pieces.at(random.bounded(pieces.size()));
+        text += piece == QLatin1String("<lone>") ? QString(QChar(0xd800)) : piece; // half a surrogate pair
+    }
+    return text;
+}
+
+// Compares the reader with a settings object on the same text, key by key, in both editor encodings.
+void compareWithLibrary(const QByteArray& text, const QString& path, int* read, int* left)
+{
+    QVERIFY(TestSupport::writeBytes(path, text));
+    const QStringList keys = candidateKeys();
+    const QSettings settings(path, QSettings::IniFormat); // value() only: it parses no more than it needs
+    for (const bool unicode : {true, false}) {
+        IniReader reader(keys, unicode);
+        const IniReader::Outcome outcome = reader.read(text);
+        QVERIFY(outcome != IniReader::Outcome::Stopped);
+        QCOMPARE(reader.holdsEncodedValue(), QTemplate::holdsEncodedValue(text));
+        if (outcome == IniReader::Outcome::LeftToLibrary || reader.holdsEncodedValue()) {
+            *left += unicode;
+            continue;
+        }
+        *read += unicode;
+        QCOMPARE(settings.status(), QSettings::NoError);
+        for (const QString& key : keys) {
+            const QVariant expected = settings.value(key);
+            QVERIFY2(reader.value(key) == expected,
+                     qPrintable(key + QLatin1String(" in ") + QString::fromLatin1(text)));
+            QVERIFY2(reader.takeBytes(key) == encodeEditorText(IniReader::valueText(expected), unicode),
+                     qPrintable(key + QLatin1String(" in ") + QString::fromLatin1(text)));
+        }
+    }
+}
 } // namespace
 
 class TestQTemplate : public QObject
@@ -56,6 +111,148 @@ private slots:
     {
         TestSupport::useTemporaryConfigHome(); // with its start-columns preference of 2
         std::signal(SIGXFSZ, SIG_IGN);         // a write past the size limit fails instead of ending the test
+    }
+
+    void readsAsTheLibraryWritten()
+    {
+        // Values the settings library wrote itself, under keys in any order, some sections twice.
+        QRandomGenerator random(20261208);
+        QTemporaryDir dir;
+        const QStringList keys = candidateKeys();
+        int read = 0;
+        int left = 0;
+        for (int round = 0; round < 300; ++round) {
+            const QString path = dir.filePath(QStringLiteral("w%1.s").arg(round));
+            {
+                QSettings settings(path, QSettings::IniFormat);
+                for (int n = random.bounded(1, 12); n > 0; --n) {
+                    const QString& key = keys.at(random.bounded(keys.size()));
+                    if (random.bounded(8) == 0)
+                        settings.setValue(key, QStringList{randomText(random), randomText(random)});
+                    else
+                        settings.setValue(key, randomText(random));
+                }
+            }
+            QByteArray text = TestSupport::readBytes(path);
+            // The library writes sections in order; one written again further down takes the later entries.
+            if (round % 3 == 0)
+                text += "\n[global]\ntemplate=again\n[column0]\ncontent = \"x\" y ,\n";
+            compareWithLibrary(text, dir.filePath(QStringLiteral("c%1.s").arg(round)), &read, &left);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        QVERIFY2(read > 250, qPrintable(QString::number(read)));
+    }
+
+    void readsAsTheLibraryByHand()
+    {
+        // Lines of random pieces as a hand-edited file may hold them: every kind of line break, spaces
+        // and tabs around keys and values, quotes, escapes and continued lines, comments, bytes outside
+        // ASCII, sections written again and sections the reader leaves to the library.
+        static const char* const headers[] = {"[global]",  "[column0]",  "[column1]", "[Column0]", "[column3]",
+                                              "[ other ]", "[global] x", "[a%41]",    "[General]", "[column0"};
+        static const char* const keys[] = {"template", "content", " snippet ", "multiline\t", "metacounts",
+                                           "Content",  "k",       "con%74ent", "a\\b",        ""};
+        static const char* const pieces[] = {
+            "a",     "xyz", " ",    "\t",    "\"",   "\\\"",           ",",       ";",    "=",        "\\n", "\\r",
+            "\\x41", "\\x", "\\0",  "\\101", "\\\n", "\\\r\n",         "\\z",     "\xe9", "\xc3\xa9", "@",   "@@",
+            "(",     ")",   "true", "0",     "-7",   "\\ud83d\\ude00", "\\xd800", "\\",   "\\\\",     "'",   "\\?"};
+        static const char* const breaks[] = {"\n", "\r\n", "\r", "\n\n"};
+        QRandomGenerator random(8122026);
+        QTemporaryDir dir;
+        int read = 0;
+        int left = 0;
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray text = random.bounded(20) == 0 ? "\xef\xbb\xbf" : "";
+            for (int line = random.bounded(1, 9); line > 0; --line) {
+                const int kind = random.bounded(10);
+                if (kind < 3) {
+                    text += headers[random.bounded(int(sizeof headers / sizeof *headers))];
+                } else if (kind == 3) {
+                    text += random.bounded(2) ? "; a comment, = \"" : "garbage";
+                } else {
+                    text += keys[random.bounded(int(sizeof keys / sizeof *keys))];
+                    text += random.bounded(2) ? "=" : " = ";
+                    for (int n = random.bounded(6); n > 0; --n)
+                        text += pieces[random.bounded(int(sizeof pieces / sizeof *pieces))];
+                }
+                text += breaks[random.bounded(int(sizeof breaks / sizeof *breaks))];
+            }
+            compareWithLibrary(text, dir.filePath(QStringLiteral("h%1.s").arg(round)), &read, &left);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        // Both kinds come up often enough to count.
+        QVERIFY2(read > 1000 && left > 300, qPrintable(QStringLiteral("%1 read, %2 left").arg(read).arg(left)));
+    }
+
+    void editorBytesAsTheStrings()
+    {
+        // Read for editors, each column's bytes are its text as read for strings, in the editors' encoding,
+        // also from a file that the reader leaves to the library; the file is not touched by a save that
+        // changes nothing, and a changed text is written.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bytes.s"));
+        Columns columns;
+        for (int n = 0; n < 4; ++n)
+            columns.append({Awkward.mid(n * 6, 6).join(QLatin1Char('\n')), QStringLiteral("#%1#").arg(n + 1)});
+        {
+            QTemplate tpl(path);
+            tpl.setColumns(columns);
+            QVERIFY(tpl.sync());
+        }
+        const QByteArray written = readBytes(path);
+        for (const QByteArray& text : {written, QByteArray("\xef\xbb\xbf" + written)}) {
+            QVERIFY(writeBytes(path, text));
+            const QTemplate strings(path);
+            QCOMPARE(strings.columns(), columns);
+            for (const bool unicode : {true, false}) {
+                QTemplate tpl(path, TemplateDefaults(), {unicode, {}});
+                QCOMPARE(tpl.status(), QSettings::NoError);
+                const QList<QByteArray> bytes = tpl.takeColumnBytes();
+                QCOMPARE(bytes.size(), 4);
+                for (int n = 0; n < 4; ++n) {
+                    QCOMPARE(bytes.at(n), encodeEditorText(columns.at(n).first, unicode));
+                    QCOMPARE(tpl.columns().at(n).second, columns.at(n).second);
+                    QCOMPARE(tpl.columns().at(n).first, QString()); // the object holds no text
+                }
+                QVERIFY(tpl.takeColumnBytes().isEmpty()); // handed over once
+                tpl.setColumns(columns);
+                QVERIFY(!tpl.hasUnsavedChanges());
+                QVERIFY(tpl.sync());
+                QCOMPARE(readBytes(path), text);
+                QCOMPARE(tpl.columns().at(0).first, QString()); // nor after a save
+                Columns changed = columns;
+                changed[2].first += QStringLiteral("\nmore");
+                tpl.setColumns(changed);
+                QVERIFY(tpl.hasUnsavedChanges());
+                QVERIFY(tpl.sync());
+                QCOMPARE(QTemplate(path).columns(), changed);
+                // Back as it was, for the other encoding: compared by digest, the change back is one too.
+                tpl.setColumns(columns);
+                QVERIFY(tpl.hasUnsavedChanges());
+                QVERIFY(tpl.sync());
+                QVERIFY(writeBytes(path, text));
+            }
+        }
+    }
+
+    void readStops()
+    {
+        // A stop asked for during the read ends it with nothing read.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("stop.s"));
+        QVERIFY(writeBytes(path, "[global]\ntemplate=t\nmetacounts=1\n[column0]\ncontent=c\n"));
+        int asked = 0;
+        QTemplate tpl(path, TemplateDefaults(), {true, [&asked] { return ++asked > 0; }});
+        QVERIFY(tpl.wasStopped());
+        QCOMPARE(tpl.status(), QSettings::AccessError);
+        QCOMPARE(tpl.templateText(), QString());
+        QVERIFY(tpl.takeColumnBytes().isEmpty());
+        QTemplate whole(path, TemplateDefaults(), {true, [] { return false; }});
+        QVERIFY(!whole.wasStopped());
+        QCOMPARE(whole.templateText(), QStringLiteral("t"));
+        QCOMPARE(whole.takeColumnBytes(), QList<QByteArray>{"c"});
     }
 
     void columnFormats()

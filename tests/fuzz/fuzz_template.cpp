@@ -1,7 +1,10 @@
-// Template files: any file opens without harm; a file that opened saves, and what was saved reads
+// Template files: any file opens without harm; the reader gives every key of ours as the settings
+// library reads it, as a string and as editor bytes; a file that opened saves, and what was saved reads
 // back as it was set, keys the program does not know carried along.
 
 #include "FuzzSupport.h"
+#include "editor/TextBytes.h"
+#include "engine/IniReader.h"
 #include "engine/QTemplate.h"
 
 #include <QFile>
@@ -19,6 +22,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         QFile file(path);
         FUZZ_CHECK(file.open(QIODevice::WriteOnly));
         FUZZ_CHECK(file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size));
+    }
+
+    {
+        const QByteArray text(reinterpret_cast<const char*>(data), int(size));
+        static const QStringList keys{"global/multiline", "global/template", "global/metacounts", "column0/content",
+                                      "column0/snippet",  "column1/content", "column3/format"};
+        const QSettings settings(path, QSettings::IniFormat); // value() only: it parses no more than it needs
+        for (const bool unicode : {true, false}) {
+            IniReader reader(keys, unicode);
+            if (reader.read(text) != IniReader::Outcome::Read || reader.holdsEncodedValue())
+                break;
+            for (const QString& key : keys) {
+                const QVariant expected = settings.value(key);
+                FUZZ_CHECK(reader.value(key) == expected);
+                FUZZ_CHECK(reader.takeBytes(key) == encodeEditorText(IniReader::valueText(expected), unicode));
+            }
+        }
     }
 
     QTemplate tpl(path);

@@ -7,6 +7,7 @@
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
+#include "engine/QTemplate.h"
 #include "mainwindow/AboutDialog.h"
 #include "mainwindow/MainWindow.h"
 #include "mainwindow/PreferencesDialog.h"
@@ -34,6 +35,11 @@ private slots:
     void saveAndReopenTemplate();
     void saveTwiceWritesOnce();
     void openTwoColumnsOnFour();
+    void openStartsFreshHistory_data();
+    void openStartsFreshHistory();
+    void stopDuringOpenKeepsState_data();
+    void columnRemovedDuringOpen();
+    void stopDuringOpenKeepsState();
     void failedSaveKeepsState();
     void eleventhRecentFilePushesOldest();
     void preferencesReachWindowAndColumns();
@@ -391,6 +397,106 @@ void TestMainWindow::openTwoColumnsOnFour()
     QCOMPARE(manager()->metaAt(1)->editor()->text(), QString("b"));
     QVERIFY(action("actionAddMeta")->isEnabled());
     QCOMPARE(result(), QString());
+}
+
+void TestMainWindow::openStartsFreshHistory_data()
+{
+    QTest::addColumn<bool>("unicode");
+    QTest::addRow("UTF-8") << true;
+    QTest::addRow("Latin-1") << false;
+}
+
+void TestMainWindow::openStartsFreshHistory()
+{
+    // Each open fills the editors as a fresh text: nothing to undo, in the template or any column,
+    // whatever was done before, and the texts are the file's.
+    QFETCH(bool, unicode);
+    Preferences::instance()->setEditorUnicode(unicode);
+    const auto restore = qScopeGuard([] { Preferences::instance()->setEditorUnicode(false); });
+    QTemporaryDir dir;
+    const QString path = dir.filePath("fresh.s");
+    const QStringList texts = {"café\nStraße\n", "1\n2\n3", "\"q\"; a, b\r\nc"};
+    setColumns(texts);
+    editor("tpl")->setTextKeepView("<#1#|#2#|#3#>", Editor::ResetView);
+    QVERIFY(m_window->saveFile(path));
+    for (int open = 0; open < 2; ++open) {
+        setColumns({"edited", "x", "y", "four"});
+        editor("tpl")->setTextKeepView("edited", Editor::ResetView);
+        QVERIFY(editor("tpl")->canUndo());
+        m_window->openFile(path);
+        QCOMPARE(manager()->count(), 3);
+        for (int i = 0; i < 3; ++i) {
+            Meta* meta = manager()->metaAt(i);
+            QCOMPARE(meta->editor()->text(), texts.at(i));
+            QVERIFY2(!meta->editor()->canUndo(), qPrintable(meta->editor()->name()));
+            QVERIFY(!meta->findChild<QToolButton*>("btnUndo")->isEnabled());
+        }
+        QCOMPARE(editor("tpl")->text(), QString("<#1#|#2#|#3#>"));
+        QVERIFY(!editor("tpl")->canUndo());
+    }
+    // Saved again unchanged, the file is not written.
+    const QByteArray before = TestSupport::readBytes(path);
+    QVERIFY(QFile::remove(path) && TestSupport::writeBytes(path, before + "[extra]\nkey=kept\n"));
+    QVERIFY(m_window->saveFile(QString()));
+    QCOMPARE(TestSupport::readBytes(path), before + "[extra]\nkey=kept\n");
+}
+
+void TestMainWindow::stopDuringOpenKeepsState_data()
+{
+    QTest::addColumn<bool>("close");
+    QTest::addRow("F5") << false;
+    QTest::addRow("closing the window") << true;
+}
+
+void TestMainWindow::stopDuringOpenKeepsState()
+{
+    // A stop that comes with the first events of the read ends it: the working state, the current
+    // file and both files stay as they were; closing the window saves the state into its own file.
+    QFETCH(bool, close);
+    Preferences::instance()->setGuiSaveBeforeExit(true);
+    QTemporaryDir dir;
+    const QString current = dir.filePath("current.s");
+    const QString other = dir.filePath("other.s");
+    setColumns({"a\nb", "c"});
+    QVERIFY(m_window->saveFile(other));
+    setColumns({"kept", "state"});
+    QVERIFY(m_window->saveFile(current));
+    setColumns({"kept", "state", "unsaved"});
+    const QByteArray otherBytes = TestSupport::readBytes(other);
+    QTimer::singleShot(0, m_window, [this, close] {
+        if (close)
+            m_window->close();
+        else
+            action("actionStart")->trigger();
+    });
+    m_window->openFile(other);
+    QCOMPARE(manager()->count(), 3);
+    QCOMPARE(manager()->metaAt(2)->editor()->text(), QString("unsaved"));
+    QCOMPARE(m_window->currentFile(), current);
+    QCOMPARE(TestSupport::readBytes(other), otherBytes);
+    QCOMPARE(QTemplate(current).columns().size(), close ? 3 : 2);
+    QCOMPARE(result(), QString()); // F5 stopped the open and started no merge
+}
+
+void TestMainWindow::columnRemovedDuringOpen()
+{
+    // The read lets events in: a column removed meanwhile is made again for the file's texts.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("three.s");
+    const QStringList texts = {"a\nb", "c", "d\ne\nf"};
+    setColumns(texts);
+    QVERIFY(m_window->saveFile(path));
+    setColumns({"x", "y"});
+    int countMeanwhile = -1;
+    QTimer::singleShot(0, m_window, [this, &countMeanwhile] {
+        manager()->removeMeta(-1, MetaManager::KeepNumbers);
+        countMeanwhile = manager()->count();
+    });
+    m_window->openFile(path);
+    QCOMPARE(countMeanwhile, 1); // removed while the open ran
+    QCOMPARE(manager()->count(), 3);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(manager()->metaAt(i)->editor()->text(), texts.at(i));
 }
 
 void TestMainWindow::failedSaveKeepsState()
