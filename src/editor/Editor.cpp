@@ -386,6 +386,32 @@ Editor::Loader::Loader(Editor* editor, qint64 sizeHint) : m_editor(editor)
     const auto size = static_cast<unsigned long>(qBound<qint64>(0, sizeHint, 1 << 30));
     m_loader = reinterpret_cast<ScintillaLoader*>(
         editor->SendScintilla(SCI_CREATELOADER, size, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE)));
+    if (!m_loader)
+        return;
+    // The new document takes the editor's code page, line ends and tabs while it is empty: the
+    // component reads a whole document again when its code page changes. It is shown for that
+    // moment only, and the editor's own document comes back with its view.
+    int line = 0;
+    int index = 0;
+    editor->cursorPosition(&line, &index);
+    const int firstLine = editor->firstVisibleLine();
+    const int horizontal = editor->xOffset();
+    const int codePage = editor->codePage();
+    const int eolMode = editor->eOLMode();
+    const int tabWidth = int(editor->send(SCI_GETTABWIDTH));
+    const bool useTabs = editor->send(SCI_GETUSETABS) != 0;
+    const long current = editor->send(SCI_GETDOCPOINTER);
+    editor->send(SCI_ADDREFDOCUMENT, 0, current);
+    editor->SendScintilla(SCI_SETDOCPOINTER, 0UL, m_loader->ConvertToDocument());
+    editor->setCodePage(codePage);
+    editor->setEOLMode(eolMode);
+    editor->send(SCI_SETTABWIDTH, tabWidth);
+    editor->send(SCI_SETUSETABS, useTabs);
+    editor->send(SCI_SETDOCPOINTER, 0, current);
+    editor->send(SCI_RELEASEDOCUMENT, 0, current);
+    editor->setCursorPosition(line, index);
+    editor->setFirstVisibleLine(firstLine);
+    editor->setXOffset(horizontal);
 }
 
 Editor::Loader::~Loader()
@@ -417,7 +443,8 @@ void Editor::Loader::finish()
     editor->cursorPosition(&line, &index);
     const int firstLine = editor->firstVisibleLine();
     const int horizontal = editor->xOffset();
-    // What belongs to the document rather than to the view goes over to the new one.
+    // What may have changed since the loader was made goes over too; the code page only if it
+    // did, since that costs a reading of the whole text.
     const int codePage = editor->codePage();
     const int eolMode = editor->eOLMode();
     const int tabWidth = int(editor->send(SCI_GETTABWIDTH));
@@ -428,7 +455,8 @@ void Editor::Loader::finish()
     editor->SendScintilla(SCI_SETDOCPOINTER, 0UL, document);
     // The editor holds the document now; the loader's own reference goes.
     editor->SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);
-    editor->setCodePage(codePage);
+    if (editor->codePage() != codePage)
+        editor->setCodePage(codePage);
     editor->setEOLMode(eolMode);
     editor->send(SCI_SETTABWIDTH, tabWidth);
     editor->send(SCI_SETUSETABS, useTabs);
