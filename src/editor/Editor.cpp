@@ -1132,6 +1132,13 @@ void Editor::widenRectangleToLines()
     setSel(positionFromLine(qMin(anchorLine, caretLine)), lineEndPosition(qMax(anchorLine, caretLine)));
 }
 
+void Editor::stopLineOperation()
+{
+    m_lineStopRequested = true;
+    if (m_lineList)
+        m_lineList->requestStop();
+}
+
 template <typename Step> void Editor::applyLineStep(Step step)
 {
     startBusy();
@@ -1145,22 +1152,67 @@ template <typename Step> void Editor::applyLineStep(Step step)
     LineList list(selectedLines(&trailingBreak), eolFormat(), isUnicode());
     // The per-line steps let events through; the editor may be gone when they return.
     const QPointer<Editor> alive(this);
+    m_lineList = &list;
     step(list);
     if (!alive)
         return;
+    m_lineList = nullptr;
     // The break after the last selected line goes with it when no line is left.
     setTextKeepView(list.lines().isEmpty() ? QString() : list.joined() + trailingBreak, RestoreView);
     stopBusy();
 }
 
+template <typename Step> void Editor::applyByteLineStep(ByteLineOps::Operation op, Step fallback)
+{
+    startBusy();
+    widenRectangleToLines();
+    // A copy of the bytes: events run during the step, and an edit then may move the document's.
+    QByteArray bytes;
+    if (!hasSelectedText()) {
+        bytes = QByteArray(characterPointer(), textLength());
+    } else if (selectionIsRectangle()) {
+        bytes = getSelText();
+    } else {
+        const int start = selectionStart();
+        const int length = selectionEnd() - start;
+        bytes = QByteArray(rangePointer(start, length), length);
+    }
+    // A selection that ends with a line break keeps it (see applyLineStep); the lines are the bytes
+    // before it.
+    QByteArray trailingBreak;
+    if (hasSelectedText() && !bytes.isEmpty() && (bytes.endsWith('\n') || bytes.endsWith('\r'))) {
+        const int size = bytes.endsWith("\r\n") ? 2 : 1;
+        trailingBreak = bytes.right(size);
+        bytes.chop(size);
+    }
+    m_lineStopRequested = false;
+    const QPointer<Editor> alive(this);
+    const ByteLineOps::Result result = ByteLineOps::run(op, bytes, eolString(eolFormat()).toLatin1(), isUnicode(),
+                                                        [alive] { return !alive || alive->m_lineStopRequested; });
+    if (!alive)
+        return;
+    switch (result.outcome) {
+    case ByteLineOps::Outcome::NeedsStrings:
+        stopBusy();
+        applyLineStep(fallback);
+        return;
+    case ByteLineOps::Outcome::Stopped:
+        break;
+    case ByteLineOps::Outcome::Done:
+        setBytesKeepView(result.noLines ? QByteArray() : result.bytes + trailingBreak, RestoreView);
+        break;
+    }
+    stopBusy();
+}
+
 void Editor::upper()
 {
-    applyLineStep([](LineList& list) { list.toUpper(); });
+    applyByteLineStep(ByteLineOps::Operation::Upper, [](LineList& list) { list.toUpper(); });
 }
 
 void Editor::lower()
 {
-    applyLineStep([](LineList& list) { list.toLower(); });
+    applyByteLineStep(ByteLineOps::Operation::Lower, [](LineList& list) { list.toLower(); });
 }
 
 void Editor::upperFirstChar()
@@ -1205,47 +1257,51 @@ void Editor::strip()
 
 void Editor::actionRemoveEmptyLines()
 {
-    applyLineStep([](LineList& list) { list.removeEmptyLines(); });
+    applyByteLineStep(ByteLineOps::Operation::RemoveEmptyLines, [](LineList& list) { list.removeEmptyLines(); });
 }
 
 void Editor::pad()
 {
-    applyLineStep([](LineList& list) { list.pad(); });
+    applyByteLineStep(ByteLineOps::Operation::Pad, [](LineList& list) { list.pad(); });
 }
 
 void Editor::alignLeft()
 {
-    applyLineStep([](LineList& list) { list.align(LineList::AlignLeft); });
+    applyByteLineStep(ByteLineOps::Operation::AlignLeft, [](LineList& list) { list.align(LineList::AlignLeft); });
 }
 
 void Editor::alignRight()
 {
-    applyLineStep([](LineList& list) { list.align(LineList::AlignRight); });
+    applyByteLineStep(ByteLineOps::Operation::AlignRight, [](LineList& list) { list.align(LineList::AlignRight); });
 }
 
 void Editor::alignCenter()
 {
-    applyLineStep([](LineList& list) { list.align(LineList::AlignCenter); });
+    applyByteLineStep(ByteLineOps::Operation::AlignCenter, [](LineList& list) { list.align(LineList::AlignCenter); });
 }
 
 void Editor::sortAscendAsAlpha()
 {
-    applyLineStep([](LineList& list) { list.sort(LineList::SortText, Qt::AscendingOrder); });
+    applyByteLineStep(ByteLineOps::Operation::SortTextAscending,
+                      [](LineList& list) { list.sort(LineList::SortText, Qt::AscendingOrder); });
 }
 
 void Editor::sortDescendAsAlpha()
 {
-    applyLineStep([](LineList& list) { list.sort(LineList::SortText, Qt::DescendingOrder); });
+    applyByteLineStep(ByteLineOps::Operation::SortTextDescending,
+                      [](LineList& list) { list.sort(LineList::SortText, Qt::DescendingOrder); });
 }
 
 void Editor::sortAscendAsNumber()
 {
-    applyLineStep([](LineList& list) { list.sort(LineList::SortNumber, Qt::AscendingOrder); });
+    applyByteLineStep(ByteLineOps::Operation::SortNumberAscending,
+                      [](LineList& list) { list.sort(LineList::SortNumber, Qt::AscendingOrder); });
 }
 
 void Editor::sortDescendAsNumber()
 {
-    applyLineStep([](LineList& list) { list.sort(LineList::SortNumber, Qt::DescendingOrder); });
+    applyByteLineStep(ByteLineOps::Operation::SortNumberDescending,
+                      [](LineList& list) { list.sort(LineList::SortNumber, Qt::DescendingOrder); });
 }
 
 void Editor::sortRandom()
@@ -1255,5 +1311,5 @@ void Editor::sortRandom()
 
 void Editor::reverse()
 {
-    applyLineStep([](LineList& list) { list.reverse(); });
+    applyByteLineStep(ByteLineOps::Operation::Reverse, [](LineList& list) { list.reverse(); });
 }
