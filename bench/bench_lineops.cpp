@@ -4,6 +4,7 @@
 // timer records the largest gap between its ticks while the operation runs).
 
 #include "TestSupport.h"
+#include "editor/ByteLineOps.h"
 #include "editor/Editor.h"
 #include "settings/Preferences.h"
 
@@ -131,6 +132,31 @@ int main(int argc, char** argv)
     all.push_back(timeOp("Remove Empty Lines", withBlanks, [&] { editor.actionRemoveEmptyLines(); }));
     const bool removedRight = editorBytes() == numbers;
     all.push_back(timeOp("Re&verse", words, [&] { editor.reverse(); }));
+
+    // The core step alone, without reading from and writing into the editor.
+    for (const auto& entry : {std::make_pair("  core: numeric sort", ByteLineOps::Operation::SortNumberAscending),
+                              std::make_pair("  core: alphabetic sort", ByteLineOps::Operation::SortTextAscending)}) {
+        const QByteArray& input = entry.second == ByteLineOps::Operation::SortTextAscending ? words : numbers;
+        QElapsedTimer timer;
+        timer.start();
+        const ByteLineOps::Result result = ByteLineOps::run(entry.second, input, "\n", true);
+        std::printf("%-24s %6lld ms (%d bytes)\n", entry.first, static_cast<long long>(timer.elapsed()),
+                    int(result.bytes.size()));
+    }
+
+    // Reading the document's bytes and writing a result back as one undo step.
+    {
+        editor.setText(words.constData());
+        editor.emptyUndoBuffer();
+        QElapsedTimer timer;
+        timer.start();
+        const QByteArray copy(editor.characterPointer(), editor.textLength());
+        const qint64 readMs = timer.restart();
+        editor.setBytesKeepView(textSorted, true);
+        const qint64 writeMs = timer.elapsed();
+        std::printf("  editor: read %lld ms, write back %lld ms (%d bytes)\n", static_cast<long long>(readMs),
+                    static_cast<long long>(writeMs), int(copy.size()));
+    }
 
     QTemporaryDir dir;
     const QString numberFile = dir.filePath(QStringLiteral("numbers.txt"));

@@ -1,9 +1,13 @@
-// Line operations: each step keeps the lines it must, in the order it must, for any lines.
+// Line operations: each step keeps the lines it must, in the order it must, for any lines; the same
+// operations on editor bytes give the bytes the string steps give.
 
 #include "FuzzSupport.h"
+#include "editor/ByteLineOps.h"
 #include "editor/LineList.h"
+#include "editor/TextBytes.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -18,6 +22,96 @@ int numberKey(const QString& line)
     bool ok = false;
     const int key = line.toInt(&ok, 10);
     return ok ? key : 0;
+}
+
+// The string steps that ByteLineOps mirrors, by the fuzzer's operation number.
+bool byteOperation(int operation, ByteLineOps::Operation* op, std::function<void(LineList&)>* step)
+{
+    using Op = ByteLineOps::Operation;
+    switch (operation) {
+    case 0:
+        *op = Op::Reverse;
+        *step = [](LineList& l) { l.reverse(); };
+        return true;
+    case 2:
+    case 3:
+        *op = operation == 2 ? Op::SortTextAscending : Op::SortTextDescending;
+        *step = [operation](LineList& l) {
+            l.sort(LineList::SortText, operation == 2 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        };
+        return true;
+    case 4:
+    case 5:
+        *op = operation == 4 ? Op::SortNumberAscending : Op::SortNumberDescending;
+        *step = [operation](LineList& l) {
+            l.sort(LineList::SortNumber, operation == 4 ? Qt::AscendingOrder : Qt::DescendingOrder);
+        };
+        return true;
+    case 6:
+        *op = Op::RemoveEmptyLines;
+        *step = [](LineList& l) { l.removeEmptyLines(); };
+        return true;
+    case 7:
+        *op = Op::Pad;
+        *step = [](LineList& l) { l.pad(); };
+        return true;
+    case 8:
+    case 9:
+        *op = operation == 8 ? Op::AlignRight : Op::AlignCenter;
+        *step = [operation](LineList& l) { l.align(operation == 8 ? LineList::AlignRight : LineList::AlignCenter); };
+        return true;
+    case 10:
+        *op = Op::AlignLeft;
+        *step = [](LineList& l) { l.align(LineList::AlignLeft); };
+        return true;
+    case 13:
+        *op = Op::Upper;
+        *step = [](LineList& l) { l.toUpper(); };
+        return true;
+    case 14:
+        *op = Op::Lower;
+        *step = [](LineList& l) { l.toLower(); };
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The editor bytes of the lines, run both ways: the lines read back from the bytes through a
+// LineList and encoded again, and ByteLineOps on the bytes.
+void checkBytePath(const QStringList& lines, EolFormat eol, bool unicode, int operation)
+{
+    ByteLineOps::Operation op;
+    std::function<void(LineList&)> step;
+    if (!byteOperation(operation, &op, &step))
+        return;
+    const QByteArray eolBytes = eolString(eol).toLatin1();
+    const QByteArray bytes = encodeEditorText(lines.join(eolString(eol)), unicode);
+    const ByteLineOps::Result result = ByteLineOps::run(op, bytes, eolBytes, unicode);
+    if (unicode && !isStrictUtf8(bytes.constData(), bytes.size())) {
+        FUZZ_CHECK(result.outcome == ByteLineOps::Outcome::NeedsStrings);
+        return;
+    }
+    FUZZ_CHECK(result.outcome == ByteLineOps::Outcome::Done);
+    QStringList read;
+    int start = 0;
+    auto decode = [&](int from, int to) {
+        return unicode ? decodeUtf8(bytes.constData() + from, to - from)
+                       : QString::fromLatin1(bytes.constData() + from, to - from);
+    };
+    for (int i = 0; i < bytes.size(); ++i) {
+        if (bytes.at(i) != '\n' && bytes.at(i) != '\r')
+            continue;
+        read.append(decode(start, i));
+        if (bytes.at(i) == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    read.append(decode(start, bytes.size()));
+    LineList list(read, eol, unicode);
+    step(list);
+    FUZZ_CHECK(result.noLines == list.lines().isEmpty());
+    FUZZ_CHECK(result.bytes == encodeEditorText(list.joined(), unicode));
 }
 
 } // namespace
@@ -36,6 +130,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Lines of an editor hold no line break.
     for (QString& line : lines)
         line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+
+    checkBytePath(lines, eol, unicode, operation);
 
     LineList list(lines, eol, unicode);
     FUZZ_CHECK(list.joined() == lines.join(eolString(eol)));
