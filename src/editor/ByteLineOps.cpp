@@ -5,6 +5,7 @@
 #include "engine/EventPacer.h"
 
 #include <QChar>
+#include <QRandomGenerator>
 #include <QString>
 #include <QtGlobal>
 
@@ -230,30 +231,151 @@ private:
     int m_lines = 0;
 };
 
-Result changeCase(const uchar* base, const std::vector<Span>& spans, const QByteArray& eol, bool unicode, bool upper,
-                  int size, Pace& pace)
+// The steps that rewrite each line on its own. A byte step either writes the line's result and
+// returns true, or writes nothing and returns false for a line only a string step gets right.
+enum class LineStep {
+    Upper,
+    Lower,
+    UpperFirst,
+    LowerFirst,
+    SwapCase,
+    TruncateLeft,
+    TruncateRight,
+    LStrip,
+    RStrip,
+    Strip
+};
+
+// Upper, lower and swapped case of the ASCII bytes; the others stay.
+struct CaseMaps
 {
-    uchar map[0x80];
-    for (int b = 0; b < 0x80; ++b)
-        map[b] = uchar(upper ? (b >= 'a' && b <= 'z' ? b - 32 : b) : (b >= 'A' && b <= 'Z' ? b + 32 : b));
+    uchar upper[0x80];
+    uchar lower[0x80];
+    uchar swap[0x80];
+    CaseMaps()
+    {
+        for (int b = 0; b < 0x80; ++b) {
+            upper[b] = uchar(b >= 'a' && b <= 'z' ? b - 32 : b);
+            lower[b] = uchar(b >= 'A' && b <= 'Z' ? b + 32 : b);
+            swap[b] = b >= 'A' && b <= 'Z' ? lower[b] : upper[b];
+        }
+    }
+};
+
+// The length of the first character of a line: a surrogate pair is one character to LineList too.
+int firstCharSize(const uchar* p, bool unicode)
+{
+    if (!unicode || p[0] < 0xC0)
+        return 1;
+    return p[0] < 0xE0 ? 2 : p[0] < 0xF0 ? 3 : 4;
+}
+
+int lastCharStart(const uchar* p, int n, bool unicode)
+{
+    int from = n - 1;
+    if (unicode) {
+        while (from > 0 && (p[from] & 0xC0) == 0x80)
+            --from;
+    }
+    return from;
+}
+
+Result rewriteLines(const uchar* base, const std::vector<Span>& spans, const QByteArray& eol, bool unicode,
+                    LineStep step, int size, Pace& pace)
+{
+    static const CaseMaps maps;
+    const uchar* map = step == LineStep::Upper || step == LineStep::UpperFirst ? maps.upper
+                       : step == LineStep::SwapCase                            ? maps.swap
+                                                                               : maps.lower;
     Output out(eol, reserveFor(size, spans.size(), eol.size()));
+    auto appendMapped = [&](const uchar* p, int n, int mapped) {
+        const int at = out.bytes().size();
+        out.append(p, n);
+        uchar* to = reinterpret_cast<uchar*>(out.bytes().data()) + at;
+        for (int k = 0; k < mapped; ++k)
+            to[k] = map[to[k]];
+    };
+    auto bytesStep = [&](const uchar* p, int n) {
+        switch (step) {
+        case LineStep::Upper:
+        case LineStep::Lower:
+        case LineStep::SwapCase:
+            // Outside ASCII a character may change its length or leave Latin-1 ("ß", "ÿ").
+            if (hasHighByte(p, n))
+                return false;
+            appendMapped(p, n, n);
+            return true;
+        case LineStep::UpperFirst:
+        case LineStep::LowerFirst:
+            if (n > 0 && p[0] >= 0x80)
+                return false;
+            appendMapped(p, n, std::min(n, 1));
+            return true;
+        case LineStep::TruncateLeft:
+            if (n > 0) {
+                const int first = firstCharSize(p, unicode);
+                out.append(p + first, n - first);
+            }
+            return true;
+        case LineStep::TruncateRight:
+            if (n > 0)
+                out.append(p, lastCharStart(p, n, unicode));
+            return true;
+        case LineStep::LStrip: {
+            // The left and right strips take the six ASCII characters CR, LF, TAB, FF, VT and space.
+            int b = 0;
+            while (b < n && isAsciiSpace(p[b]))
+                ++b;
+            out.append(p + b, n - b);
+            return true;
+        }
+        case LineStep::RStrip: {
+            int e = n;
+            while (e > 0 && isAsciiSpace(p[e - 1]))
+                --e;
+            out.append(p, e);
+            return true;
+        }
+        case LineStep::Strip: {
+            const Span t = trimmed(p, Span{0, n}, unicode);
+            out.append(p + t.start, t.size());
+            return true;
+        }
+        }
+        return true;
+    };
+    auto stringStep = [step](QString& line) {
+        switch (step) {
+        case LineStep::Upper:
+            line = line.toUpper();
+            break;
+        case LineStep::Lower:
+            line = line.toLower();
+            break;
+        case LineStep::SwapCase:
+            line = swapCaseText(line);
+            break;
+        case LineStep::UpperFirst:
+            line[0] = line.at(0).toUpper();
+            break;
+        case LineStep::LowerFirst:
+            line[0] = line.at(0).toLower();
+            break;
+        default:
+            break;
+        }
+    };
     const size_t n = spans.size();
     size_t i = 0;
     for (; i < n && !pace.stopped(); ++i) {
         const Span s = spans[i];
         const uchar* p = base + s.start;
         out.beginLine();
-        if (hasHighByte(p, s.size())) {
-            // Outside ASCII a character may change its length or leave Latin-1 ("ß", "ÿ").
-            const QString line = decodeLine(p, s.size(), unicode);
-            appendEditorText(upper ? line.toUpper() : line.toLower(), unicode, out.bytes());
-            continue;
+        if (!bytesStep(p, s.size())) {
+            QString line = decodeLine(p, s.size(), unicode);
+            stringStep(line);
+            appendEditorText(line, unicode, out.bytes());
         }
-        const int at = out.bytes().size();
-        out.append(p, s.size());
-        uchar* to = reinterpret_cast<uchar*>(out.bytes().data()) + at;
-        for (int k = 0; k < s.size(); ++k)
-            to[k] = map[to[k]];
     }
     // A stop keeps the lines not reached as they were.
     for (; i < n; ++i) {
@@ -605,8 +727,43 @@ Result run(Operation op, const QByteArray& text, const QByteArray& eol, bool uni
     splitLines(bytes, size, &spans, pace);
     switch (op) {
     case Operation::Upper:
+        return rewriteLines(base, spans, eol, unicode, LineStep::Upper, size, pace);
     case Operation::Lower:
-        return changeCase(base, spans, eol, unicode, op == Operation::Upper, size, pace);
+        return rewriteLines(base, spans, eol, unicode, LineStep::Lower, size, pace);
+    case Operation::UpperFirstChar:
+        return rewriteLines(base, spans, eol, unicode, LineStep::UpperFirst, size, pace);
+    case Operation::LowerFirstChar:
+        return rewriteLines(base, spans, eol, unicode, LineStep::LowerFirst, size, pace);
+    case Operation::SwapCase:
+        return rewriteLines(base, spans, eol, unicode, LineStep::SwapCase, size, pace);
+    case Operation::TruncateLeft:
+        return rewriteLines(base, spans, eol, unicode, LineStep::TruncateLeft, size, pace);
+    case Operation::TruncateRight:
+        return rewriteLines(base, spans, eol, unicode, LineStep::TruncateRight, size, pace);
+    case Operation::LStrip:
+        return rewriteLines(base, spans, eol, unicode, LineStep::LStrip, size, pace);
+    case Operation::RStrip:
+        return rewriteLines(base, spans, eol, unicode, LineStep::RStrip, size, pace);
+    case Operation::Strip:
+        return rewriteLines(base, spans, eol, unicode, LineStep::Strip, size, pace);
+    case Operation::Shuffle: {
+        // LineList's Fisher-Yates on the line numbers, from the same generator.
+        std::vector<quint32> order(spans.size());
+        for (size_t k = 0; k < order.size(); ++k)
+            order[k] = quint32(k);
+        QRandomGenerator* random = QRandomGenerator::global();
+        const size_t n = order.size();
+        for (size_t k = 0; k + 1 < n; ++k) {
+            if (pace.stopped()) {
+                Result r;
+                r.outcome = Outcome::Stopped;
+                return r;
+            }
+            const size_t j = k + size_t(random->bounded(quint32(n - k)));
+            std::swap(order[k], order[j]);
+        }
+        return gathered(base, spans, eol, pace, [&order](size_t k) { return size_t(order[k]); });
+    }
     case Operation::RemoveEmptyLines:
         return removeEmptyLines(base, spans, eol, unicode, size, pace);
     case Operation::Pad:

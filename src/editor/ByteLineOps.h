@@ -14,6 +14,14 @@ namespace ByteLineOps {
 enum class Operation {
     Upper,
     Lower,
+    UpperFirstChar,
+    LowerFirstChar,
+    SwapCase,
+    TruncateLeft,
+    TruncateRight,
+    LStrip,
+    RStrip,
+    Strip,
     RemoveEmptyLines,
     Pad,
     AlignLeft,
@@ -24,13 +32,15 @@ enum class Operation {
     SortNumberAscending,
     SortNumberDescending,
     Reverse,
+    Shuffle,
 };
 
 enum class Outcome {
-    // The result is in bytes. A stop during a per-line operation (case, remove empty lines, pad,
-    // align) ends it after the line in hand, as LineList does: the lines before keep their result.
+    // The result is in bytes. A stop during a per-line operation (case, truncate, strip, remove
+    // empty lines, pad, align) ends it after the line in hand, as LineList does: the lines before
+    // keep their result.
     Done,
-    // Stopped during a sort or reverse: there is no result and the text is to stay as it was.
+    // Stopped during a sort, shuffle or reverse: there is no result and the text is to stay as it was.
     Stopped,
     // UTF-8 mode and bytes that are not strict UTF-8, which the string path turns into U+FFFD: only
     // LineList gives the right result. Decided before any event runs.

@@ -1217,42 +1217,42 @@ void Editor::lower()
 
 void Editor::upperFirstChar()
 {
-    applyLineStep([](LineList& list) { list.upperFirstChar(); });
+    applyByteLineStep(ByteLineOps::Operation::UpperFirstChar, [](LineList& list) { list.upperFirstChar(); });
 }
 
 void Editor::lowerFirstChar()
 {
-    applyLineStep([](LineList& list) { list.lowerFirstChar(); });
+    applyByteLineStep(ByteLineOps::Operation::LowerFirstChar, [](LineList& list) { list.lowerFirstChar(); });
 }
 
 void Editor::swapCase()
 {
-    applyLineStep([](LineList& list) { list.swapCase(); });
+    applyByteLineStep(ByteLineOps::Operation::SwapCase, [](LineList& list) { list.swapCase(); });
 }
 
 void Editor::truncateLeft()
 {
-    applyLineStep([](LineList& list) { list.truncateLeft(); });
+    applyByteLineStep(ByteLineOps::Operation::TruncateLeft, [](LineList& list) { list.truncateLeft(); });
 }
 
 void Editor::truncateRight()
 {
-    applyLineStep([](LineList& list) { list.truncateRight(); });
+    applyByteLineStep(ByteLineOps::Operation::TruncateRight, [](LineList& list) { list.truncateRight(); });
 }
 
 void Editor::lstrip()
 {
-    applyLineStep([](LineList& list) { list.lstrip(); });
+    applyByteLineStep(ByteLineOps::Operation::LStrip, [](LineList& list) { list.lstrip(); });
 }
 
 void Editor::rstrip()
 {
-    applyLineStep([](LineList& list) { list.rstrip(); });
+    applyByteLineStep(ByteLineOps::Operation::RStrip, [](LineList& list) { list.rstrip(); });
 }
 
 void Editor::strip()
 {
-    applyLineStep([](LineList& list) { list.strip(); });
+    applyByteLineStep(ByteLineOps::Operation::Strip, [](LineList& list) { list.strip(); });
 }
 
 void Editor::actionRemoveEmptyLines()
@@ -1306,7 +1306,7 @@ void Editor::sortDescendAsNumber()
 
 void Editor::sortRandom()
 {
-    applyLineStep([](LineList& list) { list.shuffle(); });
+    applyByteLineStep(ByteLineOps::Operation::Shuffle, [](LineList& list) { list.shuffle(); });
 }
 
 void Editor::reverse()

@@ -44,6 +44,14 @@ const std::vector<OpCase>& operations()
         {"numberDown", Operation::SortNumberDescending,
          [](LineList& l) { l.sort(LineList::SortNumber, Qt::DescendingOrder); }},
         {"reverse", Operation::Reverse, [](LineList& l) { l.reverse(); }},
+        {"upperFirst", Operation::UpperFirstChar, [](LineList& l) { l.upperFirstChar(); }},
+        {"lowerFirst", Operation::LowerFirstChar, [](LineList& l) { l.lowerFirstChar(); }},
+        {"swapCase", Operation::SwapCase, [](LineList& l) { l.swapCase(); }},
+        {"truncateLeft", Operation::TruncateLeft, [](LineList& l) { l.truncateLeft(); }},
+        {"truncateRight", Operation::TruncateRight, [](LineList& l) { l.truncateRight(); }},
+        {"lstrip", Operation::LStrip, [](LineList& l) { l.lstrip(); }},
+        {"rstrip", Operation::RStrip, [](LineList& l) { l.rstrip(); }},
+        {"strip", Operation::Strip, [](LineList& l) { l.strip(); }},
     };
     return table;
 }
@@ -248,6 +256,21 @@ private slots:
         }
     }
 
+    void shuffleKeepsLines()
+    {
+        QRandomGenerator random(5);
+        for (const bool unicode : {true, false}) {
+            const QByteArray bytes = randomText(random, unicode, 500);
+            QList<QByteArray> lines = ByteLineOps::run(Operation::Reverse, bytes, "\n", unicode).bytes.split('\n');
+            const ByteLineOps::Result r = ByteLineOps::run(Operation::Shuffle, bytes, "\n", unicode);
+            QList<QByteArray> shuffled = r.bytes.split('\n');
+            QVERIFY(shuffled != lines);
+            std::sort(lines.begin(), lines.end());
+            std::sort(shuffled.begin(), shuffled.end());
+            QVERIFY(shuffled == lines);
+        }
+    }
+
     void utf16OrderAboveE000()
     {
         // UTF-16 units put U+E000..U+FFFF after the surrogates of U+10000 and up; bytes would not.
@@ -279,6 +302,7 @@ private slots:
         QTest::addColumn<int>("op");
         for (const int op : {7, 8, 9, 10, 11})
             QTest::addRow("%s", operations()[size_t(op)].name) << op;
+        QTest::addRow("shuffle") << -1;
     }
 
     void stopLeavesSortUndone()
@@ -289,8 +313,8 @@ private slots:
             bytes.append(QByteArray::number((i * 7919LL) % 100003)).append('\n');
         bool stop = false;
         QTimer::singleShot(0, [&stop] { stop = true; });
-        const ByteLineOps::Result r =
-            ByteLineOps::run(operations()[size_t(op)].op, bytes, "\n", true, [&stop] { return stop; });
+        const ByteLineOps::Result r = ByteLineOps::run(op < 0 ? Operation::Shuffle : operations()[size_t(op)].op, bytes,
+                                                       "\n", true, [&stop] { return stop; });
         QCOMPARE(int(r.outcome), int(Outcome::Stopped));
         QVERIFY(r.bytes.isEmpty());
     }

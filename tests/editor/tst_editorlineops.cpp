@@ -76,6 +76,14 @@ const std::vector<ByteOp>& byteOps()
         {"Sort|Numberic Ascending", [](LineList& l) { l.sort(LineList::SortNumber, Qt::AscendingOrder); }},
         {"Sort|Numberic Descending", [](LineList& l) { l.sort(LineList::SortNumber, Qt::DescendingOrder); }},
         {"Sort|Re&verse", [](LineList& l) { l.reverse(); }},
+        {"&Convert|Upper First Character", [](LineList& l) { l.upperFirstChar(); }},
+        {"&Convert|Lower First Character", [](LineList& l) { l.lowerFirstChar(); }},
+        {"&Convert|&Swap Case", [](LineList& l) { l.swapCase(); }},
+        {"&Truncate|&Left with 1 character", [](LineList& l) { l.truncateLeft(); }},
+        {"&Truncate|&Right with 1 character", [](LineList& l) { l.truncateRight(); }},
+        {"&Strip|Left", [](LineList& l) { l.lstrip(); }},
+        {"&Strip|Right", [](LineList& l) { l.rstrip(); }},
+        {"&Strip|Left and Right", [](LineList& l) { l.strip(); }},
     };
     return table;
 }
@@ -281,7 +289,7 @@ private slots:
         // the string frame's, and one undo brings the text back.
         QRandomGenerator random(20261208);
         static const char* const Breaks[] = {"\n", "\r\n", "\r"};
-        for (int round = 0; round < 240; ++round) {
+        for (int round = 0; round < 400; ++round) {
             const ByteOp& op = byteOps()[size_t(round) % byteOps().size()];
             const bool unicode = random.bounded(2) == 0;
             const EolFormat eol = EolFormat(random.bounded(3));

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -24,57 +26,39 @@ int numberKey(const QString& line)
     return ok ? key : 0;
 }
 
-// The string steps that ByteLineOps mirrors, by the fuzzer's operation number.
-bool byteOperation(int operation, ByteLineOps::Operation* op, std::function<void(LineList&)>* step)
+// The string steps that ByteLineOps mirrors, by number: the fuzzer's operation number and that
+// number plus 16 (0..21).
+bool byteOperation(int number, ByteLineOps::Operation* op, std::function<void(LineList&)>* step)
 {
     using Op = ByteLineOps::Operation;
-    switch (operation) {
-    case 0:
-        *op = Op::Reverse;
-        *step = [](LineList& l) { l.reverse(); };
-        return true;
-    case 2:
-    case 3:
-        *op = operation == 2 ? Op::SortTextAscending : Op::SortTextDescending;
-        *step = [operation](LineList& l) {
-            l.sort(LineList::SortText, operation == 2 ? Qt::AscendingOrder : Qt::DescendingOrder);
-        };
-        return true;
-    case 4:
-    case 5:
-        *op = operation == 4 ? Op::SortNumberAscending : Op::SortNumberDescending;
-        *step = [operation](LineList& l) {
-            l.sort(LineList::SortNumber, operation == 4 ? Qt::AscendingOrder : Qt::DescendingOrder);
-        };
-        return true;
-    case 6:
-        *op = Op::RemoveEmptyLines;
-        *step = [](LineList& l) { l.removeEmptyLines(); };
-        return true;
-    case 7:
-        *op = Op::Pad;
-        *step = [](LineList& l) { l.pad(); };
-        return true;
-    case 8:
-    case 9:
-        *op = operation == 8 ? Op::AlignRight : Op::AlignCenter;
-        *step = [operation](LineList& l) { l.align(operation == 8 ? LineList::AlignRight : LineList::AlignCenter); };
-        return true;
-    case 10:
-        *op = Op::AlignLeft;
-        *step = [](LineList& l) { l.align(LineList::AlignLeft); };
-        return true;
-    case 13:
-        *op = Op::Upper;
-        *step = [](LineList& l) { l.toUpper(); };
-        return true;
-    case 14:
-        *op = Op::Lower;
-        *step = [](LineList& l) { l.toLower(); };
-        return true;
-    default:
+    using Step = std::function<void(LineList&)>;
+    static const std::vector<std::pair<Op, Step>> table = {
+        {Op::Reverse, [](LineList& l) { l.reverse(); }},
+        {Op::UpperFirstChar, [](LineList& l) { l.upperFirstChar(); }},
+        {Op::SortTextAscending, [](LineList& l) { l.sort(LineList::SortText, Qt::AscendingOrder); }},
+        {Op::SortTextDescending, [](LineList& l) { l.sort(LineList::SortText, Qt::DescendingOrder); }},
+        {Op::SortNumberAscending, [](LineList& l) { l.sort(LineList::SortNumber, Qt::AscendingOrder); }},
+        {Op::SortNumberDescending, [](LineList& l) { l.sort(LineList::SortNumber, Qt::DescendingOrder); }},
+        {Op::RemoveEmptyLines, [](LineList& l) { l.removeEmptyLines(); }},
+        {Op::Pad, [](LineList& l) { l.pad(); }},
+        {Op::AlignRight, [](LineList& l) { l.align(LineList::AlignRight); }},
+        {Op::AlignCenter, [](LineList& l) { l.align(LineList::AlignCenter); }},
+        {Op::Strip, [](LineList& l) { l.strip(); }},
+        {Op::TruncateLeft, [](LineList& l) { l.truncateLeft(); }},
+        {Op::TruncateRight, [](LineList& l) { l.truncateRight(); }},
+        {Op::Upper, [](LineList& l) { l.toUpper(); }},
+        {Op::SwapCase, [](LineList& l) { l.swapCase(); }},
+        {Op::LStrip, [](LineList& l) { l.lstrip(); }},
+        {Op::Lower, [](LineList& l) { l.toLower(); }},
+        {Op::LowerFirstChar, [](LineList& l) { l.lowerFirstChar(); }},
+        {Op::RStrip, [](LineList& l) { l.rstrip(); }},
+        {Op::AlignLeft, [](LineList& l) { l.align(LineList::AlignLeft); }},
+    };
+    if (number < 0 || number >= int(table.size()))
         return false;
-    }
+    *op = table[size_t(number)].first;
+    *step = table[size_t(number)].second;
+    return true;
 }
 
 // The editor bytes of the lines, run both ways: the lines read back from the bytes through a
@@ -132,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
 
     checkBytePath(lines, eol, unicode, operation);
+    checkBytePath(lines, eol, unicode, operation + 16);
 
     LineList list(lines, eol, unicode);
     FUZZ_CHECK(list.joined() == lines.join(eolString(eol)));
