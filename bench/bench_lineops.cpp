@@ -132,6 +132,15 @@ int main(int argc, char** argv)
     all.push_back(timeOp("Remove Empty Lines", withBlanks, [&] { editor.actionRemoveEmptyLines(); }));
     const bool removedRight = editorBytes() == numbers;
     all.push_back(timeOp("Re&verse", words, [&] { editor.reverse(); }));
+    all.push_back(timeOp("Random", words, [&] { editor.sortRandom(); }));
+    all.push_back(timeOp("Upper First Character", words, [&] { editor.upperFirstChar(); }));
+    all.push_back(timeOp("Lower First Character", words, [&] { editor.lowerFirstChar(); }));
+    all.push_back(timeOp("&Swap Case", words, [&] { editor.swapCase(); }));
+    all.push_back(timeOp("Truncate &Left", words, [&] { editor.truncateLeft(); }));
+    all.push_back(timeOp("Truncate &Right", words, [&] { editor.truncateRight(); }));
+    all.push_back(timeOp("Strip Left", words, [&] { editor.lstrip(); }));
+    all.push_back(timeOp("Strip Right", words, [&] { editor.rstrip(); }));
+    all.push_back(timeOp("Strip Left and Right", words, [&] { editor.strip(); }));
 
     // The core step alone, without reading from and writing into the editor.
     for (const auto& entry : {std::make_pair("  core: numeric sort", ByteLineOps::Operation::SortNumberAscending),
