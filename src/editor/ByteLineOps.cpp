@@ -654,18 +654,19 @@ private:
     const uchar* m_map;
 };
 
-// Sorts chunks that take a few ms each, then merges them pass by pass, events running in between.
-template <typename T, typename Less> bool pacedSort(std::vector<T>& items, Less less, Pace& pace)
+// Sorts items[0, n) in chunks that take a few ms each, then merges them pass by pass through scratch
+// (room for n), events running in between.
+template <typename T, typename Less> bool pacedSort(T* items, size_t n, T* scratch, Less less, Pace& pace)
 {
-    constexpr size_t Chunk = 1 << 13;
-    const size_t n = items.size();
+    constexpr size_t Chunk = 1 << 14;
     for (size_t from = 0; from < n; from += Chunk) {
         const size_t to = std::min(n, from + Chunk);
-        std::sort(items.begin() + qptrdiff(from), items.begin() + qptrdiff(to), less);
+        std::sort(items + from, items + to, less);
         if (pace.stopped(int(to - from)))
             return false;
     }
-    std::vector<T> merged(n);
+    T* in = items;
+    T* out = scratch;
     for (size_t width = Chunk; width < n; width *= 2) {
         for (size_t from = 0; from < n; from += 2 * width) {
             const size_t mid = std::min(n, from + width);
@@ -675,26 +676,32 @@ template <typename T, typename Less> bool pacedSort(std::vector<T>& items, Less 
             size_t k = from;
             while (i < mid && j < to) {
                 // Taking the right one only when it is less keeps the merge stable.
-                merged[k++] = less(items[j], items[i]) ? items[j++] : items[i++];
+                out[k++] = less(in[j], in[i]) ? in[j++] : in[i++];
                 if ((k & 1023) == 0 && pace.stopped(1024))
                     return false;
             }
-            std::copy(items.begin() + qptrdiff(i), items.begin() + qptrdiff(mid), merged.begin() + qptrdiff(k));
+            std::copy(in + i, in + mid, out + k);
             k += mid - i;
-            std::copy(items.begin() + qptrdiff(j), items.begin() + qptrdiff(to), merged.begin() + qptrdiff(k));
+            std::copy(in + j, in + to, out + k);
         }
-        items.swap(merged);
+        std::swap(in, out);
         if (pace.stopped())
             return false;
     }
+    if (in != items)
+        std::copy(in, in + n, items);
     return true;
 }
 
+// Sorts the lines by their prefixes first: one radix pass on the 16 bits after those all prefixes
+// share, then every bucket on its own (most hold a few lines), with the full comparison.
 bool sortText(const uchar* base, const std::vector<Span>& spans, bool unicode, Pace& pace, std::vector<TextItem>* items)
 {
     const ByteOrder order(unicode);
     const size_t n = spans.size();
-    items->resize(n);
+    std::vector<TextItem> in(n);
+    quint64 differ = 0;
+    quint64 first = 0;
     for (size_t i = 0; i < n; ++i) {
         if (pace.stopped())
             return false;
@@ -704,9 +711,43 @@ bool sortText(const uchar* base, const std::vector<Span>& spans, bool unicode, P
         quint64 prefix = 0;
         for (int k = 0; k < m; ++k)
             prefix |= quint64(order.map[p[k]]) << (56 - 8 * k);
-        (*items)[i] = TextItem{prefix, quint32(s.start), quint32(s.size())};
+        in[i] = TextItem{prefix, quint32(s.start), quint32(s.size())};
+        if (i == 0)
+            first = prefix;
+        differ |= prefix ^ first;
     }
-    return pacedSort(*items, TextLess(base, order.map), pace);
+    const int shared = differ == 0 ? 0 : qCountLeadingZeroBits(differ);
+    auto bucketOf = [shared](quint64 prefix) { return size_t((prefix << shared) >> 48); };
+    std::vector<size_t> start(size_t(1) << 16 | 1);
+    for (size_t i = 0; i < n; ++i) {
+        if (pace.stopped())
+            return false;
+        ++start[bucketOf(in[i].prefix) + 1];
+    }
+    for (size_t b = 1; b < start.size(); ++b)
+        start[b] += start[b - 1];
+    items->resize(n);
+    TextItem* out = items->data();
+    {
+        std::vector<size_t> next(start.begin(), start.end() - 1);
+        for (size_t i = 0; i < n; ++i) {
+            if (pace.stopped())
+                return false;
+            out[next[bucketOf(in[i].prefix)]++] = in[i];
+        }
+    }
+    const TextLess less(base, order.map);
+    for (size_t b = 0; b + 1 < start.size(); ++b) {
+        const size_t from = start[b];
+        const size_t size = start[b + 1] - from;
+        if (size < 2)
+            continue;
+        if (!pacedSort(out + from, size, in.data() + from, less, pace))
+            return false;
+        if (pace.stopped(int(std::min<size_t>(size, INT_MAX))))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
