@@ -26,6 +26,8 @@ namespace {
 constexpr int Lines = 1000000;
 // The longest the window may go without events.
 constexpr qint64 MaxGapMs = 250;
+// The sorts are compared by the best of this many runs each, ours and sort's: the machine may be busy.
+constexpr int Rounds = 3;
 
 struct Timing
 {
@@ -34,7 +36,7 @@ struct Timing
 };
 
 // Runs `LC_ALL=C sort args` on input; returns the time taken and fills *sorted, or -1.
-qint64 runSort(const QStringList& args, const QString& input, const QString& output, QByteArray* sorted)
+qint64 runSortOnce(const QStringList& args, const QString& input, const QString& output, QByteArray* sorted)
 {
     QProcess sort;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -48,6 +50,19 @@ qint64 runSort(const QStringList& args, const QString& input, const QString& out
     const qint64 ms = timer.elapsed();
     *sorted = TestSupport::readBytes(output);
     return ms;
+}
+
+// The best time of Rounds runs of sort, or -1.
+qint64 runSort(const QStringList& args, const QString& input, const QString& output, QByteArray* sorted)
+{
+    qint64 best = -1;
+    for (int round = 0; round < Rounds; ++round) {
+        const qint64 ms = runSortOnce(args, input, output, sorted);
+        if (ms < 0)
+            return -1;
+        best = best < 0 ? ms : std::min(best, ms);
+    }
+    return best;
 }
 
 } // namespace
@@ -86,7 +101,7 @@ int main(int argc, char** argv)
     editor.resize(800, 600);
     editor.show();
 
-    auto timeOp = [&](const char* name, const QByteArray& start, const std::function<void()>& op) {
+    auto timeOp = [&](const char* name, const QByteArray& start, const std::function<void()>& op, bool print = true) {
         editor.setText(start.constData());
         editor.emptyUndoBuffer();
         editor.gotoPos(0);
@@ -108,20 +123,30 @@ int main(int argc, char** argv)
         timing.ms = timer.elapsed();
         timing.maxGapMs = std::max(maxGap, timing.ms - lastTick);
         ticker.stop();
-        std::printf("%-24s %6lld ms   longest without events %5lld ms\n", name, static_cast<long long>(timing.ms),
-                    static_cast<long long>(timing.maxGapMs));
+        if (print)
+            std::printf("%-24s %6lld ms   longest without events %5lld ms\n", name, static_cast<long long>(timing.ms),
+                        static_cast<long long>(timing.maxGapMs));
         return timing;
     };
     auto editorBytes = [&] { return QByteArray(editor.characterPointer(), editor.textLength()); };
+    // The best time of Rounds runs, the first one given.
+    auto bestOf = [&](const Timing& first, const QByteArray& start, const std::function<void()>& op) {
+        qint64 best = first.ms;
+        for (int round = 1; round < Rounds; ++round)
+            best = std::min(best, timeOp("", start, op, false).ms);
+        return best;
+    };
 
     timeOp("(warm-up sort)", numbers, [&] { editor.sortAscendAsNumber(); });
     std::vector<Timing> all;
     const Timing numberUp = timeOp("Numberic Ascending", numbers, [&] { editor.sortAscendAsNumber(); });
     const QByteArray numberSorted = editorBytes();
+    const qint64 numberUpBest = bestOf(numberUp, numbers, [&] { editor.sortAscendAsNumber(); });
     all.push_back(numberUp);
     all.push_back(timeOp("Numberic Descending", numbers, [&] { editor.sortDescendAsNumber(); }));
     const Timing textUp = timeOp("Alphabetic Ascending", words, [&] { editor.sortAscendAsAlpha(); });
     const QByteArray textSorted = editorBytes();
+    const qint64 textUpBest = bestOf(textUp, words, [&] { editor.sortAscendAsAlpha(); });
     all.push_back(textUp);
     all.push_back(timeOp("Alphabetic Descending", words, [&] { editor.sortDescendAsAlpha(); }));
     all.push_back(timeOp("&Upper", words, [&] { editor.upper(); }));
@@ -183,15 +208,18 @@ int main(int argc, char** argv)
         std::printf("sort failed\n");
         return 1;
     }
+    std::printf("best of %d runs:\n", Rounds);
+    std::printf("%-24s %6lld ms\n", "Numberic Ascending", static_cast<long long>(numberUpBest));
     std::printf("%-24s %6lld ms\n", "LC_ALL=C sort -n", static_cast<long long>(sortNMs));
+    std::printf("%-24s %6lld ms\n", "Alphabetic Ascending", static_cast<long long>(textUpBest));
     std::printf("%-24s %6lld ms\n", "LC_ALL=C sort", static_cast<long long>(sortMs));
     const bool numberSame = numberSorted + '\n' == bySortN;
     const bool textSame = textSorted + '\n' == bySort;
     std::printf("numeric sort bytes equal sort -n: %s\n", numberSame ? "yes" : "NO");
     std::printf("alphabetic sort bytes equal sort: %s\n", textSame ? "yes" : "NO");
     std::printf("remove empty lines result right: %s\n", removedRight ? "yes" : "NO");
-    const double numberRatio = double(numberUp.ms) / double(std::max<qint64>(1, sortNMs));
-    const double textRatio = double(textUp.ms) / double(std::max<qint64>(1, sortMs));
+    const double numberRatio = double(numberUpBest) / double(std::max<qint64>(1, sortNMs));
+    const double textRatio = double(textUpBest) / double(std::max<qint64>(1, sortMs));
     qint64 maxGap = 0;
     for (const Timing& t : all)
         maxGap = std::max(maxGap, t.maxGapMs);
