@@ -78,6 +78,8 @@ int main(int argc, char** argv)
     QByteArray numbers;
     QByteArray withBlanks;
     QByteArray words;
+    // Lines that agree in their first 26 bytes: the prefixes cannot tell them apart.
+    QByteArray urls;
     static const char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 _-";
     for (int i = 0; i < Lines; ++i) {
         const QByteArray value = QByteArray::number(int(random.bounded(-1000000, 1000000)));
@@ -86,7 +88,9 @@ int main(int argc, char** argv)
         const int length = 4 + int(random.bounded(13));
         for (int k = 0; k < length; ++k)
             words += Letters[random.bounded(int(sizeof(Letters) - 1))];
+        urls.append("https://example.com/items/").append(QByteArray::number(random.bounded(100000000))).append("/view");
         if (i + 1 < Lines) {
+            urls += '\n';
             numbers += '\n';
             withBlanks += '\n';
             words += '\n';
@@ -149,6 +153,8 @@ int main(int argc, char** argv)
     const qint64 textUpBest = bestOf(textUp, words, [&] { editor.sortAscendAsAlpha(); });
     all.push_back(textUp);
     all.push_back(timeOp("Alphabetic Descending", words, [&] { editor.sortDescendAsAlpha(); }));
+    all.push_back(timeOp("Alphabetic, shared prefix", urls, [&] { editor.sortAscendAsAlpha(); }));
+    all.push_back(timeOp("Numberic, no numbers", urls, [&] { editor.sortDescendAsNumber(); }));
     all.push_back(timeOp("&Upper", words, [&] { editor.upper(); }));
     all.push_back(timeOp("&Lower", words, [&] { editor.lower(); }));
     all.push_back(timeOp("Pad Space", words, [&] { editor.pad(); }));
