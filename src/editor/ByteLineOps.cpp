@@ -624,7 +624,8 @@ struct ByteOrder
 class TextLess
 {
 public:
-    TextLess(const uchar* base, const uchar* map) : m_base(base), m_map(map) {}
+    // skip: the bytes every line starts with, which the prefixes begin after.
+    TextLess(const uchar* base, const uchar* map, quint32 skip) : m_base(base), m_map(map), m_skip(skip) {}
     bool operator()(const TextItem& a, const TextItem& b) const
     {
         if (a.prefix != b.prefix)
@@ -632,8 +633,8 @@ public:
         const quint32 n = std::min(a.size, b.size);
         const uchar* pa = m_base + a.start;
         const uchar* pb = m_base + b.start;
-        // Equal prefixes: the first min(8, n) bytes agree.
-        quint32 i = std::min<quint32>(8, n);
+        // Equal prefixes: the first min(skip + 8, n) bytes agree.
+        quint32 i = std::min(m_skip + 8, n);
         for (; i + 8 <= n; i += 8) {
             quint64 x;
             quint64 y;
@@ -652,6 +653,7 @@ public:
 private:
     const uchar* m_base;
     const uchar* m_map;
+    quint32 m_skip;
 };
 
 // Sorts items[0, n) in chunks that take a few ms each, then merges them pass by pass through scratch
@@ -694,11 +696,24 @@ template <typename T, typename Less> bool pacedSort(T* items, size_t n, T* scrat
 }
 
 // Sorts the lines by their prefixes first: one radix pass on the 16 bits after those all prefixes
-// share, then every bucket on its own (most hold a few lines), with the full comparison.
+// share, then every bucket on its own (most hold a few lines), with the full comparison. The prefixes
+// start after the bytes all lines begin with, so that lines such as URLs are told apart by them too.
 bool sortText(const uchar* base, const std::vector<Span>& spans, bool unicode, Pace& pace, std::vector<TextItem>* items)
 {
     const ByteOrder order(unicode);
     const size_t n = spans.size();
+    int skip = n > 0 ? spans[0].size() : 0;
+    const uchar* line0 = n > 0 ? base + spans[0].start : base;
+    for (size_t i = 1; i < n && skip > 0; ++i) {
+        if (pace.stopped())
+            return false;
+        const uchar* p = base + spans[i].start;
+        const int m = std::min(skip, spans[i].size());
+        int k = 0;
+        while (k < m && p[k] == line0[k])
+            ++k;
+        skip = k;
+    }
     std::vector<TextItem> in(n);
     quint64 differ = 0;
     quint64 first = 0;
@@ -706,8 +721,8 @@ bool sortText(const uchar* base, const std::vector<Span>& spans, bool unicode, P
         if (pace.stopped())
             return false;
         const Span s = spans[i];
-        const uchar* p = base + s.start;
-        const int m = std::min(8, s.size());
+        const uchar* p = base + s.start + skip;
+        const int m = std::min(8, s.size() - skip);
         quint64 prefix = 0;
         for (int k = 0; k < m; ++k)
             prefix |= quint64(order.map[p[k]]) << (56 - 8 * k);
@@ -736,7 +751,7 @@ bool sortText(const uchar* base, const std::vector<Span>& spans, bool unicode, P
             out[next[bucketOf(in[i].prefix)]++] = in[i];
         }
     }
-    const TextLess less(base, order.map);
+    const TextLess less(base, order.map, quint32(skip));
     for (size_t b = 0; b + 1 < start.size(); ++b) {
         const size_t from = start[b];
         const size_t size = start[b + 1] - from;
