@@ -731,6 +731,13 @@ bool sortText(const uchar* base, const std::vector<Span>& spans, bool unicode, P
             first = prefix;
         differ |= prefix ^ first;
     }
+    const TextLess less(base, order.map, quint32(skip));
+    if (n < (size_t(1) << 14)) {
+        // Few lines: the buckets would cost more than they save.
+        items->swap(in);
+        std::vector<TextItem> scratch(n);
+        return pacedSort(items->data(), n, scratch.data(), less, pace);
+    }
     const int shared = differ == 0 ? 0 : qCountLeadingZeroBits(differ);
     auto bucketOf = [shared](quint64 prefix) { return size_t((prefix << shared) >> 48); };
     std::vector<size_t> start(size_t(1) << 16 | 1);
@@ -751,7 +758,6 @@ bool sortText(const uchar* base, const std::vector<Span>& spans, bool unicode, P
             out[next[bucketOf(in[i].prefix)]++] = in[i];
         }
     }
-    const TextLess less(base, order.map, quint32(skip));
     for (size_t b = 0; b + 1 < start.size(); ++b) {
         const size_t from = start[b];
         const size_t size = start[b + 1] - from;

@@ -285,14 +285,22 @@ private slots:
 
     void largeSortsAgree()
     {
-        // Enough lines for the sort to go through its chunks and merges.
+        // Enough lines for the sort to go through its buckets, chunks and merges; also with a long
+        // start all lines share (one line of it only, or one character more), and few lines.
         QRandomGenerator random(99);
         for (const bool unicode : {true, false}) {
-            const QByteArray bytes = randomText(random, unicode, 50000);
-            for (const int op : {7, 8, 9, 10}) {
-                const OpCase& c = operations()[size_t(op)];
-                const ByteLineOps::Result expected = stringPath(c, bytes, EolWindows, unicode);
-                QVERIFY2(ByteLineOps::run(c.op, bytes, "\r\n", unicode).bytes == expected.bytes, c.name);
+            const QByteArray plain = randomText(random, unicode, 50000);
+            QByteArray shared = "https://example.com/\xc3\xa9/" + plain;
+            shared.replace("\n", "\nhttps://example.com/\xc3\xa9/");
+            shared.replace("\r", "\rhttps://example.com/\xc3\xa9/");
+            shared.replace("/\n", "/x\n");
+            static const char Few[] = "https://a\nhttps://ab\nhttps://\nhttps://a\0b";
+            for (const QByteArray& bytes : {plain, shared, shared.left(2000), QByteArray(Few, int(sizeof(Few)) - 1)}) {
+                for (const int op : {7, 8, 9, 10}) {
+                    const OpCase& c = operations()[size_t(op)];
+                    const ByteLineOps::Result expected = stringPath(c, bytes, EolWindows, unicode);
+                    QVERIFY2(ByteLineOps::run(c.op, bytes, "\r\n", unicode).bytes == expected.bytes, c.name);
+                }
             }
         }
     }
