@@ -1187,8 +1187,8 @@ template <typename Step> void Editor::applyByteLineStep(ByteLineOps::Operation o
     }
     m_lineStopRequested = false;
     const QPointer<Editor> alive(this);
-    const ByteLineOps::Result result = ByteLineOps::run(op, bytes, eolString(eolFormat()).toLatin1(), isUnicode(),
-                                                        [alive] { return !alive || alive->m_lineStopRequested; });
+    ByteLineOps::Result result = ByteLineOps::run(op, bytes, eolString(eolFormat()).toLatin1(), isUnicode(),
+                                                  [alive] { return !alive || alive->m_lineStopRequested; });
     if (!alive)
         return;
     switch (result.outcome) {
@@ -1199,7 +1199,12 @@ template <typename Step> void Editor::applyByteLineStep(ByteLineOps::Operation o
     case ByteLineOps::Outcome::Stopped:
         break;
     case ByteLineOps::Outcome::Done:
-        setBytesKeepView(result.noLines ? QByteArray() : result.bytes + trailingBreak, RestoreView);
+        // The break after the last selected line goes with it when no line is left.
+        if (result.noLines)
+            result.bytes.clear();
+        else
+            result.bytes.append(trailingBreak);
+        setBytesKeepView(result.bytes, RestoreView);
         break;
     }
     stopBusy();
