@@ -1204,10 +1204,81 @@ template <typename Step> void Editor::applyByteLineStep(ByteLineOps::Operation o
             result.bytes.clear();
         else
             result.bytes.append(trailingBreak);
-        setBytesKeepView(result.bytes, RestoreView);
+        writeLineResult(result.bytes);
+        if (!alive)
+            return;
         break;
     }
     stopBusy();
+}
+
+void Editor::writeLineResult(const QByteArray& bytes)
+{
+    // Some 20 to 60 ms of the component's work at a time: each change also costs it time in
+    // proportion to the lines after it, so smaller pieces would cost more in all.
+    constexpr int Piece = 1 << 22;
+    const bool whole = selectionEmpty();
+    const int start = whole ? 0 : selectionStart();
+    const int end = whole ? textLength() : selectionEnd();
+    if (qMax(bytes.size(), end - start) <= 2 * Piece || readOnly() || selectionIsRectangle()) {
+        setBytesKeepView(bytes, RestoreView);
+        return;
+    }
+    int line = 0;
+    int index = 0;
+    cursorPosition(&line, &index);
+    const int firstLine = firstVisibleLine();
+    const int horizontal = xOffset();
+    // The window repaints between the pieces; nothing may type into the text meanwhile.
+    const QPointer<Editor> alive(this);
+    EventPacer pacer;
+    auto letEventsRun = [&] {
+        setReadOnly(true);
+        pacer.poll();
+        if (!alive)
+            return false;
+        setReadOnly(false);
+        return true;
+    };
+    // Every change costs the component time in proportion to its position too (its accessibility
+    // support counts the characters up to it), so all of them are made at the start: the old text
+    // goes from there a piece at a time, the new one comes in from its last piece to its first.
+    beginUndoAction();
+    for (int left = end - start; left > 0;) {
+        // Pieces end after an LF, as below; a text without one goes in one.
+        int size = left;
+        if (left > 2 * Piece) {
+            const char* rest = rangePointer(start + Piece, left - Piece);
+            const void* lf = std::memchr(rest, '\n', size_t(left - Piece));
+            size = lf ? Piece + int(static_cast<const char*>(lf) - rest) + 1 : left;
+        }
+        setTargetRange(start, start + size);
+        replaceTarget(QByteArray());
+        left -= size;
+        if (!letEventsRun())
+            return;
+    }
+    for (int at = bytes.size(); at > 0;) {
+        // Pieces end after a line break, so that no CR LF and no character is cut in two.
+        int from = 0;
+        if (at > Piece) {
+            const char* data = bytes.constData();
+            for (int k = at - Piece; k > 0 && from == 0; --k) {
+                if (data[k - 1] == '\n' || (data[k - 1] == '\r' && data[k] != '\n'))
+                    from = k;
+            }
+        }
+        setTargetRange(start, start);
+        replaceTarget(QByteArray::fromRawData(bytes.constData() + from, at - from));
+        at = from;
+        if (at > 0 && !letEventsRun())
+            return;
+    }
+    endUndoAction();
+    setEmptySelection(start + bytes.size());
+    setCursorPosition(line, index);
+    setFirstVisibleLine(firstLine);
+    setXOffset(horizontal);
 }
 
 void Editor::upper()

@@ -239,6 +239,9 @@ private:
     // The same frame on the editor's bytes through ByteLineOps; fallback is the LineList step for a
     // text that only strings read right.
     template <typename Step> void applyByteLineStep(ByteLineOps::Operation op, Step fallback);
+    // setBytesKeepView(bytes, RestoreView) for the result of a line operation: a large text is
+    // written a piece at a time, events running in between, still as one undo step.
+    void writeLineResult(const QByteArray& bytes);
 
     struct FindState
     {

@@ -337,6 +337,55 @@ private slots:
         }
     }
 
+    void largeResultInPieces_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("selection");
+        for (const char* item : {"Sort|Re&verse", "&Convert|&Upper", "Sort|Alphabetic Ascending"}) {
+            QTest::addRow("%s, whole text", item) << item << false;
+            QTest::addRow("%s, selection", item) << item << true;
+        }
+    }
+
+    void largeResultInPieces()
+    {
+        // A result of many megabytes is written a piece at a time: the same bytes, one undo step,
+        // the caret's line kept and the text editable afterwards.
+        QFETCH(QString, item);
+        QFETCH(bool, selection);
+        QByteArray text;
+        for (int i = 0; i < 900000; ++i)
+            text.append("line \xc3\xa9 ").append(QByteArray::number(i)).append(i % 3 == 0 ? "\r\n" : "\n");
+        Editor editor;
+        prepare(editor, true, EolWindows, QString());
+        editor.setText(text.constData());
+        editor.emptyUndoBuffer();
+        editor.setCursorPosition(5000, 3);
+        int from = 0;
+        int to = 0;
+        if (selection) {
+            from = editor.positionBefore(100004);
+            to = editor.positionBefore(text.size() - 77);
+            editor.setSel(from, to);
+        }
+        const auto it = std::find_if(byteOps().begin(), byteOps().end(),
+                                     [&item](const ByteOp& op) { return QString::fromUtf8(op.item) == item; });
+        QVERIFY(it != byteOps().end());
+        const QByteArray expected = stringFrame(text, from, to, true, EolWindows, it->step);
+        findAction(editor.contextMenu(), item)->trigger();
+        QVERIFY(documentBytes(editor) == expected);
+        QVERIFY(!editor.readOnly());
+        if (!selection) {
+            int line = 0;
+            int index = 0;
+            editor.cursorPosition(&line, &index);
+            QCOMPARE(line, 5000);
+        }
+        editor.undo();
+        QVERIFY(documentBytes(editor) == text);
+        QVERIFY(!editor.canUndo());
+    }
+
     void invalidUtf8TakesStringPath()
     {
         // Bytes that are no UTF-8 read as U+FFFD, as the string path has always read them.
