@@ -1214,13 +1214,14 @@ template <typename Step> void Editor::applyByteLineStep(ByteLineOps::Operation o
 
 void Editor::writeLineResult(const QByteArray& bytes)
 {
-    // Some 20 to 60 ms of the component's work at a time: each change also costs it time in
-    // proportion to the lines after it, so smaller pieces would cost more in all.
-    constexpr int Piece = 1 << 22;
+    // Some 50 ms of the component's work at a time: each change also costs it time in proportion to
+    // the lines after it, so smaller pieces would cost more in all, and a text up to one and a half
+    // pieces goes in at once.
+    constexpr int Piece = 1 << 23;
     const bool whole = selectionEmpty();
     const int start = whole ? 0 : selectionStart();
     const int end = whole ? textLength() : selectionEnd();
-    if (qMax(bytes.size(), end - start) <= 2 * Piece || readOnly() || selectionIsRectangle()) {
+    if (qMax(bytes.size(), end - start) <= Piece / 2 * 3 || readOnly() || selectionIsRectangle()) {
         setBytesKeepView(bytes, RestoreView);
         return;
     }
@@ -1247,7 +1248,7 @@ void Editor::writeLineResult(const QByteArray& bytes)
     for (int left = end - start; left > 0;) {
         // Pieces end after an LF, as below; a text without one goes in one.
         int size = left;
-        if (left > 2 * Piece) {
+        if (left > Piece / 2 * 3) {
             const char* rest = rangePointer(start + Piece, left - Piece);
             const void* lf = std::memchr(rest, '\n', size_t(left - Piece));
             size = lf ? Piece + int(static_cast<const char*>(lf) - rest) + 1 : left;
