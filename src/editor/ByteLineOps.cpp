@@ -30,7 +30,7 @@ struct Span
 class Pace
 {
 public:
-    explicit Pace(const std::function<bool()>& stopRequested) : m_pacer(stopRequested) {}
+    Pace(const std::function<bool()>& stopRequested, int intervalMs) : m_pacer(stopRequested, intervalMs) {}
     // True once a stop has been asked for; it stays true.
     bool stopped(int items = 1)
     {
@@ -774,7 +774,7 @@ bool sortText(const uchar* base, const std::vector<Span>& spans, bool unicode, P
 } // namespace
 
 Result run(Operation op, const QByteArray& text, const QByteArray& eol, bool unicode,
-           const std::function<bool()>& stopRequested)
+           const std::function<bool()>& stopRequested, int intervalMs)
 {
     const char* bytes = text.constData();
     const int size = text.size();
@@ -783,7 +783,7 @@ Result run(Operation op, const QByteArray& text, const QByteArray& eol, bool uni
         r.outcome = Outcome::NeedsStrings;
         return r;
     }
-    Pace pace(stopRequested);
+    Pace pace(stopRequested, intervalMs);
     const auto* base = reinterpret_cast<const uchar*>(bytes);
     std::vector<Span> spans;
     splitLines(bytes, size, &spans, pace);

@@ -5,6 +5,8 @@
 // and hard in bytes (case mapping outside ASCII, numbers with non-ASCII characters) goes through a
 // string for that line only. Events run at least every EventPacer interval, and a stop is honoured.
 
+#include "engine/EventPacer.h"
+
 #include <QByteArray>
 
 #include <functional>
@@ -58,8 +60,9 @@ struct Result
 
 // Runs op on the lines of text: split at CR LF, LF and lone CR, the empty rest after a final break
 // being a line too (an empty text is one empty line). eol is the break the result is joined with,
-// unicode the editor's mode. stopRequested is asked when events have run; it may be empty.
+// unicode the editor's mode. stopRequested is asked when events have run; it may be empty. Events
+// run at most every intervalMs, looked at every few hundred lines.
 Result run(Operation op, const QByteArray& text, const QByteArray& eol, bool unicode,
-           const std::function<bool()>& stopRequested = {});
+           const std::function<bool()>& stopRequested = {}, int intervalMs = EventPacer::DefaultIntervalMs);
 
 } // namespace ByteLineOps
