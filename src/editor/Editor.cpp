@@ -1239,6 +1239,13 @@ void Editor::widenRectangleToLines()
     setSel(positionFromLine(qMin(anchorLine, caretLine)), lineEndPosition(qMax(anchorLine, caretLine)));
 }
 
+void Editor::stopLineOperation()
+{
+    m_lineStopRequested = true;
+    if (m_lineList)
+        m_lineList->requestStop();
+}
+
 template <typename Step> void Editor::applyLineStep(Step step)
 {
     startBusy();
@@ -1252,115 +1259,241 @@ template <typename Step> void Editor::applyLineStep(Step step)
     LineList list(selectedLines(&trailingBreak), eolFormat(), isUnicode());
     // The per-line steps let events through; the editor may be gone when they return.
     const QPointer<Editor> alive(this);
+    m_lineList = &list;
     step(list);
     if (!alive)
         return;
+    m_lineList = nullptr;
     // The break after the last selected line goes with it when no line is left.
     setTextKeepView(list.lines().isEmpty() ? QString() : list.joined() + trailingBreak, RestoreView);
     stopBusy();
 }
 
+template <typename Step> void Editor::applyByteLineStep(ByteLineOps::Operation op, Step fallback)
+{
+    startBusy();
+    widenRectangleToLines();
+    // A copy of the bytes: events run during the step, and an edit then may move the document's.
+    QByteArray bytes;
+    if (!hasSelectedText()) {
+        bytes = QByteArray(characterPointer(), textLength());
+    } else if (selectionIsRectangle()) {
+        bytes = getSelText();
+    } else {
+        const int start = selectionStart();
+        const int length = selectionEnd() - start;
+        bytes = QByteArray(rangePointer(start, length), length);
+    }
+    // A selection that ends with a line break keeps it (see applyLineStep); the lines are the bytes
+    // before it.
+    QByteArray trailingBreak;
+    if (hasSelectedText() && !bytes.isEmpty() && (bytes.endsWith('\n') || bytes.endsWith('\r'))) {
+        const int size = bytes.endsWith("\r\n") ? 2 : 1;
+        trailingBreak = bytes.right(size);
+        bytes.chop(size);
+    }
+    m_lineStopRequested = false;
+    const QPointer<Editor> alive(this);
+    ByteLineOps::Result result = ByteLineOps::run(op, bytes, eolString(eolFormat()).toLatin1(), isUnicode(),
+                                                  [alive] { return !alive || alive->m_lineStopRequested; });
+    if (!alive)
+        return;
+    switch (result.outcome) {
+    case ByteLineOps::Outcome::NeedsStrings:
+        stopBusy();
+        applyLineStep(fallback);
+        return;
+    case ByteLineOps::Outcome::Stopped:
+        break;
+    case ByteLineOps::Outcome::Done:
+        // The break after the last selected line goes with it when no line is left.
+        if (result.noLines)
+            result.bytes.clear();
+        else
+            result.bytes.append(trailingBreak);
+        writeLineResult(result.bytes);
+        if (!alive)
+            return;
+        break;
+    }
+    stopBusy();
+}
+
+void Editor::writeLineResult(const QByteArray& bytes)
+{
+    // Some 50 ms of the component's work at a time: each change also costs it time in proportion to
+    // the lines after it, so smaller pieces would cost more in all, and a text up to one and a half
+    // pieces goes in at once.
+    constexpr int Piece = 1 << 23;
+    const bool whole = selectionEmpty();
+    const int start = whole ? 0 : selectionStart();
+    const int end = whole ? textLength() : selectionEnd();
+    if (qMax(bytes.size(), end - start) <= Piece / 2 * 3 || readOnly() || selectionIsRectangle()) {
+        setBytesKeepView(bytes, RestoreView);
+        return;
+    }
+    int line = 0;
+    int index = 0;
+    cursorPosition(&line, &index);
+    const int firstLine = firstVisibleLine();
+    const int horizontal = xOffset();
+    // The window repaints between the pieces; nothing may type into the text meanwhile.
+    const QPointer<Editor> alive(this);
+    EventPacer pacer;
+    auto letEventsRun = [&] {
+        setReadOnly(true);
+        pacer.poll();
+        if (!alive)
+            return false;
+        setReadOnly(false);
+        return true;
+    };
+    // Every change costs the component time in proportion to its position too (its accessibility
+    // support counts the characters up to it), so all of them are made at the start: the old text
+    // goes from there a piece at a time, the new one comes in from its last piece to its first.
+    beginUndoAction();
+    for (int left = end - start; left > 0;) {
+        // Pieces end after an LF, as below; a text without one goes in one.
+        int size = left;
+        if (left > Piece / 2 * 3) {
+            const char* rest = rangePointer(start + Piece, left - Piece);
+            const void* lf = std::memchr(rest, '\n', size_t(left - Piece));
+            size = lf ? Piece + int(static_cast<const char*>(lf) - rest) + 1 : left;
+        }
+        setTargetRange(start, start + size);
+        replaceTarget(QByteArray());
+        left -= size;
+        if (!letEventsRun())
+            return;
+    }
+    for (int at = bytes.size(); at > 0;) {
+        // Pieces end after a line break, so that no CR LF and no character is cut in two.
+        int from = 0;
+        if (at > Piece) {
+            const char* data = bytes.constData();
+            for (int k = at - Piece; k > 0 && from == 0; --k) {
+                if (data[k - 1] == '\n' || (data[k - 1] == '\r' && data[k] != '\n'))
+                    from = k;
+            }
+        }
+        setTargetRange(start, start);
+        replaceTarget(QByteArray::fromRawData(bytes.constData() + from, at - from));
+        at = from;
+        if (at > 0 && !letEventsRun())
+            return;
+    }
+    endUndoAction();
+    setEmptySelection(start + bytes.size());
+    setCursorPosition(line, index);
+    setFirstVisibleLine(firstLine);
+    setXOffset(horizontal);
+}
+
 void Editor::upper()
 {
-    applyLineStep([](LineList& list) { list.toUpper(); });
+    applyByteLineStep(ByteLineOps::Operation::Upper, [](LineList& list) { list.toUpper(); });
 }
 
 void Editor::lower()
 {
-    applyLineStep([](LineList& list) { list.toLower(); });
+    applyByteLineStep(ByteLineOps::Operation::Lower, [](LineList& list) { list.toLower(); });
 }
 
 void Editor::upperFirstChar()
 {
-    applyLineStep([](LineList& list) { list.upperFirstChar(); });
+    applyByteLineStep(ByteLineOps::Operation::UpperFirstChar, [](LineList& list) { list.upperFirstChar(); });
 }
 
 void Editor::lowerFirstChar()
 {
-    applyLineStep([](LineList& list) { list.lowerFirstChar(); });
+    applyByteLineStep(ByteLineOps::Operation::LowerFirstChar, [](LineList& list) { list.lowerFirstChar(); });
 }
 
 void Editor::swapCase()
 {
-    applyLineStep([](LineList& list) { list.swapCase(); });
+    applyByteLineStep(ByteLineOps::Operation::SwapCase, [](LineList& list) { list.swapCase(); });
 }
 
 void Editor::truncateLeft()
 {
-    applyLineStep([](LineList& list) { list.truncateLeft(); });
+    applyByteLineStep(ByteLineOps::Operation::TruncateLeft, [](LineList& list) { list.truncateLeft(); });
 }
 
 void Editor::truncateRight()
 {
-    applyLineStep([](LineList& list) { list.truncateRight(); });
+    applyByteLineStep(ByteLineOps::Operation::TruncateRight, [](LineList& list) { list.truncateRight(); });
 }
 
 void Editor::lstrip()
 {
-    applyLineStep([](LineList& list) { list.lstrip(); });
+    applyByteLineStep(ByteLineOps::Operation::LStrip, [](LineList& list) { list.lstrip(); });
 }
 
 void Editor::rstrip()
 {
-    applyLineStep([](LineList& list) { list.rstrip(); });
+    applyByteLineStep(ByteLineOps::Operation::RStrip, [](LineList& list) { list.rstrip(); });
 }
 
 void Editor::strip()
 {
-    applyLineStep([](LineList& list) { list.strip(); });
+    applyByteLineStep(ByteLineOps::Operation::Strip, [](LineList& list) { list.strip(); });
 }
 
 void Editor::actionRemoveEmptyLines()
 {
-    applyLineStep([](LineList& list) { list.removeEmptyLines(); });
+    applyByteLineStep(ByteLineOps::Operation::RemoveEmptyLines, [](LineList& list) { list.removeEmptyLines(); });
 }
 
 void Editor::pad()
 {
-    applyLineStep([](LineList& list) { list.pad(); });
+    applyByteLineStep(ByteLineOps::Operation::Pad, [](LineList& list) { list.pad(); });
 }
 
 void Editor::alignLeft()
 {
-    applyLineStep([](LineList& list) { list.align(LineList::AlignLeft); });
+    applyByteLineStep(ByteLineOps::Operation::AlignLeft, [](LineList& list) { list.align(LineList::AlignLeft); });
 }
 
 void Editor::alignRight()
 {
-    applyLineStep([](LineList& list) { list.align(LineList::AlignRight); });
+    applyByteLineStep(ByteLineOps::Operation::AlignRight, [](LineList& list) { list.align(LineList::AlignRight); });
 }
 
 void Editor::alignCenter()
 {
-    applyLineStep([](LineList& list) { list.align(LineList::AlignCenter); });
+    applyByteLineStep(ByteLineOps::Operation::AlignCenter, [](LineList& list) { list.align(LineList::AlignCenter); });
 }
 
 void Editor::sortAscendAsAlpha()
 {
-    applyLineStep([](LineList& list) { list.sort(LineList::SortText, Qt::AscendingOrder); });
+    applyByteLineStep(ByteLineOps::Operation::SortTextAscending,
+                      [](LineList& list) { list.sort(LineList::SortText, Qt::AscendingOrder); });
 }
 
 void Editor::sortDescendAsAlpha()
 {
-    applyLineStep([](LineList& list) { list.sort(LineList::SortText, Qt::DescendingOrder); });
+    applyByteLineStep(ByteLineOps::Operation::SortTextDescending,
+                      [](LineList& list) { list.sort(LineList::SortText, Qt::DescendingOrder); });
 }
 
 void Editor::sortAscendAsNumber()
 {
-    applyLineStep([](LineList& list) { list.sort(LineList::SortNumber, Qt::AscendingOrder); });
+    applyByteLineStep(ByteLineOps::Operation::SortNumberAscending,
+                      [](LineList& list) { list.sort(LineList::SortNumber, Qt::AscendingOrder); });
 }
 
 void Editor::sortDescendAsNumber()
 {
-    applyLineStep([](LineList& list) { list.sort(LineList::SortNumber, Qt::DescendingOrder); });
+    applyByteLineStep(ByteLineOps::Operation::SortNumberDescending,
+                      [](LineList& list) { list.sort(LineList::SortNumber, Qt::DescendingOrder); });
 }
 
 void Editor::sortRandom()
 {
-    applyLineStep([](LineList& list) { list.shuffle(); });
+    applyByteLineStep(ByteLineOps::Operation::Shuffle, [](LineList& list) { list.shuffle(); });
 }
 
 void Editor::reverse()
 {
-    applyLineStep([](LineList& list) { list.reverse(); });
+    applyByteLineStep(ByteLineOps::Operation::Reverse, [](LineList& list) { list.reverse(); });
 }

@@ -3,6 +3,7 @@
 // preferences, converts between strings and the component's bytes (UTF-8 or Latin-1), offers text
 // access by document, line and selection, and the line operations of its context menu.
 
+#include "editor/ByteLineOps.h"
 #include "editor/ScintillaEdit.h"
 #include "editor/TextUtils.h"
 
@@ -13,6 +14,7 @@
 #include <functional>
 
 class CaretSyncTarget;
+class LineList;
 class ScintillaLoader;
 class Preferences;
 class QAction;
@@ -113,6 +115,9 @@ public:
 
     void startBusy();
     void stopBusy();
+    // Asks a running line operation to stop at its next look at events: a per-line step keeps the
+    // lines done so far, a sort or reverse leaves the text as it was.
+    void stopLineOperation();
 
     void setColumnManager(CaretSyncTarget* manager) { m_columnManager = manager; }
     // Follows another column: the first visible line and the caret line relative to it.
@@ -253,6 +258,12 @@ private:
     void widenRectangleToLines();
     // The common frame of the line operations: selected lines (or all), one step, one replacement.
     template <typename Step> void applyLineStep(Step step);
+    // The same frame on the editor's bytes through ByteLineOps; fallback is the LineList step for a
+    // text that only strings read right.
+    template <typename Step> void applyByteLineStep(ByteLineOps::Operation op, Step fallback);
+    // setBytesKeepView(bytes, RestoreView) for the result of a line operation: a large text is
+    // written a piece at a time, events running in between, still as one undo step.
+    void writeLineResult(const QByteArray& bytes);
 
     struct FindState
     {
@@ -295,6 +306,10 @@ private:
     QAction* m_actionRemoveEmptyLines = nullptr;
     QAction* m_actionPad = nullptr;
     QAction* m_actionDisplayLineNumber = nullptr;
+
+    // The running line operation's stop request, and its LineList when it takes the string path.
+    bool m_lineStopRequested = false;
+    LineList* m_lineList = nullptr;
 
     int m_lastCaretPosition = -1;
     int m_lastSelectionStart = -1;

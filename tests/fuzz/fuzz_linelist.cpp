@@ -1,9 +1,15 @@
-// Line operations: each step keeps the lines it must, in the order it must, for any lines.
+// Line operations: each step keeps the lines it must, in the order it must, for any lines; the same
+// operations on editor bytes give the bytes the string steps give.
 
 #include "FuzzSupport.h"
+#include "editor/ByteLineOps.h"
 #include "editor/LineList.h"
+#include "editor/TextBytes.h"
 
 #include <algorithm>
+#include <functional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -18,6 +24,78 @@ int numberKey(const QString& line)
     bool ok = false;
     const int key = line.toInt(&ok, 10);
     return ok ? key : 0;
+}
+
+// The string steps that ByteLineOps mirrors, by number: the fuzzer's operation number and that
+// number plus 16 (0..21).
+bool byteOperation(int number, ByteLineOps::Operation* op, std::function<void(LineList&)>* step)
+{
+    using Op = ByteLineOps::Operation;
+    using Step = std::function<void(LineList&)>;
+    static const std::vector<std::pair<Op, Step>> table = {
+        {Op::Reverse, [](LineList& l) { l.reverse(); }},
+        {Op::UpperFirstChar, [](LineList& l) { l.upperFirstChar(); }},
+        {Op::SortTextAscending, [](LineList& l) { l.sort(LineList::SortText, Qt::AscendingOrder); }},
+        {Op::SortTextDescending, [](LineList& l) { l.sort(LineList::SortText, Qt::DescendingOrder); }},
+        {Op::SortNumberAscending, [](LineList& l) { l.sort(LineList::SortNumber, Qt::AscendingOrder); }},
+        {Op::SortNumberDescending, [](LineList& l) { l.sort(LineList::SortNumber, Qt::DescendingOrder); }},
+        {Op::RemoveEmptyLines, [](LineList& l) { l.removeEmptyLines(); }},
+        {Op::Pad, [](LineList& l) { l.pad(); }},
+        {Op::AlignRight, [](LineList& l) { l.align(LineList::AlignRight); }},
+        {Op::AlignCenter, [](LineList& l) { l.align(LineList::AlignCenter); }},
+        {Op::Strip, [](LineList& l) { l.strip(); }},
+        {Op::TruncateLeft, [](LineList& l) { l.truncateLeft(); }},
+        {Op::TruncateRight, [](LineList& l) { l.truncateRight(); }},
+        {Op::Upper, [](LineList& l) { l.toUpper(); }},
+        {Op::SwapCase, [](LineList& l) { l.swapCase(); }},
+        {Op::LStrip, [](LineList& l) { l.lstrip(); }},
+        {Op::Lower, [](LineList& l) { l.toLower(); }},
+        {Op::LowerFirstChar, [](LineList& l) { l.lowerFirstChar(); }},
+        {Op::RStrip, [](LineList& l) { l.rstrip(); }},
+        {Op::AlignLeft, [](LineList& l) { l.align(LineList::AlignLeft); }},
+    };
+    if (number < 0 || number >= int(table.size()))
+        return false;
+    *op = table[size_t(number)].first;
+    *step = table[size_t(number)].second;
+    return true;
+}
+
+// The editor bytes of the lines, run both ways: the lines read back from the bytes through a
+// LineList and encoded again, and ByteLineOps on the bytes.
+void checkBytePath(const QStringList& lines, EolFormat eol, bool unicode, int operation)
+{
+    ByteLineOps::Operation op;
+    std::function<void(LineList&)> step;
+    if (!byteOperation(operation, &op, &step))
+        return;
+    const QByteArray eolBytes = eolString(eol).toLatin1();
+    const QByteArray bytes = encodeEditorText(lines.join(eolString(eol)), unicode);
+    const ByteLineOps::Result result = ByteLineOps::run(op, bytes, eolBytes, unicode);
+    if (unicode && !isStrictUtf8(bytes.constData(), bytes.size())) {
+        FUZZ_CHECK(result.outcome == ByteLineOps::Outcome::NeedsStrings);
+        return;
+    }
+    FUZZ_CHECK(result.outcome == ByteLineOps::Outcome::Done);
+    QStringList read;
+    int start = 0;
+    auto decode = [&](int from, int to) {
+        return unicode ? decodeUtf8(bytes.constData() + from, to - from)
+                       : QString::fromLatin1(bytes.constData() + from, to - from);
+    };
+    for (int i = 0; i < bytes.size(); ++i) {
+        if (bytes.at(i) != '\n' && bytes.at(i) != '\r')
+            continue;
+        read.append(decode(start, i));
+        if (bytes.at(i) == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    read.append(decode(start, bytes.size()));
+    LineList list(read, eol, unicode);
+    step(list);
+    FUZZ_CHECK(result.noLines == list.lines().isEmpty());
+    FUZZ_CHECK(result.bytes == encodeEditorText(list.joined(), unicode));
 }
 
 } // namespace
@@ -36,6 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Lines of an editor hold no line break.
     for (QString& line : lines)
         line.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+
+    checkBytePath(lines, eol, unicode, operation);
+    checkBytePath(lines, eol, unicode, operation + 16);
 
     LineList list(lines, eol, unicode);
     FUZZ_CHECK(list.joined() == lines.join(eolString(eol)));
