@@ -1246,8 +1246,46 @@ void Editor::stopLineOperation()
         m_lineList->requestStop();
 }
 
+// While a line operation lets events run, the text it read must stay as it is: the editor takes
+// no typing (Esc stops the operation instead) and no second operation. The editor may go meanwhile.
+class Editor::LineOperationScope
+{
+public:
+    explicit LineOperationScope(Editor* editor) : m_editor(editor), m_readOnly(editor->readOnly())
+    {
+        editor->m_lineOperationRunning = true;
+        editor->setReadOnly(true);
+    }
+    ~LineOperationScope()
+    {
+        if (!m_editor)
+            return;
+        m_editor->setReadOnly(m_readOnly);
+        m_editor->m_lineOperationRunning = false;
+    }
+    LineOperationScope(const LineOperationScope&) = delete;
+    LineOperationScope& operator=(const LineOperationScope&) = delete;
+
+private:
+    QPointer<Editor> m_editor;
+    bool m_readOnly;
+};
+
+void Editor::keyPressEvent(QKeyEvent* event)
+{
+    if (m_lineOperationRunning) {
+        if (event->key() == Qt::Key_Escape)
+            stopLineOperation();
+        event->accept();
+        return;
+    }
+    ScintillaEdit::keyPressEvent(event);
+}
+
 template <typename Step> void Editor::applyLineStep(Step step)
 {
+    if (m_lineOperationRunning)
+        return;
     startBusy();
     // The pieces of a rectangle written back as lines would be spread over new lines; the whole
     // lines it spans are what a line operation can rewrite in place.
@@ -1260,7 +1298,10 @@ template <typename Step> void Editor::applyLineStep(Step step)
     // The per-line steps let events through; the editor may be gone when they return.
     const QPointer<Editor> alive(this);
     m_lineList = &list;
-    step(list);
+    {
+        const LineOperationScope running(this);
+        step(list);
+    }
     if (!alive)
         return;
     m_lineList = nullptr;
@@ -1271,6 +1312,8 @@ template <typename Step> void Editor::applyLineStep(Step step)
 
 template <typename Step> void Editor::applyByteLineStep(ByteLineOps::Operation op, Step fallback)
 {
+    if (m_lineOperationRunning)
+        return;
     startBusy();
     widenRectangleToLines();
     // A copy of the bytes: events run during the step, and an edit then may move the document's.
@@ -1294,8 +1337,12 @@ template <typename Step> void Editor::applyByteLineStep(ByteLineOps::Operation o
     }
     m_lineStopRequested = false;
     const QPointer<Editor> alive(this);
-    ByteLineOps::Result result = ByteLineOps::run(op, bytes, eolString(eolFormat()).toLatin1(), isUnicode(),
-                                                  [alive] { return !alive || alive->m_lineStopRequested; });
+    ByteLineOps::Result result;
+    {
+        const LineOperationScope running(this);
+        result = ByteLineOps::run(op, bytes, eolString(eolFormat()).toLatin1(), isUnicode(),
+                                  [alive] { return !alive || alive->m_lineStopRequested; });
+    }
     if (!alive)
         return;
     switch (result.outcome) {

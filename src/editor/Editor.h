@@ -217,6 +217,8 @@ public slots:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // Esc stops a line operation under way; other keys wait for its end.
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -309,6 +311,8 @@ private:
 
     // The running line operation's stop request, and its LineList when it takes the string path.
     bool m_lineStopRequested = false;
+    bool m_lineOperationRunning = false;
+    class LineOperationScope;
     LineList* m_lineList = nullptr;
 
     int m_lastCaretPosition = -1;

@@ -427,6 +427,33 @@ private slots:
         QVERIFY(documentBytes(editor) != text);
     }
 
+    void escapeStopsAndTypingWaits()
+    {
+        // During a long sort the text it read stays as it is: typing and a second operation
+        // are held off, and Esc is the stop.
+        QByteArray text;
+        for (int i = 0; i < 300000; ++i)
+            text.append(QByteArray::number((i * 7919LL) % 100003)).append('\n');
+        Editor editor;
+        prepare(editor, true, EolUnix, QString());
+        editor.setText(text.constData());
+        editor.emptyUndoBuffer();
+        bool wasReadOnly = false;
+        QTimer::singleShot(0, &editor, [&] {
+            wasReadOnly = editor.readOnly();
+            QTest::keyClicks(&editor, "typed");
+            findAction(editor.contextMenu(), QStringLiteral("Sort|Re&verse"))->trigger();
+            QTest::keyClick(&editor, Qt::Key_Escape);
+        });
+        findAction(editor.contextMenu(), QStringLiteral("Sort|Alphabetic Ascending"))->trigger();
+        QVERIFY(wasReadOnly);
+        QVERIFY(documentBytes(editor) == text);
+        QVERIFY(!editor.canUndo());
+        QVERIFY(!editor.readOnly());
+        QTest::keyClicks(&editor, "x");
+        QVERIFY(editor.canUndo());
+    }
+
     void stopDuringUpperKeepsLines()
     {
         // A per-line step stops after the line in hand: every line is still there, those before
