@@ -207,9 +207,11 @@ bool MetaManager::loadIntoColumns(const CellTable& table)
     // A table without columns has nothing to load, and clearing for it would only lose texts.
     if (table.columnCount() == 0)
         return false;
+    // The copy shares the cells: events run below, and the caller's table may go with them.
+    const CellTable snapshot = table;
     if (m_preferences->miscClearColumnsBeforeLoad())
         clearChecked();
-    const int width = table.columnCount();
+    const int width = snapshot.columnCount();
     int empty = 0;
     for (Meta* meta : qAsConst(m_metas)) {
         if (meta->isEmpty())
@@ -217,19 +219,23 @@ bool MetaManager::loadIntoColumns(const CellTable& table)
     }
     for (int i = 0; i < width - empty; ++i)
         insertMeta(QString(), QString(), -1);
-    // Events run between the columns, so that the window repaints while a long table goes in; a
-    // column removed meanwhile is passed over.
+    // Events run between the columns and between the pieces of each, so that the window repaints
+    // while a long table goes in; a column removed meanwhile is passed over, one typed into before
+    // its turn is not overwritten.
     QList<QPointer<Meta>> targets;
     for (Meta* meta : qAsConst(m_metas))
         targets.append(meta);
     EventPacer pacer;
+    const auto between = [&pacer] { pacer.poll(); };
     int next = 0;
     for (const QPointer<Meta>& meta : qAsConst(targets)) {
         if (next >= width)
             break;
         pacer.poll();
-        if (meta && meta->isEmpty())
-            meta->setText(table.columnText(next++));
+        if (!meta || !meta->isEmpty())
+            continue;
+        Editor* editor = meta->editor();
+        editor->setWholeBytesInPieces(snapshot.columnBytes(next++, editor->isUnicode()), between);
     }
     return true;
 }

@@ -193,6 +193,77 @@ private slots:
         QCOMPARE(editor.currentPos(), 5);
     }
 
+    // Texts of several pieces go in as one undo step with the caret and view kept; events run
+    // between the pieces with the document read-only, and no character or line break is cut.
+    void wholeBytesInPieces_data()
+    {
+        QTest::addColumn<bool>("unicode");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("severalPieces");
+        const QByteArray line = QStringLiteral("\u00e9t\u00e9 \U0001F600 \u20ac %1").toUtf8();
+        QByteArray crlf;
+        for (int i = 0; crlf.size() < 3 << 20; ++i)
+            crlf += line + QByteArray::number(i) + "\r\n";
+        QTest::addRow("UTF-8, CR LF, several pieces") << true << crlf << true;
+        QTest::addRow("Latin-1, several pieces") << false << QByteArray("caf\xe9 \xff\n").repeated(300000) << true;
+        QTest::addRow("one long line stays one piece") << true << QByteArray(3 << 20, 'x') << false;
+        QTest::addRow("short") << true << QByteArray("a\nb") << false;
+        QTest::addRow("empty") << true << QByteArray() << false;
+    }
+    void wholeBytesInPieces()
+    {
+        QFETCH(bool, unicode);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, severalPieces);
+        Editor editor;
+        editor.setUnicode(unicode);
+        editor.resize(400, 200);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        const QString original = numberedLines(300);
+        editor.loadText(original);
+        editor.setCursorPosition(150, 3);
+        editor.setFirstVisibleLine(100);
+        // A selection does not narrow what is replaced.
+        editor.setSel(editor.positionFromLineIndex(150, 3), editor.positionFromLineIndex(150, 5));
+        const int firstLine = editor.firstVisibleLine();
+        QVERIFY(firstLine > 0);
+        int calls = 0;
+        bool alwaysReadOnly = true;
+        const auto between = [&] {
+            ++calls;
+            alwaysReadOnly = alwaysReadOnly && editor.readOnly();
+            // Typing meanwhile changes nothing.
+            editor.replaceSelection(QStringLiteral("typed"));
+        };
+        QVERIFY(editor.setWholeBytesInPieces(bytes, between));
+        QCOMPARE(calls > 0, severalPieces);
+        QVERIFY(alwaysReadOnly);
+        QVERIFY(!editor.readOnly());
+        QVERIFY(QByteArray(editor.characterPointer(), editor.textLength()) == bytes);
+        if (editor.lineCount() > 150) {
+            QCOMPARE(editor.firstVisibleLine(), firstLine);
+            QCOMPARE(editor.currentPos(), editor.positionFromLineIndex(150, 5));
+        }
+        editor.undo();
+        QCOMPARE(editor.text(), original);
+        QVERIFY(!editor.canUndo());
+    }
+
+    void wholeBytesInPiecesRefused()
+    {
+        Editor readOnly;
+        readOnly.setWholeTextKeepView(QStringLiteral("kept"));
+        readOnly.setReadOnly(true);
+        QVERIFY(!readOnly.setWholeBytesInPieces("new", {}));
+        QCOMPARE(readOnly.text(), QStringLiteral("kept"));
+        // An editor deleted while events run is not touched again.
+        auto* gone = new Editor;
+        QPointer<Editor> watch(gone);
+        QVERIFY(!gone->setWholeBytesInPieces(QByteArray("x\n").repeated(1 << 20), [gone] { delete gone; }));
+        QVERIFY(!watch);
+    }
+
     void contextMenuStates_data()
     {
         QTest::addColumn<QString>("text");
