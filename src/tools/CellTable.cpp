@@ -220,12 +220,14 @@ bool hasLoneSurrogate(const QString& text)
 }
 
 // The pool bytes of a text given as editor bytes, read as the editor reads them into a string.
-QByteArray poolFromEditorBytes(const char* bytes, int length, bool unicode)
+QByteArray poolFromEditorBytes(const QByteArray& editorBytes, bool unicode)
 {
-    if (!bytes || length <= 0)
+    const char* bytes = editorBytes.constData();
+    const int length = editorBytes.size();
+    if (length == 0)
         return QByteArray();
     if (isAscii(bytes, length) || (unicode && isStrictUtf8(bytes, length)))
-        return QByteArray(bytes, length);
+        return editorBytes;
     QByteArray pool;
     if (unicode) {
         // Invalid sequences become U+FFFD, as the editor shows them; decoding makes no lone surrogate.
@@ -341,6 +343,7 @@ public:
     }
 
     bool containsAscii(unsigned char code) const { return m_ascii[code]; }
+    bool onlyAscii() const { return m_onlyAscii; }
     bool containsWide(uint code) const { return !m_onlyAscii && m_set.contains(code); }
 
 private:
@@ -384,6 +387,67 @@ void splitBytesAtWord(const char* data, Span unit, std::string_view word, QVecto
         start = found + word.size();
     }
     cells.append({unit.start + int(start), unit.length - int(start)});
+}
+
+// The common case in one pass: lines (one a row) cut at ASCII separators as they are met, the cells
+// written straight into place. Gives the cells, row lengths and widest row of the two-pass way.
+CellTable::SplitResult cutLinesAtAscii(const QByteArray& pool, const ByteSeparators& separators, EventPacer& pacer,
+                                       qint64 cellLimit, QVector<Span>& cells, QVector<int>& lengths, int& widest)
+{
+    enum : unsigned char { Plain, Separator, Break };
+    unsigned char kind[256] = {};
+    for (int c = 0; c < 0x80; ++c)
+        kind[c] = separators.containsAscii(static_cast<unsigned char>(c)) ? Separator : Plain;
+    kind[static_cast<unsigned char>('\n')] = Break;
+    kind[static_cast<unsigned char>('\r')] = Break;
+
+    const auto* data = reinterpret_cast<const unsigned char*>(pool.constData());
+    const int size = pool.size();
+    // Grown by doubling; written through a pointer, which costs far less than an append per cell.
+    cells.resize(size / 8 + 16);
+    Span* out = cells.data();
+    int count = 0;
+    const auto put = [&](int start, int length) {
+        if (count == cells.size()) {
+            cells.resize(int(std::min<qint64>(qint64(cells.size()) * 2, std::numeric_limits<int>::max() / 2)));
+            out = cells.data();
+        }
+        out[count++] = Span{start, length};
+    };
+    lengths.reserve(size / 16 + 1);
+    widest = 0;
+    for (int lineStart = 0; lineStart < size;) {
+        if (pacer.pollStop())
+            return CellTable::SplitResult::Stopped;
+        const int rowStart = count;
+        int cellStart = lineStart;
+        int i = lineStart;
+        for (; i < size; ++i) {
+            const unsigned char k = kind[data[i]];
+            if (k == Plain)
+                continue;
+            if (k == Break)
+                break;
+            if (i > cellStart)
+                put(cellStart, i - cellStart);
+            cellStart = i + 1;
+        }
+        put(cellStart, i - cellStart);
+        // A blank line makes no row; most lines show that by their first byte.
+        const unsigned char first = data[lineStart];
+        const bool maybeBlank = i == lineStart || first >= 0x80 || QChar::isSpace(uint(first));
+        if (maybeBlank && isBlankBytes(pool.constData() + lineStart, i - lineStart)) {
+            count = rowStart;
+        } else {
+            lengths.append(count - rowStart);
+            widest = std::max(widest, count - rowStart);
+            if (count > cellLimit)
+                return CellTable::SplitResult::TooManyCells;
+        }
+        lineStart = i + (i + 1 < size && data[i] == '\r' && data[i + 1] == '\n' ? 2 : 1);
+    }
+    cells.resize(count);
+    return CellTable::SplitResult::Done;
 }
 
 // Pads rows cut at a filter to the widest one; false when the padded grid passes the limit.
@@ -530,12 +594,11 @@ CellTable::SplitResult CellTable::split(const QString& text, const QString& filt
     return SplitResult::Done;
 }
 
-CellTable::SplitResult CellTable::splitBytes(const char* bytes, int length, bool unicode, const QString& filter,
+CellTable::SplitResult CellTable::splitBytes(const QByteArray& bytes, bool unicode, const QString& filter,
                                              bool matchWholeWord, int linesPerRow, const StopFunction& isStopRequested,
                                              qint64 cellLimit)
 {
-    // Copied before any event runs: the editor may change its text meanwhile.
-    const QByteArray source = poolFromEditorBytes(bytes, length, unicode);
+    const QByteArray source = poolFromEditorBytes(bytes, unicode);
     // Such a filter may cut a surrogate pair in two, which only a string can hold.
     if (hasLoneSurrogate(filter))
         return split(decodePool(std::string_view(source.constData(), size_t(source.size()))), filter, matchWholeWord,
@@ -545,6 +608,23 @@ CellTable::SplitResult CellTable::splitBytes(const char* bytes, int length, bool
     // one sequence and a sequence one character.
     EventPacer pacer(isStopRequested, EventPacer::DefaultIntervalMs, EventPacer::Clock::Adaptive);
     const bool everyChar = filter.isEmpty();
+    if (linesPerRow == 1 && !everyChar && !matchWholeWord) {
+        const ByteSeparators separators(filter);
+        if (separators.onlyAscii()) {
+            QVector<Span> cells;
+            QVector<int> lengths;
+            int cellCount = 0;
+            const SplitResult result = cutLinesAtAscii(source, separators, pacer, cellLimit, cells, lengths, cellCount);
+            if (result != SplitResult::Done)
+                return result;
+            if (!padRows(cells, lengths, cellCount, cellLimit))
+                return SplitResult::TooManyCells;
+            adopt(std::move(cells), std::move(lengths), cellCount, QByteArray(source), false, QString(), source, filter,
+                  matchWholeWord);
+            return SplitResult::Done;
+        }
+    }
+
     QByteArray pool;
     QVector<Span> units;
     int width = 0;

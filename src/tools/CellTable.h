@@ -44,8 +44,8 @@ public:
                       const StopFunction& isStopRequested = StopFunction(), qint64 cellLimit = MaxCells);
     // The same split of a text given as editor bytes: UTF-8, or Latin-1 when unicode is false. The
     // cells are those split() makes of the text the editor shows for these bytes (invalid UTF-8 as
-    // U+FFFD, NUL bytes kept). The bytes are copied before any event runs.
-    SplitResult splitBytes(const char* bytes, int length, bool unicode, const QString& filter, bool matchWholeWord,
+    // U+FFFD, NUL bytes kept). Valid UTF-8 and ASCII become the table's text without a copy.
+    SplitResult splitBytes(const QByteArray& bytes, bool unicode, const QString& filter, bool matchWholeWord,
                            int linesPerRow, const StopFunction& isStopRequested = StopFunction(),
                            qint64 cellLimit = MaxCells);
 

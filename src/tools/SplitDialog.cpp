@@ -74,9 +74,9 @@ void SplitDialog::on_btnStart_clicked()
     // Cut from the editor's own bytes: a text of many megabytes is not turned into a string first.
     Editor* editor = m_ui->textEdit;
     auto table = std::make_shared<CellTable>();
-    CellTable::SplitResult result = table->splitBytes(
-        editor->characterPointer(), editor->textLength(), editor->isUnicode(), m_ui->cbbFilter->currentText(),
-        m_ui->ckbMatchWhole->isChecked(), m_ui->sbLinesPerUnit->value(), stop);
+    CellTable::SplitResult result =
+        table->splitBytes(editor->getText(), editor->isUnicode(), m_ui->cbbFilter->currentText(),
+                          m_ui->ckbMatchWhole->isChecked(), m_ui->sbLinesPerUnit->value(), stop);
     if (!self)
         return;
     if (result == CellTable::SplitResult::Done && m_ui->ckbRemove->isChecked() && !table->removeConstantColumns(stop))

@@ -164,6 +164,7 @@ private slots:
         QTest::addRow("UTF-8, no lines a row") << "," << false << 0 << true;
         // It cuts pairs in two, so that the cells hold lone surrogates.
         QTest::addRow("UTF-8, whole word, a lone surrogate") << QString(QChar(0xD83D)) << true << 1 << true;
+        QTest::addRow("ANSI, ASCII separators") << ", " << false << 1 << false;
         QTest::addRow("ANSI, separators") << QStringLiteral(",\u00e9") << false << 1 << false;
         QTest::addRow("ANSI, a separator it cannot hold") << QStringLiteral("\u20ac,") << false << 1 << false;
         QTest::addRow("ANSI, every character") << "" << false << 1 << false;
@@ -186,9 +187,7 @@ private slots:
             CellTable strings;
             CellTable fromBytes;
             const CellTable::SplitResult expected = strings.split(text, filter, wholeWord, linesPerRow, {}, limit);
-            QCOMPARE(fromBytes.splitBytes(bytes.constData(), bytes.size(), unicode, filter, wholeWord, linesPerRow, {},
-                                          limit),
-                     expected);
+            QCOMPARE(fromBytes.splitBytes(bytes, unicode, filter, wholeWord, linesPerRow, {}, limit), expected);
             if (expected != CellTable::SplitResult::Done)
                 continue;
             QVERIFY2(rowsOf(fromBytes) == rowsOf(strings), where);
