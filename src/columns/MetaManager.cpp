@@ -20,6 +20,8 @@
 #include <QSplitter>
 #include <QUrl>
 
+#include <future>
+
 namespace {
 const QString UriList = QStringLiteral("text/uri-list");
 const QString MetaWidget = QStringLiteral("Meta/Widget");
@@ -227,6 +229,10 @@ bool MetaManager::loadIntoColumns(const CellTable& table)
         targets.append(meta);
     EventPacer pacer;
     const auto between = [&pacer] { pacer.poll(); };
+    // The next column's bytes are made on a thread of their own while the component takes in the
+    // present column, in the present column's encoding (the columns share one as a rule).
+    std::future<QByteArray> upcoming;
+    bool upcomingUnicode = true;
     int next = 0;
     for (const QPointer<Meta>& meta : qAsConst(targets)) {
         if (next >= width)
@@ -235,7 +241,18 @@ bool MetaManager::loadIntoColumns(const CellTable& table)
         if (!meta || !meta->isEmpty())
             continue;
         Editor* editor = meta->editor();
-        editor->setWholeBytesInPieces(snapshot.columnBytes(next++, editor->isUnicode()), between);
+        const bool unicode = editor->isUnicode();
+        QByteArray bytes;
+        if (upcoming.valid() && upcomingUnicode == unicode)
+            bytes = upcoming.get();
+        else
+            bytes = snapshot.columnBytes(next, unicode);
+        if (++next < width) {
+            upcoming = std::async(std::launch::async,
+                                  [snapshot, next, unicode] { return snapshot.columnBytes(next, unicode); });
+            upcomingUnicode = unicode;
+        }
+        editor->setWholeBytesInPieces(bytes, between);
     }
     return true;
 }

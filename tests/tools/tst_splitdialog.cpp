@@ -197,29 +197,33 @@ private slots:
     }
 
     // The columns get exactly the bytes the texts of a string split would give them, in either
-    // encoding of the dialog's editor and of the columns, each column as one undo step; a big table
-    // goes in in pieces with events between them.
+    // encoding of the dialog's editor and of the columns, each column as one undo step, also when a
+    // column goes in in several pieces.
     void loadIntoColumnsBytes_data()
     {
         QTest::addColumn<QByteArray>("utf8");
         QTest::addColumn<bool>("sourceUnicode");
         QTest::addColumn<bool>("columnsUnicode");
+        // The first column takes the other encoding than the ones the load adds.
+        QTest::addColumn<bool>("firstOther");
         const QByteArray mixed = QStringLiteral("\u00e9,\u20ac\r\n\U0001F600,x\rNUL\0in,\u00ff\n\n \nlast,").toUtf8();
-        QTest::addRow("UTF-8 into UTF-8") << mixed << true << true;
-        QTest::addRow("UTF-8 into ANSI") << mixed << true << false;
-        QTest::addRow("ANSI into UTF-8") << mixed << false << true;
-        QTest::addRow("ANSI into ANSI") << mixed << false << false;
-        QTest::addRow("invalid UTF-8") << QByteArray("a\xff,b\xc3\ne\xed\xa0\x80,f") << true << true;
+        QTest::addRow("UTF-8 into UTF-8") << mixed << true << true << false;
+        QTest::addRow("UTF-8 into ANSI") << mixed << true << false << false;
+        QTest::addRow("ANSI into UTF-8") << mixed << false << true << false;
+        QTest::addRow("ANSI into ANSI") << mixed << false << false << false;
+        QTest::addRow("invalid UTF-8") << QByteArray("a\xff,b\xc3\ne\xed\xa0\x80,f") << true << true << false;
         QByteArray big;
         for (int i = 0; i < 200000; ++i)
             big += "user" + QByteArray::number(i) + ",\xc3\xa9" + QByteArray::number(i * 7) + "\n";
-        QTest::addRow("a table of several pieces") << big << true << true;
+        QTest::addRow("a table of several pieces") << big << true << true << false;
+        QTest::addRow("columns of both encodings") << mixed << true << false << true;
     }
     void loadIntoColumnsBytes()
     {
         QFETCH(QByteArray, utf8);
         QFETCH(bool, sourceUnicode);
         QFETCH(bool, columnsUnicode);
+        QFETCH(bool, firstOther);
         Preferences::instance()->setColumnsStartColumns(0);
         // The columns, also the one the load adds, take the preference; the dialog's editor is set.
         Preferences::instance()->setEditorUnicode(columnsUnicode);
@@ -227,6 +231,8 @@ private slots:
         manager.insertMeta(QString(), QString(), -1);
         SplitDialog dialog(&manager);
         dialog.show();
+        if (firstOther)
+            manager.metaAt(0)->editor()->setUnicode(!columnsUnicode);
         auto* editor = child<Editor>(dialog, "textEdit");
         editor->setUnicode(sourceUnicode);
         // Bytes that ANSI cannot hold arrive as "?".
@@ -241,7 +247,7 @@ private slots:
         for (int c = 0; c < expected.columnCount(); ++c) {
             Editor* column = manager.metaAt(c)->editor();
             QVERIFY2(QByteArray(column->characterPointer(), column->textLength()) ==
-                         encodeEditorText(expected.columnText(c), columnsUnicode),
+                         encodeEditorText(expected.columnText(c), column->isUnicode()),
                      qPrintable(QStringLiteral("column %1").arg(c)));
             column->undo();
             QCOMPARE(column->textLength(), 0);
