@@ -125,7 +125,6 @@ private:
     }
     std::string_view view(int row, int column) const { return view(m_cells.at(row * m_columnCount + column)); }
     QString string(const Span& span) const;
-    // Takes the cells of a finished split.
     // Takes the cells of a finished split; the source as a string or as pool bytes.
     void adopt(QVector<Span>&& cells, QVector<int>&& lengths, int columnCount, QByteArray&& pool,
                bool poolHasSurrogates, const QString& sourceText, const QByteArray& sourceBytes, const QString& filter,
