@@ -867,7 +867,18 @@ void Editor::showLineNumber(bool bChecked)
 
 void Editor::onLinesChanged(int addedLines)
 {
-    if (addedLines != 0 && m_showLineNumbers)
+    if (addedLines == 0 || !m_showLineNumbers)
+        return;
+    // The margin is measured again only when the line numbers gain or lose a digit: a long text
+    // put in a piece at a time would otherwise measure it for every piece.
+    const auto digits = [](int lines) {
+        int count = 1;
+        for (; lines >= 10; lines /= 10)
+            ++count;
+        return count;
+    };
+    const int lines = lineCount();
+    if (digits(lines) != digits(lines - addedLines))
         updateLineNumberMargin();
 }
 

@@ -241,6 +241,9 @@ private slots:
         QVERIFY(alwaysReadOnly);
         QVERIFY(!editor.readOnly());
         QVERIFY(QByteArray(editor.characterPointer(), editor.textLength()) == bytes);
+        // The line numbers' margin fits the new count of digits.
+        const QByteArray widest(QByteArray::number(editor.lineCount()).size(), '9');
+        QCOMPARE(editor.lineNumberMarginWidth(), editor.textWidth(33, widest.constData()) + 4);
         if (editor.lineCount() > 150) {
             QCOMPARE(editor.firstVisibleLine(), firstLine);
             QCOMPARE(editor.currentPos(), editor.positionFromLineIndex(150, 5));
