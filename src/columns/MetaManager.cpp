@@ -248,7 +248,8 @@ bool MetaManager::loadIntoColumns(const CellTable& table)
         else
             bytes = snapshot.columnBytes(next, unicode);
         if (++next < width) {
-            upcoming = std::async(std::launch::async,
+            // Made in place when no thread can be had.
+            upcoming = std::async(std::launch::async | std::launch::deferred,
                                   [snapshot, next, unicode] { return snapshot.columnBytes(next, unicode); });
             upcomingUnicode = unicode;
         }
