@@ -318,9 +318,10 @@ bool Editor::setWholeBytesInPieces(const QByteArray& bytes, const std::function<
     const int firstLine = firstVisibleLine();
     const int horizontal = xOffset();
 
-    // Pieces of about a megabyte, each ending after a line feed when there is one near, so that no
-    // character and no line break is cut in two.
-    constexpr int Piece = 1 << 20;
+    // Pieces of about a quarter megabyte, each ending after a line feed when there is one near, so
+    // that no character and no line break is cut in two. The component takes in small pieces faster
+    // than large ones (a megabyte takes about a third longer), as they stay in the cache.
+    constexpr int Piece = 1 << 18;
     QVector<int> starts{0};
     for (int start = Piece; start < bytes.size(); start += Piece) {
         const int feed = bytes.indexOf('\n', start - 1);

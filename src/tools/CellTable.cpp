@@ -403,13 +403,19 @@ CellTable::SplitResult cutLinesAtAscii(const QByteArray& pool, const ByteSeparat
 
     const auto* data = reinterpret_cast<const unsigned char*>(pool.constData());
     const int size = pool.size();
-    // Grown by doubling; written through a pointer, which costs far less than an append per cell.
-    cells.resize(size / 8 + 16);
+    // Written through a pointer, which costs far less than an append per cell. The room is taken at
+    // once but opened a block at a time, so that clearing it is spread between the event turns; past
+    // it, the room doubles.
+    constexpr int Block = 1 << 16;
+    cells.reserve(size / 8 + Block);
     Span* out = cells.data();
     int count = 0;
     const auto put = [&](int start, int length) {
         if (count == cells.size()) {
-            cells.resize(int(std::min<qint64>(qint64(cells.size()) * 2, std::numeric_limits<int>::max() / 2)));
+            const int room = cells.capacity() > count
+                                 ? cells.capacity()
+                                 : int(std::min<qint64>(qint64(count) * 2, std::numeric_limits<int>::max() / 2));
+            cells.resize(std::min(room, count + Block));
             out = cells.data();
         }
         out[count++] = Span{start, length};

@@ -210,6 +210,19 @@ private slots:
         }
     }
 
+    // Far more cells than bytes a cell takes as a rule: the room for the cells grows on the way.
+    void bytePathOfManySmallCells()
+    {
+        const QByteArray bytes = QByteArray("a,").repeated(300000) + "\nb,c\n" + QByteArray(",d").repeated(200000);
+        CellTable strings;
+        CellTable fromBytes;
+        QCOMPARE(strings.split(QString::fromLatin1(bytes), QStringLiteral(","), false, 1),
+                 CellTable::SplitResult::Done);
+        QCOMPARE(fromBytes.splitBytes(bytes, true, QStringLiteral(","), false, 1), CellTable::SplitResult::Done);
+        QCOMPARE(fromBytes.dimensions(), QSize(300001, 3));
+        QVERIFY(rowsOf(fromBytes) == rowsOf(strings));
+    }
+
     // A string may hold a lone surrogate, UTF-8 may not: the cells still give back what went in,
     // halves that meet when cells are joined make one character, and a column's bytes are those
     // of its string.
