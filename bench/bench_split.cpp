@@ -1,8 +1,8 @@
 // Drives the split dialog of a real main window offscreen: a million lines of four comma-separated
 // fields are split ("Go") and loaded into four columns ("Load Into Columns"), timed against awk
-// writing the same four columns as files in the same run. Also reports the longest time the event
-// loop went without a turn during the run, whether the spinner turned, and how soon a close of the
-// dialog ends a split under way.
+// writing the same four columns as files in the same run, and the columns compared with awk's files.
+// Also reports the longest time the event loop went without a turn during Go and during the load,
+// whether the spinner turned, and how soon a close of the dialog ends a split under way.
 
 #include "TestSupport.h"
 #include "columns/Meta.h"
@@ -37,13 +37,14 @@ QString lineOf(int i)
     return QStringLiteral("user%1,%2,mail%1@example.com,viewer").arg(i).arg((i * 7919LL) % 10000);
 }
 
-// Longest gap between two turns of the event loop while it is being watched.
+// Longest gap between two turns of the event loop while it is being watched: a timer that should
+// fire every 5 ms records the longest time between its ticks.
 class LoopWatch : public QObject
 {
 public:
     LoopWatch()
     {
-        m_timer.setInterval(0);
+        m_timer.setInterval(5);
         connect(&m_timer, &QTimer::timeout, this, [this] {
             const qint64 now = m_clock.nsecsElapsed();
             m_longest = qMax(m_longest, now - m_last);
@@ -133,7 +134,8 @@ int main(int argc, char** argv)
     LoopWatch watch;
     double best = 1e18;
     double bestGo = 1e18;
-    double longestGap = 0;
+    double longestGoGap = 0;
+    double longestLoadGap = 0;
     bool spun = false;
     auto* filter = dialog->findChild<QComboBoxEx*>(QStringLiteral("cbbFilter"));
     for (int round = 0; round < Rounds; ++round) {
@@ -162,9 +164,11 @@ int main(int argc, char** argv)
         const bool split = dialog->table() && dialog->table()->rowCount() == Lines;
         spun = spun || dialog->busyIndicator()->angle() != startAngle;
         const double goMs = timer.nsecsElapsed() / 1e6;
+        longestGoGap = qMax(longestGoGap, watch.stop());
+        watch.start();
         load->click();
         const double ms = timer.nsecsElapsed() / 1e6;
-        longestGap = qMax(longestGap, watch.stop());
+        longestLoadGap = qMax(longestLoadGap, watch.stop());
         const QList<Meta*> metas = manager->metas();
         if (!split || metas.size() != 4 || metas.at(0)->lineCount() != Lines || metas.at(3)->lineCount() != Lines ||
             metas.at(2)->editor()->lineText(17) != QStringLiteral("mail17@example.com")) {
@@ -177,9 +181,14 @@ int main(int argc, char** argv)
         bestGo = qMin(bestGo, goMs);
     }
 
-    if (TestSupport::readBytes(dir.filePath(QStringLiteral("c3"))).split('\n').value(17) != "mail17@example.com") {
-        std::fprintf(stderr, "awk wrote something else\n");
-        return 2;
+    // The columns of the last round hold what awk wrote, byte for byte (awk ends its last line).
+    for (int c = 0; c < 4; ++c) {
+        const Editor* column = manager->metas().at(c)->editor();
+        const QByteArray loaded = QByteArray(column->characterPointer(), column->textLength()) + '\n';
+        if (loaded != TestSupport::readBytes(dir.filePath(QStringLiteral("c%1").arg(c + 1)))) {
+            std::fprintf(stderr, "column %d differs from what awk wrote\n", c + 1);
+            return 1;
+        }
     }
 
     // A close while "Go" runs, halfway through the fastest one: how long until the split gives up,
@@ -195,7 +204,9 @@ int main(int argc, char** argv)
     const double closeMs = sinceClose.isValid() ? sinceClose.nsecsElapsed() / 1e6 : -1;
     const bool kept = dialog->table() == before && !dialog->isVisible();
 
-    std::printf("longest time without an event-loop turn during a round: %.0f ms\n", longestGap);
+    std::printf("longest time without an event-loop turn (target at most 250 ms): during Go %.0f ms, during the load "
+                "%.0f ms\n",
+                longestGoGap, longestLoadGap);
     // The spinner shows only once an operation has lasted its start delay.
     std::printf("spinner turned during a Go (shows after %d ms): %s\n", QProgressIndicator::DefaultStartDelayMs,
                 spun ? "yes" : "no");

@@ -20,6 +20,8 @@
 #include <QSplitter>
 #include <QUrl>
 
+#include <future>
+
 namespace {
 const QString UriList = QStringLiteral("text/uri-list");
 const QString MetaWidget = QStringLiteral("Meta/Widget");
@@ -207,9 +209,11 @@ bool MetaManager::loadIntoColumns(const CellTable& table)
     // A table without columns has nothing to load, and clearing for it would only lose texts.
     if (table.columnCount() == 0)
         return false;
+    // The copy shares the cells: events run below, and the caller's table may go with them.
+    const CellTable snapshot = table;
     if (m_preferences->miscClearColumnsBeforeLoad())
         clearChecked();
-    const int width = table.columnCount();
+    const int width = snapshot.columnCount();
     int empty = 0;
     for (Meta* meta : qAsConst(m_metas)) {
         if (meta->isEmpty())
@@ -217,19 +221,39 @@ bool MetaManager::loadIntoColumns(const CellTable& table)
     }
     for (int i = 0; i < width - empty; ++i)
         insertMeta(QString(), QString(), -1);
-    // Events run between the columns, so that the window repaints while a long table goes in; a
-    // column removed meanwhile is passed over.
+    // Events run between the columns and between the pieces of each, so that the window repaints
+    // while a long table goes in; a column removed meanwhile is passed over, one typed into before
+    // its turn is not overwritten.
     QList<QPointer<Meta>> targets;
     for (Meta* meta : qAsConst(m_metas))
         targets.append(meta);
     EventPacer pacer;
+    const auto between = [&pacer] { pacer.poll(); };
+    // The next column's bytes are made on a thread of their own while the component takes in the
+    // present column, in the present column's encoding (the columns share one as a rule).
+    std::future<QByteArray> upcoming;
+    bool upcomingUnicode = true;
     int next = 0;
     for (const QPointer<Meta>& meta : qAsConst(targets)) {
         if (next >= width)
             break;
         pacer.poll();
-        if (meta && meta->isEmpty())
-            meta->setText(table.columnText(next++));
+        if (!meta || !meta->isEmpty())
+            continue;
+        Editor* editor = meta->editor();
+        const bool unicode = editor->isUnicode();
+        QByteArray bytes;
+        if (upcoming.valid() && upcomingUnicode == unicode)
+            bytes = upcoming.get();
+        else
+            bytes = snapshot.columnBytes(next, unicode);
+        if (++next < width) {
+            // Made in place when no thread can be had.
+            upcoming = std::async(std::launch::async | std::launch::deferred,
+                                  [snapshot, next, unicode] { return snapshot.columnBytes(next, unicode); });
+            upcomingUnicode = unicode;
+        }
+        editor->setWholeBytesInPieces(bytes, between);
     }
     return true;
 }

@@ -61,6 +61,12 @@ public:
     // Replaces the whole text whatever is selected, in one undo step, keeping caret and view.
     void setWholeTextKeepView(const QString& text);
     void setWholeBytesKeepView(const QByteArray& bytes);
+    // The same for a text of many megabytes: put in a piece at a time, still as one undo step, with
+    // between() called after every piece but the last so that events can run. The document is
+    // read-only while they do, so that nothing typed lands in the half-made text. False, changing
+    // nothing, for a read-only editor; false too when the editor was deleted during between(), so
+    // callers hold it by a QPointer.
+    bool setWholeBytesInPieces(const QByteArray& bytes, const std::function<void()>& between);
     // Replaces the whole text as a fresh document, keeping the view: not undoable, and converted
     // in pieces so that a text of many megabytes needs no second full copy on the way in.
     void loadText(const QString& text);

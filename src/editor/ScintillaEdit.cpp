@@ -1,5 +1,7 @@
 #include "editor/ScintillaEdit.h"
 
+#include <cstring>
+
 ScintillaEdit::ScintillaEdit(QWidget* parent) : QsciScintillaBase(parent)
 {
     // Nothing is ever styled (no lexers), so the document keeps no style byte per character: that
@@ -17,7 +19,17 @@ ScintillaEdit::ScintillaEdit(QWidget* parent) : QsciScintillaBase(parent)
 QByteArray ScintillaEdit::getText() const
 {
     const int length = textLength();
-    return length > 0 ? QByteArray(characterPointer(), length) : QByteArray();
+    if (length <= 0)
+        return QByteArray();
+    // Copied from both sides of the gap: the character pointer would first move the gap to the end,
+    // a second copy of a text of many megabytes.
+    const int gap = qBound(0, int(send(SCI_GETGAPPOSITION)), length);
+    QByteArray bytes(length, Qt::Uninitialized);
+    if (gap > 0)
+        std::memcpy(bytes.data(), rangePointer(0, gap), size_t(gap));
+    if (gap < length)
+        std::memcpy(bytes.data() + gap, rangePointer(gap, length - gap), size_t(length - gap));
+    return bytes;
 }
 
 void ScintillaEdit::setText(const QByteArray& bytes)

@@ -1,11 +1,14 @@
 #include "tools/CellTable.h"
 
+#include "editor/TextBytes.h"
+#include "editor/TextUtils.h"
 #include "engine/EventPacer.h"
 
 #include <QSet>
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <utility>
@@ -120,6 +123,353 @@ void splitAtWord(const QString& pool, Span unit, const QString& filter, QVector<
         start = int(found) + filter.size();
     }
     cells.append({unit.start + start, unit.length - start});
+}
+
+// --- the pool's bytes ---
+
+// Bytes of the UTF-8 sequence that starts with lead (the pool holds no other kind).
+int sequenceLength(unsigned char lead)
+{
+    return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+uint codeOfSequence(const unsigned char* in, int length)
+{
+    switch (length) {
+    case 1:
+        return in[0];
+    case 2:
+        return (uint(in[0] & 0x1F) << 6) | (in[1] & 0x3F);
+    case 3:
+        return (uint(in[0] & 0x0F) << 12) | (uint(in[1] & 0x3F) << 6) | (in[2] & 0x3F);
+    default:
+        return (uint(in[0] & 0x07) << 18) | (uint(in[1] & 0x3F) << 12) | (uint(in[2] & 0x3F) << 6) | (in[3] & 0x3F);
+    }
+}
+
+// Appends text as the pool holds it: UTF-8, with a lone surrogate as the three bytes its value would
+// take. A pair always becomes one four-byte character, so equal strings give equal bytes. Returns
+// whether a lone surrogate went in.
+bool appendPoolText(QStringView text, QByteArray& out)
+{
+    const qsizetype size = text.size();
+    const QChar* units = text.data();
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const ushort u = units[i].unicode();
+        bytes += u < 0x80 ? 1 : u < 0x800 ? 2 : 3;
+    }
+    const int base = out.size();
+    out.resize(int(base + bytes));
+    auto* to = reinterpret_cast<unsigned char*>(out.data() + base);
+    bool lone = false;
+    for (qsizetype i = 0; i < size; ++i) {
+        const ushort u = units[i].unicode();
+        if (u < 0x80) {
+            *to++ = static_cast<unsigned char>(u);
+        } else if (u < 0x800) {
+            *to++ = static_cast<unsigned char>(0xC0 | (u >> 6));
+            *to++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+        } else if (QChar::isHighSurrogate(u) && i + 1 < size && units[i + 1].isLowSurrogate()) {
+            const uint code = QChar::surrogateToUcs4(u, units[++i].unicode());
+            *to++ = static_cast<unsigned char>(0xF0 | (code >> 18));
+            *to++ = static_cast<unsigned char>(0x80 | ((code >> 12) & 0x3F));
+            *to++ = static_cast<unsigned char>(0x80 | ((code >> 6) & 0x3F));
+            *to++ = static_cast<unsigned char>(0x80 | (code & 0x3F));
+        } else {
+            lone = lone || QChar::isSurrogate(u);
+            *to++ = static_cast<unsigned char>(0xE0 | (u >> 12));
+            *to++ = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
+            *to++ = static_cast<unsigned char>(0x80 | (u & 0x3F));
+        }
+    }
+    // A pair took four bytes where its two units were counted at three each.
+    out.resize(int(reinterpret_cast<char*>(to) - out.constData()));
+    return lone;
+}
+
+QString decodePool(std::string_view bytes)
+{
+    QString text(int(bytes.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t size = bytes.size();
+    int written = 0;
+    for (size_t i = 0; i < size;) {
+        const int length = sequenceLength(in[i]);
+        const uint code = codeOfSequence(in + i, length);
+        if (length == 4) {
+            out[written++] = QChar(QChar::highSurrogate(code));
+            out[written++] = QChar(QChar::lowSurrogate(code));
+        } else {
+            out[written++] = QChar(ushort(code));
+        }
+        i += size_t(length);
+    }
+    text.resize(written);
+    return text;
+}
+
+bool hasLoneSurrogate(const QString& text)
+{
+    for (int i = 0; i < text.size(); i += charLength(text, i)) {
+        if (text.at(i).isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+// The pool bytes of a text given as editor bytes, read as the editor reads them into a string.
+QByteArray poolFromEditorBytes(const QByteArray& editorBytes, bool unicode)
+{
+    const char* bytes = editorBytes.constData();
+    const int length = editorBytes.size();
+    if (length == 0)
+        return QByteArray();
+    if (isAscii(bytes, length) || (unicode && isStrictUtf8(bytes, length)))
+        return editorBytes;
+    QByteArray pool;
+    if (unicode) {
+        // Invalid sequences become U+FFFD, as the editor shows them; decoding makes no lone surrogate.
+        appendPoolText(decodeUtf8(bytes, length), pool);
+        return pool;
+    }
+    // Latin-1: every byte above 0x7F takes two.
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+    const int high = int(std::count_if(in, in + length, [](unsigned char b) { return b >= 0x80; }));
+    pool.resize(length + high);
+    auto* to = reinterpret_cast<unsigned char*>(pool.data());
+    for (int i = 0; i < length; ++i) {
+        const unsigned char b = in[i];
+        if (b < 0x80) {
+            *to++ = b;
+        } else {
+            *to++ = static_cast<unsigned char>(0xC0 | (b >> 6));
+            *to++ = static_cast<unsigned char>(0x80 | (b & 0x3F));
+        }
+    }
+    return pool;
+}
+
+// The cells of a string split, moved onto a pool of their bytes. Runs of cells with the same range,
+// as the padding spaces are, share their bytes.
+bool moveToPool(const QString& text, QVector<Span>& cells, QByteArray& pool)
+{
+    bool lone = false;
+    Span last{-1, 0};
+    Span lastInPool;
+    for (Span& cell : cells) {
+        if (cell.length == 0) {
+            cell = Span();
+            continue;
+        }
+        if (cell.start == last.start && cell.length == last.length) {
+            cell = lastInPool;
+            continue;
+        }
+        last = cell;
+        const int start = pool.size();
+        lone = appendPoolText(QStringView(text.constData() + cell.start, cell.length), pool) || lone;
+        cell = {start, pool.size() - start};
+        lastInPool = cell;
+    }
+    return lone;
+}
+
+// --- cutting bytes, as the string functions above cut strings ---
+
+// As QChar::isSpace over every character.
+bool isBlankBytes(const char* data, int length)
+{
+    const auto* in = reinterpret_cast<const unsigned char*>(data);
+    for (int i = 0; i < length;) {
+        const int n = sequenceLength(in[i]);
+        if (!QChar::isSpace(codeOfSequence(in + i, n)))
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+int countCharacters(const char* data, int length)
+{
+    // Every byte but the continuation bytes starts a character.
+    const auto* in = reinterpret_cast<const unsigned char*>(data);
+    return int(std::count_if(in, in + length, [](unsigned char b) { return (b & 0xC0) != 0x80; }));
+}
+
+// forEachLine over bytes.
+template <typename Take> bool forEachByteLine(const char* data, int size, Take take)
+{
+    // The next LF and CR are looked for once each and kept: a text of CR breaks only would
+    // otherwise be searched to its end for an LF at every line.
+    int lf = -1;
+    int cr = -1;
+    const auto next = [data, size](char c, int from) {
+        const void* found = std::memchr(data + from, c, size_t(size - from));
+        return found ? int(static_cast<const char*>(found) - data) : size;
+    };
+    int start = 0;
+    for (int i = 0; i < size;) {
+        if (lf < i)
+            lf = next('\n', i);
+        if (cr < i)
+            cr = next('\r', i);
+        const int at = std::min(lf, cr);
+        if (at >= size)
+            break;
+        if (!take(start, at - start))
+            return false;
+        i = at + (data[at] == '\r' && at + 1 < size && data[at + 1] == '\n' ? 2 : 1);
+        start = i;
+    }
+    return start >= size || take(start, size - start);
+}
+
+// The filter characters for a walk over UTF-8: a table for ASCII, the set for the rest.
+class ByteSeparators
+{
+public:
+    explicit ByteSeparators(const QString& chars) : m_set(chars)
+    {
+        for (int i = 0, length = 0; i < chars.size(); i += length) {
+            length = charLength(chars, i);
+            const uint code = codePointAt(chars, i, length);
+            if (code < 0x80)
+                m_ascii[code] = true;
+            else
+                m_onlyAscii = false;
+        }
+    }
+
+    bool containsAscii(unsigned char code) const { return m_ascii[code]; }
+    bool onlyAscii() const { return m_onlyAscii; }
+    bool containsWide(uint code) const { return !m_onlyAscii && m_set.contains(code); }
+
+private:
+    bool m_ascii[0x80] = {};
+    bool m_onlyAscii = true;
+    SeparatorSet m_set;
+};
+
+void splitBytesAtCharacters(const char* data, Span unit, const ByteSeparators& separators, QVector<Span>& cells)
+{
+    const auto* in = reinterpret_cast<const unsigned char*>(data);
+    const int end = unit.start + unit.length;
+    int start = unit.start;
+    for (int i = start; i < end;) {
+        const unsigned char b = in[i];
+        int length = 1;
+        bool separator;
+        if (b < 0x80) {
+            separator = separators.containsAscii(b);
+        } else {
+            length = sequenceLength(b);
+            separator = separators.containsWide(codeOfSequence(in + i, length));
+        }
+        if (separator) {
+            if (i > start)
+                cells.append({start, i - start});
+            start = i + length;
+        }
+        i += length;
+    }
+    cells.append({start, end - start});
+}
+
+// UTF-8 matches only at character starts, so the byte matches are the string matches.
+void splitBytesAtWord(const char* data, Span unit, std::string_view word, QVector<Span>& cells)
+{
+    const std::string_view text(data + unit.start, size_t(unit.length));
+    size_t start = 0;
+    for (size_t found = text.find(word); found != std::string_view::npos; found = text.find(word, start)) {
+        cells.append({unit.start + int(start), int(found - start)});
+        start = found + word.size();
+    }
+    cells.append({unit.start + int(start), unit.length - int(start)});
+}
+
+// The common case in one pass: lines (one a row) cut at ASCII separators as they are met, the cells
+// written straight into place. Gives the cells, row lengths and widest row of the two-pass way.
+CellTable::SplitResult cutLinesAtAscii(const QByteArray& pool, const ByteSeparators& separators, EventPacer& pacer,
+                                       qint64 cellLimit, QVector<Span>& cells, QVector<int>& lengths, int& widest)
+{
+    enum : unsigned char { Plain, Separator, Break };
+    unsigned char kind[256] = {};
+    for (int c = 0; c < 0x80; ++c)
+        kind[c] = separators.containsAscii(static_cast<unsigned char>(c)) ? Separator : Plain;
+    kind[static_cast<unsigned char>('\n')] = Break;
+    kind[static_cast<unsigned char>('\r')] = Break;
+
+    const auto* data = reinterpret_cast<const unsigned char*>(pool.constData());
+    const int size = pool.size();
+    // Written through a pointer, which costs far less than an append per cell. The room is taken at
+    // once but opened a block at a time, so that clearing it is spread between the event turns; past
+    // it, the room doubles.
+    constexpr int Block = 1 << 16;
+    cells.reserve(size / 8 + Block);
+    Span* out = cells.data();
+    int count = 0;
+    const auto put = [&](int start, int length) {
+        if (count == cells.size()) {
+            const int room = cells.capacity() > count
+                                 ? cells.capacity()
+                                 : int(std::min<qint64>(qint64(count) * 2, std::numeric_limits<int>::max() / 2));
+            cells.resize(std::min(room, count + Block));
+            out = cells.data();
+        }
+        out[count++] = Span{start, length};
+    };
+    lengths.reserve(size / 16 + 1);
+    widest = 0;
+    for (int lineStart = 0; lineStart < size;) {
+        if (pacer.pollStop())
+            return CellTable::SplitResult::Stopped;
+        const int rowStart = count;
+        int cellStart = lineStart;
+        int i = lineStart;
+        for (; i < size; ++i) {
+            const unsigned char k = kind[data[i]];
+            if (k == Plain)
+                continue;
+            if (k == Break)
+                break;
+            if (i > cellStart)
+                put(cellStart, i - cellStart);
+            cellStart = i + 1;
+        }
+        put(cellStart, i - cellStart);
+        // A blank line makes no row; most lines show that by their first byte.
+        const unsigned char first = data[lineStart];
+        const bool maybeBlank = i == lineStart || first >= 0x80 || QChar::isSpace(uint(first));
+        if (maybeBlank && isBlankBytes(pool.constData() + lineStart, i - lineStart)) {
+            count = rowStart;
+        } else {
+            lengths.append(count - rowStart);
+            widest = std::max(widest, count - rowStart);
+            if (count > cellLimit)
+                return CellTable::SplitResult::TooManyCells;
+        }
+        lineStart = i + (i + 1 < size && data[i] == '\r' && data[i + 1] == '\n' ? 2 : 1);
+    }
+    cells.resize(count);
+    return CellTable::SplitResult::Done;
+}
+
+// Pads rows cut at a filter to the widest one; false when the padded grid passes the limit.
+bool padRows(QVector<Span>& cells, QVector<int>& lengths, int cellCount, qint64 cellLimit)
+{
+    if (qint64(lengths.size()) * cellCount > cellLimit)
+        return false;
+    if (cells.size() != lengths.size() * cellCount) {
+        QVector<Span> padded(lengths.size() * cellCount);
+        for (int r = 0, from = 0; r < lengths.size(); from += lengths.at(r), ++r)
+            std::copy(cells.constBegin() + from, cells.constBegin() + from + lengths.at(r),
+                      padded.begin() + r * cellCount);
+        cells = std::move(padded);
+    }
+    lengths.fill(cellCount);
+    return true;
 }
 
 } // namespace
@@ -237,28 +587,179 @@ CellTable::SplitResult CellTable::split(const QString& text, const QString& filt
             if (cells.size() > cellLimit)
                 return SplitResult::TooManyCells;
         }
-        if (qint64(lengths.size()) * cellCount > cellLimit)
-            return SplitResult::TooManyCells;
         // Shorter rows are padded with empty cells.
-        if (cells.size() != lengths.size() * cellCount) {
-            QVector<Span> padded(lengths.size() * cellCount);
-            for (int r = 0, from = 0; r < lengths.size(); from += lengths.at(r), ++r)
-                std::copy(cells.constBegin() + from, cells.constBegin() + from + lengths.at(r),
-                          padded.begin() + r * cellCount);
-            cells = std::move(padded);
-        }
-        lengths.fill(cellCount);
+        if (!padRows(cells, lengths, cellCount, cellLimit))
+            return SplitResult::TooManyCells;
     }
 
+    QByteArray bytes;
+    bytes.reserve(pool.size());
+    const bool lone = moveToPool(pool, cells, bytes);
+    adopt(std::move(cells), std::move(lengths), cellCount, std::move(bytes), lone, text, QByteArray(), filter,
+          matchWholeWord);
+    return SplitResult::Done;
+}
+
+CellTable::SplitResult CellTable::splitBytes(const QByteArray& bytes, bool unicode, const QString& filter,
+                                             bool matchWholeWord, int linesPerRow, const StopFunction& isStopRequested,
+                                             qint64 cellLimit)
+{
+    const QByteArray source = poolFromEditorBytes(bytes, unicode);
+    // Such a filter may cut a surrogate pair in two, which only a string can hold.
+    if (hasLoneSurrogate(filter))
+        return split(decodePool(std::string_view(source.constData(), size_t(source.size()))), filter, matchWholeWord,
+                     linesPerRow, isStopRequested, cellLimit);
+
+    // The same steps as split(), over UTF-8: the source holds no lone surrogate, so a character is
+    // one sequence and a sequence one character.
+    EventPacer pacer(isStopRequested, EventPacer::DefaultIntervalMs, EventPacer::Clock::Adaptive);
+    const bool everyChar = filter.isEmpty();
+    if (linesPerRow == 1 && !everyChar && !matchWholeWord) {
+        const ByteSeparators separators(filter);
+        if (separators.onlyAscii()) {
+            QVector<Span> cells;
+            QVector<int> lengths;
+            int cellCount = 0;
+            const SplitResult result = cutLinesAtAscii(source, separators, pacer, cellLimit, cells, lengths, cellCount);
+            if (result != SplitResult::Done)
+                return result;
+            if (!padRows(cells, lengths, cellCount, cellLimit))
+                return SplitResult::TooManyCells;
+            adopt(std::move(cells), std::move(lengths), cellCount, QByteArray(source), false, QString(), source, filter,
+                  matchWholeWord);
+            return SplitResult::Done;
+        }
+    }
+
+    QByteArray pool;
+    QVector<Span> units;
+    int width = 0;
+    int narrowest = INT_MAX;
+    const auto keep = [&](int start, int length) {
+        if (pacer.pollStop())
+            return false;
+        const char* data = pool.constData() + start;
+        if (isBlankBytes(data, length))
+            return true;
+        units.append({start, length});
+        if (everyChar) {
+            const int count = countCharacters(data, length);
+            width = std::max(width, count);
+            narrowest = std::min(narrowest, count);
+        }
+        return true;
+    };
+    if (linesPerRow == 1) {
+        pool = source;
+        if (!forEachByteLine(pool.constData(), pool.size(), keep))
+            return SplitResult::Stopped;
+    } else if (linesPerRow > 1) {
+        QVector<Span> lines;
+        forEachByteLine(source.constData(), source.size(), [&lines](int start, int length) {
+            lines.append({start, length});
+            return true;
+        });
+        pool.reserve(source.size());
+        QVector<Span> groups;
+        groups.reserve(lines.size() / linesPerRow + 1);
+        for (int i = 0; i < lines.size(); i += linesPerRow) {
+            const int start = pool.size();
+            for (int j = i; j < std::min(int(lines.size()), i + linesPerRow); ++j) {
+                if (j > i)
+                    pool += ' ';
+                pool.append(source.constData() + lines.at(j).start, lines.at(j).length);
+            }
+            groups.append({start, pool.size() - start});
+        }
+        for (const Span& group : qAsConst(groups)) {
+            if (!keep(group.start, group.length))
+                return SplitResult::Stopped;
+        }
+    }
+    if (everyChar && qint64(units.size()) * width > cellLimit)
+        return SplitResult::TooManyCells;
+
+    QVector<Span> cells;
+    QVector<int> lengths;
+    lengths.reserve(units.size());
+    int cellCount = 0;
+    if (everyChar) {
+        Span space;
+        if (narrowest < width) {
+            space = {pool.size(), 1};
+            pool += ' ';
+        }
+        cells.reserve(units.size() * width);
+        const auto* data = reinterpret_cast<const unsigned char*>(pool.constData());
+        for (const Span& unit : qAsConst(units)) {
+            if (pacer.pollStop())
+                return SplitResult::Stopped;
+            const int end = unit.start + unit.length;
+            int count = 0;
+            for (int i = unit.start, length = 0; i < end; i += length, ++count) {
+                length = sequenceLength(data[i]);
+                cells.append({i, length});
+            }
+            for (; count < width; ++count)
+                cells.append(space);
+        }
+        cellCount = units.isEmpty() ? 0 : width;
+        lengths.fill(cellCount, units.size());
+    } else {
+        const ByteSeparators separators(matchWholeWord ? QString() : filter);
+        const QByteArray word = matchWholeWord ? filter.toUtf8() : QByteArray();
+        const char* data = pool.constData();
+        for (const Span& unit : qAsConst(units)) {
+            if (pacer.pollStop())
+                return SplitResult::Stopped;
+            const int before = cells.size();
+            if (matchWholeWord)
+                splitBytesAtWord(data, unit, std::string_view(word.constData(), size_t(word.size())), cells);
+            else
+                splitBytesAtCharacters(data, unit, separators, cells);
+            const int count = cells.size() - before;
+            if (lengths.isEmpty())
+                cells.reserve(int(std::min<qint64>(qint64(units.size()) * count, cellLimit + 1)));
+            lengths.append(count);
+            cellCount = std::max(cellCount, count);
+            if (cells.size() > cellLimit)
+                return SplitResult::TooManyCells;
+        }
+        if (!padRows(cells, lengths, cellCount, cellLimit))
+            return SplitResult::TooManyCells;
+    }
+
+    adopt(std::move(cells), std::move(lengths), cellCount, std::move(pool), false, QString(), source, filter,
+          matchWholeWord);
+    return SplitResult::Done;
+}
+
+void CellTable::adopt(QVector<Span>&& cells, QVector<int>&& lengths, int columnCount, QByteArray&& pool,
+                      bool poolHasSurrogates, const QString& sourceText, const QByteArray& sourceBytes,
+                      const QString& filter, bool matchWholeWord)
+{
     m_cells = std::move(cells);
     m_rowLengths = std::move(lengths);
-    m_columnCount = cellCount;
+    m_columnCount = columnCount;
     m_pool = std::move(pool);
+    m_poolHasSurrogates = poolHasSurrogates;
     m_poolBase = m_pool.size();
-    m_sourceText = text;
+    m_sourceText = sourceText;
+    m_sourceBytes = sourceBytes;
     m_filter = filter;
     m_matchWholeWord = matchWholeWord;
-    return SplitResult::Done;
+}
+
+QString CellTable::sourceText() const
+{
+    return m_sourceBytes.isNull()
+               ? m_sourceText
+               : decodePool(std::string_view(m_sourceBytes.constData(), size_t(m_sourceBytes.size())));
+}
+
+QString CellTable::string(const Span& span) const
+{
+    return decodePool(view(span));
 }
 
 int CellTable::wrapRow(int row) const
@@ -275,11 +776,11 @@ CellTable::Span CellTable::store(const QString& text)
 {
     if (text.isEmpty())
         return Span();
-    if (m_pool.size() > 2 * m_poolBase + 65536 || m_pool.size() > std::numeric_limits<int>::max() / 2 - text.size())
+    if (m_pool.size() > 2 * m_poolBase + 65536 || m_pool.size() > std::numeric_limits<int>::max() / 2 - 3 * text.size())
         compactPool();
-    const Span span{m_pool.size(), text.size()};
-    m_pool += text;
-    return span;
+    const int start = m_pool.size();
+    m_poolHasSurrogates = appendPoolText(text, m_pool) || m_poolHasSurrogates;
+    return Span{start, m_pool.size() - start};
 }
 
 void CellTable::compactPool()
@@ -287,7 +788,7 @@ void CellTable::compactPool()
     qint64 size = 0;
     for (const Span& span : qAsConst(m_cells))
         size += span.length;
-    QString pool;
+    QByteArray pool;
     pool.reserve(int(size));
     for (Span& span : m_cells) {
         if (span.length == 0) {
@@ -359,7 +860,7 @@ QString CellTable::cell(int row, int column) const
     column = wrapColumn(column);
     if (row < 0 || column < 0)
         return QString();
-    return view(row, column).toString();
+    return string(m_cells.at(row * m_columnCount + column));
 }
 
 CellTable::Row CellTable::row(int row) const
@@ -370,7 +871,7 @@ CellTable::Row CellTable::row(int row) const
         return cells;
     cells.reserve(m_rowLengths.at(row));
     for (int c = 0; c < m_rowLengths.at(row); ++c)
-        cells.append(view(row, c).toString());
+        cells.append(string(m_cells.at(row * m_columnCount + c)));
     return cells;
 }
 
@@ -387,8 +888,28 @@ QStringList CellTable::column(int column) const
         return cells;
     cells.reserve(rowCount());
     for (int r = 0; r < rowCount(); ++r)
-        cells.append(view(r, column).toString());
+        cells.append(string(m_cells.at(r * m_columnCount + column)));
     return cells;
+}
+
+QByteArray CellTable::joinColumn(int column) const
+{
+    // Sized once and filled by copies: a column of a million cells is a text of many megabytes.
+    const int rows = rowCount();
+    qsizetype size = rows - 1;
+    for (int r = 0; r < rows; ++r)
+        size += m_cells.at(r * m_columnCount + column).length;
+    QByteArray text(int(size), Qt::Uninitialized);
+    char* out = text.data();
+    const char* pool = m_pool.constData();
+    const Span* span = m_cells.constData() + column;
+    for (int r = 0; r < rows; ++r, span += m_columnCount) {
+        if (r > 0)
+            *out++ = '\n';
+        std::memcpy(out, pool + span->start, size_t(span->length));
+        out += span->length;
+    }
+    return text;
 }
 
 QString CellTable::columnText(int column) const
@@ -396,20 +917,33 @@ QString CellTable::columnText(int column) const
     column = wrapColumn(column);
     if (column < 0)
         return QString();
-    // Sized once and filled by copies: a column of a million cells is a text of many megabytes.
-    const int rows = rowCount();
-    qsizetype size = rows - 1;
-    for (int r = 0; r < rows; ++r)
-        size += m_cells.at(r * m_columnCount + column).length;
-    QString text(int(size), Qt::Uninitialized);
-    QChar* out = text.data();
-    const QChar* pool = m_pool.constData();
-    const Span* span = m_cells.constData() + column;
-    for (int r = 0; r < rows; ++r, span += m_columnCount) {
-        if (r > 0)
-            *out++ = QLatin1Char('\n');
-        out = std::copy(pool + span->start, pool + span->start + span->length, out);
+    const QByteArray text = joinColumn(column);
+    return decodePool(std::string_view(text.constData(), size_t(text.size())));
+}
+
+QByteArray CellTable::columnBytes(int column, bool unicode) const
+{
+    column = wrapColumn(column);
+    if (column < 0)
+        return QByteArray();
+    // A lone surrogate is written as encoding the string writes it.
+    if (unicode && m_poolHasSurrogates)
+        return encodeEditorText(columnText(column), true);
+    QByteArray text = joinColumn(column);
+    if (unicode || isAscii(text.constData(), text.size()))
+        return text;
+    // Latin-1 in place, never longer: a character outside it becomes one "?", as encodeEditorText
+    // makes it. The pool writes a pair as one character, so a pair too gives one "?".
+    const auto* in = reinterpret_cast<const unsigned char*>(text.constData());
+    char* out = text.data();
+    int written = 0;
+    for (int i = 0; i < text.size();) {
+        const int length = sequenceLength(in[i]);
+        const uint code = codeOfSequence(in + i, length);
+        out[written++] = code < 0x100 ? char(code) : '?';
+        i += length;
     }
+    text.resize(written);
     return text;
 }
 
@@ -611,7 +1145,7 @@ bool CellTable::removeConstantColumns(const StopFunction& isStopRequested)
     for (int c = columns - 1; c >= 0; --c) {
         if (pacer.pollStop())
             return false;
-        const QStringView first = snapshot.view(0, c);
+        const std::string_view first = snapshot.view(0, c);
         bool same = true;
         for (int r = 1; r < rows && same; ++r)
             same = snapshot.view(r, c) == first;
@@ -639,17 +1173,27 @@ bool CellTable::regroup(int itemsPerRow, const StopFunction& isStopRequested)
     qint64 size = 0;
     for (const Span& span : qAsConst(snapshot.m_cells))
         size += span.length;
-    QString pool;
+    QByteArray pool;
     pool.reserve(int(size));
+    bool lone = false;
     QVector<Span> cells(rows * columns);
     QVector<int> lengths(rows, columns);
     for (int item = 0; item < items; ++item) {
         if (pacer.pollStop())
             return false;
         const int start = pool.size();
-        for (int c = 0; c < snapshot.m_rowLengths.at(item); ++c) {
-            const QStringView cell = snapshot.view(item, c);
-            pool.append(cell.data(), int(cell.size()));
+        if (snapshot.m_poolHasSurrogates) {
+            // Joined as strings, so that a lone high and a lone low surrogate meeting become the
+            // one character the string holds.
+            QString joined;
+            for (int c = 0; c < snapshot.m_rowLengths.at(item); ++c)
+                joined += snapshot.string(snapshot.m_cells.at(item * snapshot.m_columnCount + c));
+            lone = appendPoolText(joined, pool) || lone;
+        } else {
+            for (int c = 0; c < snapshot.m_rowLengths.at(item); ++c) {
+                const std::string_view cell = snapshot.view(item, c);
+                pool.append(cell.data(), int(cell.size()));
+            }
         }
         if (pool.size() > start)
             cells[item] = {start, pool.size() - start};
@@ -663,6 +1207,7 @@ bool CellTable::regroup(int itemsPerRow, const StopFunction& isStopRequested)
     m_rowLengths = std::move(lengths);
     m_columnCount = columns;
     m_pool = std::move(pool);
+    m_poolHasSurrogates = lone;
     m_poolBase = m_pool.size();
     return true;
 }
@@ -685,7 +1230,7 @@ QString CellTable::selectionText(int row1, int column1, int row2, int column2, c
         widths.fill(0, right - left + 1);
         for (int r = 0; r < rowCount(); ++r) {
             for (int c = left; c <= right && c < m_rowLengths.at(r); ++c)
-                widths[c - left] = std::max(widths.at(c - left), int(view(r, c).size()));
+                widths[c - left] = std::max(widths.at(c - left), int(string(m_cells.at(r * m_columnCount + c)).size()));
         }
     }
 
@@ -697,7 +1242,7 @@ QString CellTable::selectionText(int row1, int column1, int row2, int column2, c
         cells.reserve(right - left + 1);
         for (int c = left; c <= right; ++c) {
             const bool selected = c - left < flags.size() && flags.testBit(c - left);
-            const QString text = selected ? view(r, c).toString() : QString();
+            const QString text = selected ? string(m_cells.at(r * m_columnCount + c)) : QString();
             cells.append(align ? text.leftJustified(widths.at(c - left), QLatin1Char(' ')) : text);
         }
         lines.append(cells.join(QLatin1Char(' ')));

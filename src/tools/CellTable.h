@@ -1,10 +1,13 @@
 #pragma once
 // A grid of text cells that the column tools build from a text (split by separators, or row by row
 // from regular-expression matches), let the user rearrange, and finally hand over column by column.
-// A table of millions of cells is a few buffers: the cells are ranges of one shared text, and a cell
-// becomes a string only when it is asked for. Copies share those buffers until one of them changes.
+// A table of millions of cells is a few buffers: the cells are byte ranges of one shared text, and a
+// cell becomes a string only when it is asked for. Copies share those buffers until one of them
+// changes. The text is kept as UTF-8, so that a column goes into an editor as bytes, without a string
+// on the way.
 
 #include <QBitArray>
+#include <QByteArray>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -12,6 +15,7 @@
 #include <QVector>
 
 #include <functional>
+#include <string_view>
 
 class CellTable
 {
@@ -38,8 +42,14 @@ public:
     // cellLimit cells.
     SplitResult split(const QString& text, const QString& filter, bool matchWholeWord, int linesPerRow,
                       const StopFunction& isStopRequested = StopFunction(), qint64 cellLimit = MaxCells);
+    // The same split of a text given as editor bytes: UTF-8, or Latin-1 when unicode is false. The
+    // cells are those split() makes of the text the editor shows for these bytes (invalid UTF-8 as
+    // U+FFFD, NUL bytes kept). Valid UTF-8 and ASCII become the table's text without a copy.
+    SplitResult splitBytes(const QByteArray& bytes, bool unicode, const QString& filter, bool matchWholeWord,
+                           int linesPerRow, const StopFunction& isStopRequested = StopFunction(),
+                           qint64 cellLimit = MaxCells);
 
-    QString sourceText() const { return m_sourceText; }
+    QString sourceText() const;
     QString filter() const { return m_filter; }
     bool matchWholeWord() const { return m_matchWholeWord; }
 
@@ -60,6 +70,8 @@ public:
     QStringList column(int column) const;
     // The column's cells joined by line feeds, as loaded into a text column.
     QString columnText(int column) const;
+    // The same text as editor bytes: UTF-8, or Latin-1 with one "?" for every character outside it.
+    QByteArray columnBytes(int column, bool unicode) const;
     // Every row joined by separator, the rows joined by line feeds.
     QString text(const QString& separator) const;
 
@@ -97,7 +109,7 @@ public:
     QString selectionText(int row1, int column1, int row2, int column2, const Mask& mask, bool align) const;
     static Mask fullMask(int rows, int columns);
 
-    // A cell's text as a range of the pool.
+    // A cell's text as a byte range of the pool.
     struct Span
     {
         int start = 0;
@@ -107,8 +119,18 @@ public:
 private:
     int wrapRow(int row) const;
     int wrapColumn(int column) const;
-    QStringView view(const Span& span) const { return QStringView(m_pool.constData() + span.start, span.length); }
-    QStringView view(int row, int column) const { return view(m_cells.at(row * m_columnCount + column)); }
+    std::string_view view(const Span& span) const
+    {
+        return std::string_view(m_pool.constData() + span.start, size_t(span.length));
+    }
+    std::string_view view(int row, int column) const { return view(m_cells.at(row * m_columnCount + column)); }
+    QString string(const Span& span) const;
+    // Takes the cells of a finished split; the source as a string or as pool bytes.
+    void adopt(QVector<Span>&& cells, QVector<int>&& lengths, int columnCount, QByteArray&& pool,
+               bool poolHasSurrogates, const QString& sourceText, const QByteArray& sourceBytes, const QString& filter,
+               bool matchWholeWord);
+    // The column's cells joined by line feeds, as pool bytes.
+    QByteArray joinColumn(int column) const;
     Span store(const QString& text);
     // A short row only grows when it has to hold text; an empty text reads the same from a missing cell.
     void setSpan(int row, int column, const Span& span);
@@ -124,10 +146,16 @@ private:
     QVector<int> m_rowLengths;
     int m_columnCount = 0;
     // The text every span points into: the split text itself, or grown by the texts put in since.
-    QString m_pool;
+    // UTF-8, except that a lone surrogate (which a string may hold and UTF-8 may not) takes the
+    // three bytes it would take as a character, so that every string comes back as it was put in.
+    QByteArray m_pool;
+    // Whether such a lone surrogate may be in the pool.
+    bool m_poolHasSurrogates = false;
     // The pool size after the last rewrite; edits may grow it to about twice that before the next.
     int m_poolBase = 0;
+    // The split text: the string split() was given, or splitBytes() its bytes encoded as the pool.
     QString m_sourceText;
+    QByteArray m_sourceBytes;
     QString m_filter;
     bool m_matchWholeWord = false;
 };

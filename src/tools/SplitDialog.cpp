@@ -2,6 +2,7 @@
 #include "ui_SplitDialog.h"
 
 #include "columns/MetaManager.h"
+#include "editor/Editor.h"
 #include "settings/Preferences.h"
 #include "tools/CellTable.h"
 #include "widgets/QProgressIndicator.h"
@@ -70,9 +71,12 @@ void SplitDialog::on_btnStart_clicked()
     const CellTable::StopFunction stop = [self] {
         return !self || self->m_stopRequested || (self->parentWidget() && !self->parentWidget()->isVisible());
     };
+    // Cut from the editor's own bytes: a text of many megabytes is not turned into a string first.
+    Editor* editor = m_ui->textEdit;
     auto table = std::make_shared<CellTable>();
-    CellTable::SplitResult result = table->split(m_ui->textEdit->text(), m_ui->cbbFilter->currentText(),
-                                                 m_ui->ckbMatchWhole->isChecked(), m_ui->sbLinesPerUnit->value(), stop);
+    CellTable::SplitResult result =
+        table->splitBytes(editor->getText(), editor->isUnicode(), m_ui->cbbFilter->currentText(),
+                          m_ui->ckbMatchWhole->isChecked(), m_ui->sbLinesPerUnit->value(), stop);
     if (!self)
         return;
     if (result == CellTable::SplitResult::Done && m_ui->ckbRemove->isChecked() && !table->removeConstantColumns(stop))

@@ -14,6 +14,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cstdio>
 #include <tuple>
 
 namespace {
@@ -191,6 +192,83 @@ private slots:
         editor.setCursorPosition(2, 4);
         editor.setTextKeepView(QStringLiteral("a\nb\nc"), Editor::RestoreView);
         QCOMPARE(editor.currentPos(), 5);
+    }
+
+    // Texts of several pieces go in as one undo step with the caret and view kept; events run
+    // between the pieces with the document read-only, and no character or line break is cut.
+    void wholeBytesInPieces_data()
+    {
+        QTest::addColumn<bool>("unicode");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("severalPieces");
+        // Written without a temporary per line: a sanitizer build pays dearly for every allocation.
+        QByteArray crlf;
+        crlf.reserve((3 << 20) + 64);
+        char line[64];
+        for (int i = 0; crlf.size() < 3 << 20; ++i)
+            crlf.append(line,
+                        std::snprintf(line, sizeof line, "\xc3\xa9t\xc3\xa9 \xf0\x9f\x98\x80 \xe2\x82\xac %d\r\n", i));
+        QTest::addRow("UTF-8, CR LF, several pieces") << true << crlf << true;
+        QTest::addRow("Latin-1, several pieces") << false << QByteArray("caf\xe9 \xff\n").repeated(300000) << true;
+        QTest::addRow("one long line stays one piece") << true << QByteArray(3 << 20, 'x') << false;
+        QTest::addRow("short") << true << QByteArray("a\nb") << false;
+        QTest::addRow("empty") << true << QByteArray() << false;
+    }
+    void wholeBytesInPieces()
+    {
+        QFETCH(bool, unicode);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, severalPieces);
+        Editor editor;
+        editor.setUnicode(unicode);
+        editor.resize(400, 200);
+        editor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&editor));
+        const QString original = numberedLines(300);
+        editor.loadText(original);
+        editor.setCursorPosition(150, 3);
+        editor.setFirstVisibleLine(100);
+        // A selection does not narrow what is replaced.
+        editor.setSel(editor.positionFromLineIndex(150, 3), editor.positionFromLineIndex(150, 5));
+        const int firstLine = editor.firstVisibleLine();
+        QVERIFY(firstLine > 0);
+        int calls = 0;
+        bool alwaysReadOnly = true;
+        const auto between = [&] {
+            ++calls;
+            alwaysReadOnly = alwaysReadOnly && editor.readOnly();
+            // Typing meanwhile changes nothing.
+            editor.replaceSelection(QStringLiteral("typed"));
+        };
+        QVERIFY(editor.setWholeBytesInPieces(bytes, between));
+        QCOMPARE(calls > 0, severalPieces);
+        QVERIFY(alwaysReadOnly);
+        QVERIFY(!editor.readOnly());
+        QVERIFY(QByteArray(editor.characterPointer(), editor.textLength()) == bytes);
+        // The line numbers' margin fits the new count of digits.
+        const QByteArray widest(QByteArray::number(editor.lineCount()).size(), '9');
+        QCOMPARE(editor.lineNumberMarginWidth(), editor.textWidth(33, widest.constData()) + 4);
+        if (editor.lineCount() > 150) {
+            QCOMPARE(editor.firstVisibleLine(), firstLine);
+            QCOMPARE(editor.currentPos(), editor.positionFromLineIndex(150, 5));
+        }
+        editor.undo();
+        QCOMPARE(editor.text(), original);
+        QVERIFY(!editor.canUndo());
+    }
+
+    void wholeBytesInPiecesRefused()
+    {
+        Editor readOnly;
+        readOnly.setWholeTextKeepView(QStringLiteral("kept"));
+        readOnly.setReadOnly(true);
+        QVERIFY(!readOnly.setWholeBytesInPieces("new", {}));
+        QCOMPARE(readOnly.text(), QStringLiteral("kept"));
+        // An editor deleted while events run is not touched again.
+        auto* gone = new Editor;
+        QPointer<Editor> watch(gone);
+        QVERIFY(!gone->setWholeBytesInPieces(QByteArray("x\n").repeated(1 << 20), [gone] { delete gone; }));
+        QVERIFY(!watch);
     }
 
     void contextMenuStates_data()

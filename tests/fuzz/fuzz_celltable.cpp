@@ -1,7 +1,10 @@
-// The cell table: splitting gives a rectangular grid, turns and flips undo themselves, and a block
-// move neither loses nor doubles a cell.
+// The cell table: splitting gives a rectangular grid, turns and flips undo themselves, a block
+// move neither loses nor doubles a cell, and a split of editor bytes and the column bytes agree
+// with the split of the text the editor shows and with the column texts encoded.
 
 #include "FuzzSupport.h"
+#include "editor/TextBytes.h"
+#include "editor/TextUtils.h"
 #include "tools/CellBlockMove.h"
 #include "tools/CellTable.h"
 
@@ -47,6 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int fromRow = input.number(0, 7), fromColumn = input.number(0, 7);
     const int toRow = input.number(0, 7), toColumn = input.number(0, 7);
     const QString text = input.text(200);
+    const QByteArray editorBytes = input.rest();
 
     CellTable table;
     FUZZ_CHECK(table.split(text, filter, wholeWord, linesPerRow) == CellTable::SplitResult::Done);
@@ -54,6 +58,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const CellTable::Row& row : table.rows())
         FUZZ_CHECK(row.size() == table.columnCount());
     const CellTable original = table;
+    // Strings may hold lone surrogates; the column bytes are still those of the column texts.
+    for (int c = 0; c < table.columnCount(); ++c) {
+        for (const bool unicode : {true, false})
+            FUZZ_CHECK(table.columnBytes(c, unicode) == encodeEditorText(table.columnText(c), unicode));
+    }
+    for (const bool unicode : {true, false}) {
+        const QString shown = unicode ? decodeUtf8(editorBytes.constData(), editorBytes.size())
+                                      : QString::fromLatin1(editorBytes.constData(), editorBytes.size());
+        CellTable strings;
+        CellTable fromBytes;
+        const CellTable::SplitResult result = strings.split(shown, filter, wholeWord, linesPerRow);
+        FUZZ_CHECK(fromBytes.splitBytes(editorBytes, unicode, filter, wholeWord, linesPerRow) == result);
+        FUZZ_CHECK(sameCells(strings, fromBytes));
+        for (int c = 0; c < strings.columnCount(); ++c) {
+            for (const bool target : {true, false})
+                FUZZ_CHECK(fromBytes.columnBytes(c, target) == encodeEditorText(strings.columnText(c), target));
+        }
+    }
 
     table.rotate(turns);
     if (turns % 2 != 0)

@@ -1,6 +1,8 @@
 // The cell table: splitting a text, index wrap, transformations, selection text, stopping.
 
 #include "TestSupport.h"
+#include "editor/TextBytes.h"
+#include "editor/TextUtils.h"
 #include "tools/CellTable.h"
 
 #include <QRandomGenerator>
@@ -21,6 +23,28 @@ static QStringList rowsOf(const CellTable& table)
     for (const CellTable::Row& row : table.rows())
         rows.append(row.join(QLatin1Char('|')));
     return rows;
+}
+
+// A random text of the pieces that matter to a split: separators, blanks of every kind, every line
+// break, NUL, characters of one to four UTF-8 bytes. With broken, invalid UTF-8 is mixed in.
+static QByteArray randomEditorBytes(QRandomGenerator& random, bool unicode, bool broken)
+{
+    static const QStringList pieces{
+        QStringLiteral("a"),          QStringLiteral("bc"),      QStringLiteral(","),      QStringLiteral(";"),
+        QStringLiteral(" "),          QStringLiteral("\t"),      QStringLiteral("\r\n"),   QStringLiteral("\r"),
+        QStringLiteral("\n"),         QStringLiteral("\n\n"),    QString(QChar(0)),        QStringLiteral("\u00e9"),
+        QStringLiteral("\u00a0"),     QStringLiteral("\u20ac"),  QStringLiteral("\u3000"), QStringLiteral("\ufeff"),
+        QStringLiteral("\U0001F600"), QStringLiteral("x\u00e9,")};
+    static const QList<QByteArray> invalid{"\xff", "\xc3", "\xe2\x82", "\xed\xa0\x80", "\xc0\x80", "\x80"};
+    QByteArray bytes;
+    const int count = random.bounded(0, 40);
+    for (int i = 0; i < count; ++i) {
+        if (broken && random.bounded(0, 8) == 0)
+            bytes += invalid.at(random.bounded(0, invalid.size()));
+        else
+            bytes += encodeEditorText(pieces.at(random.bounded(0, pieces.size())), unicode);
+    }
+    return bytes;
 }
 
 class TestCellTable : public QObject
@@ -120,6 +144,112 @@ private slots:
         } else {
             QCOMPARE(result, CellTable::SplitResult::Done);
             QCOMPARE(qint64(table.rowCount()) * table.columnCount(), cells);
+        }
+    }
+
+    // The byte path against the string path it replaces for editors: the same cells, and the same
+    // column bytes as the strings encoded for either kind of editor, also after cells were set.
+    void bytePathMatchesStringPath_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<int>("linesPerRow");
+        QTest::addColumn<bool>("unicode");
+        QTest::addRow("UTF-8, ASCII separators") << "," << false << 1 << true;
+        QTest::addRow("UTF-8, wide separators") << QStringLiteral("\u00e9 \U0001F600") << false << 1 << true;
+        QTest::addRow("UTF-8, whole word") << QStringLiteral("\u00e9,") << true << 1 << true;
+        QTest::addRow("UTF-8, every character") << "" << false << 1 << true;
+        QTest::addRow("UTF-8, two lines a row") << ";" << false << 2 << true;
+        QTest::addRow("UTF-8, every character, three lines a row") << "" << false << 3 << true;
+        QTest::addRow("UTF-8, no lines a row") << "," << false << 0 << true;
+        // It cuts pairs in two, so that the cells hold lone surrogates.
+        QTest::addRow("UTF-8, whole word, a lone surrogate") << QString(QChar(0xD83D)) << true << 1 << true;
+        QTest::addRow("ANSI, ASCII separators") << ", " << false << 1 << false;
+        QTest::addRow("ANSI, separators") << QStringLiteral(",\u00e9") << false << 1 << false;
+        QTest::addRow("ANSI, a separator it cannot hold") << QStringLiteral("\u20ac,") << false << 1 << false;
+        QTest::addRow("ANSI, every character") << "" << false << 1 << false;
+        QTest::addRow("ANSI, whole word, two lines a row") << QStringLiteral("\u00e9") << true << 2 << false;
+    }
+    void bytePathMatchesStringPath()
+    {
+        QFETCH(QString, filter);
+        QFETCH(bool, wholeWord);
+        QFETCH(int, linesPerRow);
+        QFETCH(bool, unicode);
+        for (quint32 seed = 1; seed <= 300; ++seed) {
+            QRandomGenerator random(seed);
+            const QByteArray bytes = randomEditorBytes(random, unicode, unicode && seed % 3 == 0);
+            // The text the editor shows for these bytes.
+            const QString text = unicode ? decodeUtf8(bytes.constData(), bytes.size())
+                                         : QString::fromLatin1(bytes.constData(), bytes.size());
+            const qint64 limit = seed % 4 == 0 ? random.bounded(1, 60) : CellTable::MaxCells;
+            const QByteArray where = "seed " + QByteArray::number(seed);
+            CellTable strings;
+            CellTable fromBytes;
+            const CellTable::SplitResult expected = strings.split(text, filter, wholeWord, linesPerRow, {}, limit);
+            QCOMPARE(fromBytes.splitBytes(bytes, unicode, filter, wholeWord, linesPerRow, {}, limit), expected);
+            if (expected != CellTable::SplitResult::Done)
+                continue;
+            QVERIFY2(rowsOf(fromBytes) == rowsOf(strings), where);
+            QVERIFY2(fromBytes.dimensions() == strings.dimensions(), where);
+            QVERIFY2(fromBytes.sourceText() == text, where);
+            if (strings.rowCount() > 0 && random.bounded(0, 2) == 0) {
+                QStringList values;
+                for (int r = 0; r < strings.rowCount(); ++r)
+                    values.append(QStringLiteral("\u00ff\u0100\U0001F600 ").repeated(random.bounded(0, 3)));
+                QVERIFY(strings.setColumn(0, values));
+                QVERIFY(fromBytes.setColumn(0, values));
+            }
+            for (int c = 0; c < strings.columnCount(); ++c) {
+                const QString column = strings.columnText(c);
+                QVERIFY2(fromBytes.columnText(c) == column, where);
+                QVERIFY2(fromBytes.columnBytes(c, true) == encodeEditorText(column, true), where);
+                QVERIFY2(fromBytes.columnBytes(c, false) == encodeEditorText(column, false), where);
+                QVERIFY2(strings.columnBytes(c, unicode) == encodeEditorText(column, unicode), where);
+            }
+        }
+    }
+
+    // Far more cells than bytes a cell takes as a rule: the room for the cells grows on the way.
+    void bytePathOfManySmallCells()
+    {
+        const QByteArray bytes = QByteArray("a,").repeated(300000) + "\nb,c\n" + QByteArray(",d").repeated(200000);
+        CellTable strings;
+        CellTable fromBytes;
+        QCOMPARE(strings.split(QString::fromLatin1(bytes), QStringLiteral(","), false, 1),
+                 CellTable::SplitResult::Done);
+        QCOMPARE(fromBytes.splitBytes(bytes, true, QStringLiteral(","), false, 1), CellTable::SplitResult::Done);
+        QCOMPARE(fromBytes.dimensions(), QSize(300001, 3));
+        QVERIFY(rowsOf(fromBytes) == rowsOf(strings));
+    }
+
+    // A string may hold a lone surrogate, UTF-8 may not: the cells still give back what went in,
+    // halves that meet when cells are joined make one character, and a column's bytes are those
+    // of its string.
+    void loneSurrogates_data()
+    {
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<int>("regroup");
+        QTest::addColumn<QStringList>("result");
+        const QString high(QChar(0xD83D));
+        const QString low(QChar(0xDE00));
+        QTest::addRow("kept in cells") << QStringList{high + "|a", "b|" + low} << 0
+                                       << QStringList{high + "|a", "b|" + low};
+        QTest::addRow("halves joined into a pair")
+            << QStringList{"x" + high + "|" + low} << 1 << QStringList{"x" + high + low};
+    }
+    void loneSurrogates()
+    {
+        QFETCH(QStringList, rows);
+        QFETCH(int, regroup);
+        QFETCH(QStringList, result);
+        CellTable table = tableOf(rows);
+        if (regroup > 0)
+            QVERIFY(table.regroup(regroup));
+        QCOMPARE(rowsOf(table), result);
+        for (int c = 0; c < table.columnCount(); ++c) {
+            for (const bool unicode : {true, false})
+                QCOMPARE(table.columnBytes(c, unicode), encodeEditorText(table.columnText(c), unicode));
         }
     }
 
