@@ -69,17 +69,12 @@ bool hasHighByte(const uchar* p, int n)
 void splitLines(const char* bytes, int size, std::vector<Span>* spans, Pace& pace)
 {
     spans->reserve(size_t(size / 8 + 1));
-    int start = 0;
-    for (int i = 0;;) {
-        const void* lf = i < size ? std::memchr(bytes + i, '\n', size_t(size - i)) : nullptr;
-        const int lfAt = lf ? int(static_cast<const char*>(lf) - bytes) : size;
-        const void* cr = i < lfAt ? std::memchr(bytes + i, '\r', size_t(lfAt - i)) : nullptr;
-        const int at = cr ? int(static_cast<const char*>(cr) - bytes) : lfAt;
+    for (int start = 0;;) {
+        const int at = nextLineBreak(bytes, start, size);
         spans->push_back(Span{start, at});
         if (at >= size)
             return;
-        i = at + (bytes[at] == '\r' && at + 1 < size && bytes[at + 1] == '\n' ? 2 : 1);
-        start = i;
+        start = afterLineBreak(bytes, at, size);
         pace.stopped();
     }
 }

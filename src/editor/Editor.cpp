@@ -280,23 +280,30 @@ void Editor::setTextKeepView(const QString& text, bool restore)
     setBytesKeepView(toEditorBytes(text), restore);
 }
 
+Editor::ViewPlace::ViewPlace(const Editor* editor)
+    : firstLine(editor->firstVisibleLine()), horizontal(editor->xOffset())
+{
+    editor->cursorPosition(&line, &index);
+}
+
+void Editor::ViewPlace::restore(Editor* editor) const
+{
+    // Caret first: moving it may scroll, the view is put back afterwards.
+    editor->setCursorPosition(line, index);
+    editor->setFirstVisibleLine(firstLine);
+    editor->setXOffset(horizontal);
+}
+
 void Editor::setBytesKeepView(const QByteArray& bytes, bool restore)
 {
-    int line = 0;
-    int index = 0;
-    cursorPosition(&line, &index);
-    const int firstLine = firstVisibleLine();
-    const int horizontal = xOffset();
+    const ViewPlace place(this);
 
     if (selectionEmpty())
         selectAll();
     replaceSelectionBytes(bytes);
 
     if (restore) {
-        // Caret first: moving it may scroll, the view is put back afterwards.
-        setCursorPosition(line, index);
-        setFirstVisibleLine(firstLine);
-        setXOffset(horizontal);
+        place.restore(this);
     }
 }
 
@@ -318,11 +325,7 @@ bool Editor::setWholeBytesInPieces(const QByteArray& bytes, const std::function<
     if (readOnly())
         return false;
     const QPointer<Editor> alive(this);
-    int line = 0;
-    int index = 0;
-    cursorPosition(&line, &index);
-    const int firstLine = firstVisibleLine();
-    const int horizontal = xOffset();
+    const ViewPlace place(this);
 
     // Pieces of about a quarter megabyte, each ending after a line feed when there is one near, so
     // that no character and no line break is cut in two. The component takes in small pieces faster
@@ -357,9 +360,7 @@ bool Editor::setWholeBytesInPieces(const QByteArray& bytes, const std::function<
     }
     endUndoAction();
 
-    setCursorPosition(line, index);
-    setFirstVisibleLine(firstLine);
-    setXOffset(horizontal);
+    place.restore(this);
     return true;
 }
 
@@ -392,11 +393,7 @@ void Editor::loadBytes(const QByteArray& bytes)
 
 void Editor::loadPieces(int count, int size, const std::function<QByteArray(int)>& piece)
 {
-    int line = 0;
-    int index = 0;
-    cursorPosition(&line, &index);
-    const int firstLine = firstVisibleLine();
-    const int horizontal = xOffset();
+    const ViewPlace place(this);
 
     // Without undo collection neither the old nor the new text is copied into the undo history,
     // which would otherwise grow by both on every load.
@@ -417,9 +414,7 @@ void Editor::loadPieces(int count, int size, const std::function<QByteArray(int)
     }
     SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
 
-    setCursorPosition(line, index);
-    setFirstVisibleLine(firstLine);
-    setXOffset(horizontal);
+    place.restore(this);
 }
 
 // The component's loader, as its interface lays it out: a document filled without notices or undo.
@@ -430,6 +425,30 @@ void Editor::loadPieces(int count, int size, const std::function<QByteArray(int)
 #else
 #define LOADER_CALLS
 #endif
+// What belongs to a document rather than to the view, taken from one to another.
+struct DocumentSettings
+{
+    explicit DocumentSettings(const Editor* editor)
+        : codePage(editor->codePage()), eolMode(editor->eOLMode()),
+          tabWidth(int(editor->send(QsciScintillaBase::SCI_GETTABWIDTH))),
+          useTabs(editor->send(QsciScintillaBase::SCI_GETUSETABS) != 0)
+    {
+    }
+    void applyTo(Editor* editor) const
+    {
+        // Only when it differs: a change of code page costs the component a reading of the whole text.
+        if (editor->codePage() != codePage)
+            editor->setCodePage(codePage);
+        editor->setEOLMode(eolMode);
+        editor->send(QsciScintillaBase::SCI_SETTABWIDTH, tabWidth);
+        editor->send(QsciScintillaBase::SCI_SETUSETABS, useTabs);
+    }
+    int codePage;
+    int eolMode;
+    int tabWidth;
+    bool useTabs;
+};
+
 class ScintillaLoader
 {
 public:
@@ -448,27 +467,15 @@ LOADER_CALLS Editor::Loader::Loader(Editor* editor, qint64 sizeHint) : m_editor(
     // The new document takes the editor's code page, line ends and tabs while it is empty: the
     // component reads a whole document again when its code page changes. It is shown for that
     // moment only, and the editor's own document comes back with its view.
-    int line = 0;
-    int index = 0;
-    editor->cursorPosition(&line, &index);
-    const int firstLine = editor->firstVisibleLine();
-    const int horizontal = editor->xOffset();
-    const int codePage = editor->codePage();
-    const int eolMode = editor->eOLMode();
-    const int tabWidth = int(editor->send(SCI_GETTABWIDTH));
-    const bool useTabs = editor->send(SCI_GETUSETABS) != 0;
+    const ViewPlace place(editor);
+    const DocumentSettings settings(editor);
     const long current = editor->send(SCI_GETDOCPOINTER);
     editor->send(SCI_ADDREFDOCUMENT, 0, current);
     editor->SendScintilla(SCI_SETDOCPOINTER, 0UL, m_loader->ConvertToDocument());
-    editor->setCodePage(codePage);
-    editor->setEOLMode(eolMode);
-    editor->send(SCI_SETTABWIDTH, tabWidth);
-    editor->send(SCI_SETUSETABS, useTabs);
+    settings.applyTo(editor);
     editor->send(SCI_SETDOCPOINTER, 0, current);
     editor->send(SCI_RELEASEDOCUMENT, 0, current);
-    editor->setCursorPosition(line, index);
-    editor->setFirstVisibleLine(firstLine);
-    editor->setXOffset(horizontal);
+    place.restore(editor);
 }
 
 LOADER_CALLS Editor::Loader::~Loader()
@@ -495,36 +502,22 @@ LOADER_CALLS void Editor::Loader::finish()
         loader->Release();
         return;
     }
-    int line = 0;
-    int index = 0;
-    editor->cursorPosition(&line, &index);
-    const int firstLine = editor->firstVisibleLine();
-    const int horizontal = editor->xOffset();
-    // What may have changed since the loader was made goes over too; the code page only if it
-    // did, since that costs a reading of the whole text.
-    const int codePage = editor->codePage();
-    const int eolMode = editor->eOLMode();
-    const int tabWidth = int(editor->send(SCI_GETTABWIDTH));
-    const bool useTabs = editor->send(SCI_GETUSETABS) != 0;
+    const ViewPlace place(editor);
+    // What may have changed since the loader was made goes over too.
+    const DocumentSettings settings(editor);
     const bool readOnly = editor->readOnly();
 
     void* document = loader->ConvertToDocument();
     editor->SendScintilla(SCI_SETDOCPOINTER, 0UL, document);
     // The editor holds the document now; the loader's own reference goes.
     editor->SendScintilla(SCI_RELEASEDOCUMENT, 0UL, document);
-    if (editor->codePage() != codePage)
-        editor->setCodePage(codePage);
-    editor->setEOLMode(eolMode);
-    editor->send(SCI_SETTABWIDTH, tabWidth);
-    editor->send(SCI_SETUSETABS, useTabs);
+    settings.applyTo(editor);
     editor->send(SCI_SETREADONLY, readOnly);
     editor->send(SCI_SETUNDOCOLLECTION, 1);
     editor->send(SCI_EMPTYUNDOBUFFER);
     editor->send(SCI_SETSAVEPOINT);
 
-    editor->setCursorPosition(line, index);
-    editor->setFirstVisibleLine(firstLine);
-    editor->setXOffset(horizontal);
+    place.restore(editor);
     // The swap sends no change notice: what follows the text is told here.
     editor->updateLineNumberMargin();
     emit editor->textChanged();
@@ -1447,11 +1440,7 @@ void Editor::writeLineResult(const QByteArray& bytes)
         setBytesKeepView(bytes, RestoreView);
         return;
     }
-    int line = 0;
-    int index = 0;
-    cursorPosition(&line, &index);
-    const int firstLine = firstVisibleLine();
-    const int horizontal = xOffset();
+    const ViewPlace place(this);
     // The window repaints between the pieces; nothing may type into the text meanwhile.
     const QPointer<Editor> alive(this);
     EventPacer pacer;
@@ -1499,9 +1488,7 @@ void Editor::writeLineResult(const QByteArray& bytes)
     }
     endUndoAction();
     setEmptySelection(start + bytes.size());
-    setCursorPosition(line, index);
-    setFirstVisibleLine(firstLine);
-    setXOffset(horizontal);
+    place.restore(this);
 }
 
 void Editor::upper()

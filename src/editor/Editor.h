@@ -254,6 +254,16 @@ private:
     // Replaces the text by count pieces given by piece(i), put in from the last to the first;
     // size, the expected number of bytes, sizes the buffer once.
     void loadPieces(int count, int size, const std::function<QByteArray(int)>& piece);
+    // Where the caret and the view are, to be put back after the text is replaced.
+    struct ViewPlace
+    {
+        explicit ViewPlace(const Editor* editor);
+        void restore(Editor* editor) const;
+        int line = 0;
+        int index = 0;
+        int firstLine = 0;
+        int horizontal = 0;
+    };
     void buildContextMenu();
     void updateLineNumberMargin();
     // onScroll once for every move of the view, whichever way the view was moved.

@@ -90,6 +90,15 @@ bool isStrictUtf8(const char* bytes, qsizetype length)
     return true;
 }
 
+int nextLineBreak(const char* bytes, int from, int size)
+{
+    // memchr for LF is vectorised; CR is rare and sought only up to the LF.
+    const void* lf = from < size ? std::memchr(bytes + from, '\n', size_t(size - from)) : nullptr;
+    const int lfAt = lf ? int(static_cast<const char*>(lf) - bytes) : size;
+    const void* cr = from < lfAt ? std::memchr(bytes + from, '\r', size_t(lfAt - from)) : nullptr;
+    return cr ? int(static_cast<const char*>(cr) - bytes) : lfAt;
+}
+
 void LineSpans::clear()
 {
     m_spans.clear();
@@ -110,12 +119,8 @@ void LineSpans::build(const char* bytes, int length, bool unicode)
     // About one line per eight bytes is typical of columns; the vector grows past it on its own.
     m_spans.reserve(size_t(size / 8 + 1));
     int start = 0;
-    for (int i = 0;;) {
-        // The next CR or LF; memchr for LF is vectorised, CR is rare.
-        const void* lf = i < size ? std::memchr(bytes + i, '\n', size_t(size - i)) : nullptr;
-        const int lfAt = lf ? int(static_cast<const char*>(lf) - bytes) : size;
-        const void* cr = i < lfAt ? std::memchr(bytes + i, '\r', size_t(lfAt - i)) : nullptr;
-        const int at = cr ? int(static_cast<const char*>(cr) - bytes) : lfAt;
+    for (;;) {
+        const int at = nextLineBreak(bytes, start, size);
         int end = at;
         if (hasNul) {
             if (const void* nul = std::memchr(bytes + start, 0, size_t(at - start)))
@@ -124,8 +129,7 @@ void LineSpans::build(const char* bytes, int length, bool unicode)
         m_spans.push_back(Span{start, end});
         if (at >= size)
             break;
-        i = at + (bytes[at] == '\r' && at + 1 < size && bytes[at + 1] == '\n' ? 2 : 1);
-        start = i;
+        start = afterLineBreak(bytes, at, size);
     }
 }
 

@@ -19,6 +19,14 @@ bool isStrictUtf8(const char* bytes, qsizetype length);
 // True when no byte is above 0x7F.
 bool isAscii(const char* bytes, qsizetype length);
 
+// Where the next line break (CR or LF) at or after from is; size when there is none.
+int nextLineBreak(const char* bytes, int from, int size);
+// Where the line after the break at `at` starts: past CR LF, else past the one character.
+inline int afterLineBreak(const char* bytes, int at, int size)
+{
+    return at + (bytes[at] == '\r' && at + 1 < size && bytes[at + 1] == '\n' ? 2 : 1);
+}
+
 // The lines of a text as byte spans: CR LF, LF and a lone CR end a line, so there are line breaks
 // plus one lines (an empty text has one empty line). A line's value is its bytes without the break
 // and, as the columns have always read it, without anything from a NUL byte on.
