@@ -1,7 +1,7 @@
 #include "engine/MergeEngine.h"
 
 #include "engine/EventPacer.h"
-#include "engine/Prefetch.h"
+#include "engine/MemoryHints.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -9,10 +9,6 @@
 
 #include <algorithm>
 #include <cstring>
-
-#ifdef Q_OS_LINUX
-#include <sys/mman.h>
-#endif
 
 // The columns of one run and its event pacing. Events are the only point where a column can be
 // removed under a run, so the life tokens are looked at right after each event-processing call; a
@@ -106,15 +102,7 @@ void reserveResult(QString& text, qint64 estimate, int limit)
 {
     const int capacity = int(qMin<qint64>(estimate + estimate / 8 + 64, limit));
     text.reserve(capacity);
-#ifdef Q_OS_LINUX
-    constexpr quintptr HugePage = quintptr(2) << 20;
-    const quintptr begin = quintptr(text.constData());
-    const quintptr end = begin + quintptr(text.capacity()) * sizeof(QChar);
-    const quintptr alignedBegin = (begin + HugePage - 1) & ~(HugePage - 1);
-    const quintptr alignedEnd = end & ~(HugePage - 1);
-    if (alignedEnd > alignedBegin + HugePage)
-        madvise(reinterpret_cast<void*>(alignedBegin), alignedEnd - alignedBegin, MADV_HUGEPAGE);
-#endif
+    adviseHugePages(text.constData(), size_t(text.capacity()) * sizeof(QChar));
 }
 
 // Gives back the reserve when a run ended well short of it (a stop, or lines shorter than sampled).
