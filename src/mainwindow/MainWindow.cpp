@@ -29,6 +29,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScopedValueRollback>
 #include <QTimer>
 
@@ -180,25 +181,26 @@ public:
     explicit LoaderSink(Editor* editor) : m_editor(editor) {}
     void expect(qint64 bytes) override
     {
-        if (!m_loader)
+        // An editor gone meanwhile takes nothing; the run's pieces are refused.
+        if (!m_loader && m_editor)
             m_loader = std::make_unique<Editor::Loader>(m_editor, bytes);
     }
     bool write(const QByteArray& piece) override
     {
         expect(0);
-        m_ok = m_loader->add(piece);
+        m_ok = m_loader && m_loader->add(piece);
         return m_ok;
     }
     bool finish()
     {
         expect(0);
-        if (m_ok)
+        if (m_ok && m_loader)
             m_loader->finish();
-        return m_ok;
+        return m_ok && m_loader;
     }
 
 private:
-    Editor* m_editor;
+    QPointer<Editor> m_editor;
     std::unique_ptr<Editor::Loader> m_loader;
     bool m_ok = true;
 };
