@@ -553,8 +553,10 @@ IniReader::Outcome IniReader::read(const QByteArray& data)
             // An escaped key may stand for any other, one of ours too.
             if (inSection && (name.contains('%') || name.contains('\\')))
                 leftToLibrary = true;
+            // With its size: a NUL byte ends the name for fromLatin1(QByteArray), while to the library
+            // a key with one is another key.
             if (inSection)
-                key = section + QString::fromLatin1(name);
+                key = section + QString::fromLatin1(name.constData(), name.size());
         }
         if (equals >= 0) {
             // The value, decoded as its line is read; in a section header it only runs to the line's end.
@@ -589,7 +591,7 @@ IniReader::Outcome IniReader::read(const QByteArray& data)
             const QByteArray name =
                 close < 0 || close >= lineEnd ? QByteArray() : data.mid(lineStart + 1, close - lineStart - 1).trimmed();
             leftToLibrary = leftToLibrary || !isPlainName(name);
-            section = QString::fromLatin1(name) + QLatin1Char('/');
+            section = QString::fromLatin1(name.constData(), name.size()) + QLatin1Char('/');
             inSection = true;
         } else if (equals < 0) {
             // Not an entry: the library reports the section malformed once it parses it.
