@@ -58,10 +58,7 @@ bool isAsciiSpace(uchar b)
 
 bool hasHighByte(const uchar* p, int n)
 {
-    uchar high = 0;
-    for (int i = 0; i < n; ++i)
-        high |= p[i];
-    return high >= 0x80;
+    return !isAscii(reinterpret_cast<const char*>(p), n);
 }
 
 // The text's lines as spans; every break ends a line, the rest after the last one is a line too. Events

@@ -155,6 +155,15 @@ QString randomEditorLine(QRandomGenerator& random)
     return line;
 }
 
+// Enough numbers in no order that a sort of them lets events run before it ends.
+QByteArray longNumberText()
+{
+    QByteArray text;
+    for (int i = 0; i < 300000; ++i)
+        text.append(QByteArray::number((i * 7919LL) % 100003)).append('\n');
+    return text;
+}
+
 } // namespace
 
 class TestEditorLineOps : public QObject
@@ -411,9 +420,7 @@ private slots:
     {
         // A stop asked for while a sort runs leaves the text as it was, with nothing to undo.
         QFETCH(QString, item);
-        QByteArray text;
-        for (int i = 0; i < 300000; ++i)
-            text.append(QByteArray::number((i * 7919LL) % 100003)).append('\n');
+        const QByteArray text = longNumberText();
         Editor editor;
         prepare(editor, true, EolUnix, QString());
         editor.setText(text.constData());
@@ -431,9 +438,7 @@ private slots:
     {
         // During a long sort the text it read stays as it is: typing and a second operation
         // are held off, and Esc is the stop.
-        QByteArray text;
-        for (int i = 0; i < 300000; ++i)
-            text.append(QByteArray::number((i * 7919LL) % 100003)).append('\n');
+        const QByteArray text = longNumberText();
         Editor editor;
         prepare(editor, true, EolUnix, QString());
         editor.setText(text.constData());
