@@ -1,5 +1,8 @@
 #include "editor/TextBytes.h"
 
+#include "editor/TextUtils.h"
+
+#include <algorithm>
 #include <cstring>
 
 QByteArray encodeEditorText(const QString& text, bool unicode)
@@ -45,6 +48,34 @@ bool isAscii(const char* bytes, qsizetype length)
     for (qsizetype i = 0; i < length; ++i)
         high |= in[i];
     return high < 0x80;
+}
+
+QByteArray utf8FromEditorBytes(const QByteArray& editorBytes, bool unicode)
+{
+    const char* bytes = editorBytes.constData();
+    const int length = editorBytes.size();
+    if (length == 0)
+        return QByteArray();
+    if (isAscii(bytes, length) || (unicode && isStrictUtf8(bytes, length)))
+        return editorBytes;
+    // Decoding makes no lone surrogate, so the string goes back into UTF-8 unchanged.
+    if (unicode)
+        return decodeUtf8(bytes, length).toUtf8();
+    // Latin-1: every byte above 0x7F takes two.
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+    const int high = int(std::count_if(in, in + length, [](unsigned char b) { return b >= 0x80; }));
+    QByteArray utf8(length + high, Qt::Uninitialized);
+    auto* to = reinterpret_cast<unsigned char*>(utf8.data());
+    for (int i = 0; i < length; ++i) {
+        const unsigned char b = in[i];
+        if (b < 0x80) {
+            *to++ = b;
+        } else {
+            *to++ = static_cast<unsigned char>(0xC0 | (b >> 6));
+            *to++ = static_cast<unsigned char>(0x80 | (b & 0x3F));
+        }
+    }
+    return utf8;
 }
 
 bool isStrictUtf8(const char* bytes, qsizetype length)

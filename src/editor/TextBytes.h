@@ -13,6 +13,10 @@ QByteArray encodeEditorText(const QString& text, bool unicode);
 // Appends the same bytes to out.
 void appendEditorText(const QString& text, bool unicode, QByteArray& out);
 
+// A text given as editor bytes in UTF-8, as the editor reads it into a string: Latin-1 becomes
+// UTF-8 and an invalid UTF-8 sequence U+FFFD. Clean UTF-8 and ASCII come back shared, uncopied.
+QByteArray utf8FromEditorBytes(const QByteArray& bytes, bool unicode);
+
 // True when decoding the bytes as UTF-8 and encoding them again gives them back unchanged: no
 // invalid, overlong, surrogate or truncated sequence.
 bool isStrictUtf8(const char* bytes, qsizetype length);

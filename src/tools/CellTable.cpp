@@ -219,38 +219,6 @@ bool hasLoneSurrogate(const QString& text)
     return false;
 }
 
-// The pool bytes of a text given as editor bytes, read as the editor reads them into a string.
-QByteArray poolFromEditorBytes(const QByteArray& editorBytes, bool unicode)
-{
-    const char* bytes = editorBytes.constData();
-    const int length = editorBytes.size();
-    if (length == 0)
-        return QByteArray();
-    if (isAscii(bytes, length) || (unicode && isStrictUtf8(bytes, length)))
-        return editorBytes;
-    QByteArray pool;
-    if (unicode) {
-        // Invalid sequences become U+FFFD, as the editor shows them; decoding makes no lone surrogate.
-        appendPoolText(decodeUtf8(bytes, length), pool);
-        return pool;
-    }
-    // Latin-1: every byte above 0x7F takes two.
-    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
-    const int high = int(std::count_if(in, in + length, [](unsigned char b) { return b >= 0x80; }));
-    pool.resize(length + high);
-    auto* to = reinterpret_cast<unsigned char*>(pool.data());
-    for (int i = 0; i < length; ++i) {
-        const unsigned char b = in[i];
-        if (b < 0x80) {
-            *to++ = b;
-        } else {
-            *to++ = static_cast<unsigned char>(0xC0 | (b >> 6));
-            *to++ = static_cast<unsigned char>(0x80 | (b & 0x3F));
-        }
-    }
-    return pool;
-}
-
 // The cells of a string split, moved onto a pool of their bytes. Runs of cells with the same range,
 // as the padding spaces are, share their bytes.
 bool moveToPool(const QString& text, QVector<Span>& cells, QByteArray& pool)
@@ -604,7 +572,7 @@ CellTable::SplitResult CellTable::splitBytes(const QByteArray& bytes, bool unico
                                              bool matchWholeWord, int linesPerRow, const StopFunction& isStopRequested,
                                              qint64 cellLimit)
 {
-    const QByteArray source = poolFromEditorBytes(bytes, unicode);
+    const QByteArray source = utf8FromEditorBytes(bytes, unicode);
     // Such a filter may cut a surrogate pair in two, which only a string can hold.
     if (hasLoneSurrogate(filter))
         return split(decodePool(std::string_view(source.constData(), size_t(source.size()))), filter, matchWholeWord,

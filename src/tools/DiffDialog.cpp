@@ -4,6 +4,7 @@
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
 #include "editor/Editor.h"
+#include "editor/TextBytes.h"
 #include "engine/EventPacer.h"
 #include "mainwindow/MainWindow.h"
 #include "settings/Preferences.h"
@@ -99,7 +100,7 @@ void DiffDialog::load()
             guarded.append(meta);
         return guarded;
     }();
-    QVector<QStringList> columns;
+    QVector<QByteArray> columns;
     EventPacer pacer(stop);
     bool stopped = false;
     for (const QPointer<Meta>& meta : metas) {
@@ -109,7 +110,7 @@ void DiffDialog::load()
         }
         // A column removed meanwhile is not read; the count change brings another load.
         if (meta && meta->isChecked() && !meta->isEmpty())
-            columns.append(meta->editor()->allLines());
+            columns.append(utf8FromEditorBytes(meta->editor()->getText(), meta->editor()->isUnicode()));
     }
     if (!alive)
         return;
@@ -142,7 +143,7 @@ void DiffDialog::run(int page, Region region)
         return;
     setBusy(true);
     QPointer<DiffDialog> alive(this);
-    QStringList lines;
+    SetEngine::Lines lines;
     switch (region.kind) {
     case Region::Union:
         lines = m_engine->lineUnion();
@@ -157,10 +158,10 @@ void DiffDialog::run(int page, Region region)
         lines = m_engine->region(region.mask);
         break;
     }
-    if (page == 1)
-        m_window->setResultText(lines.join(Preferences::instance()->eolString()));
-    else
-        m_window->setResultLines(lines);
+    // The one-column page ends its lines as the preferences say, the others with line feeds.
+    const QByteArray lineBreak = page == 1 ? Preferences::instance()->eolString().toLatin1() : QByteArray("\n");
+    const SetEngine* engine = m_engine.get();
+    m_window->fillResult([&](ByteSink& sink, bool unicode) { engine->write(lines, sink, lineBreak, unicode); });
     if (alive)
         setBusy(false);
 }

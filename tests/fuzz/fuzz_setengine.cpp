@@ -34,17 +34,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int columns = input.number(1, SetEngine::MaxColumns);
     QVector<QStringList> lists(columns);
     QVector<QSet<QString>> sets(columns);
-    for (int c = 0; c < columns && !input.atEnd(); ++c) {
-        const int lines = input.number(0, 12);
+    for (int c = 0; c < columns; ++c) {
+        // A column of text has at least one line, if empty.
+        const int lines = input.atEnd() ? 1 : input.number(1, 12);
         for (int i = 0; i < lines; ++i) {
-            const QString line = input.latin1(2);
+            // A line holds no line break of its own.
+            QString line = input.latin1(2);
+            line.replace(QLatin1Char('\n'), QLatin1Char('a')).replace(QLatin1Char('\r'), QLatin1Char('b'));
             lists[c].append(line);
             sets[c].insert(line);
         }
     }
+    QVector<QByteArray> texts;
+    for (const QStringList& list : lists)
+        texts.append(list.join(QLatin1Char('\n')).toUtf8());
     SetEngine engine;
-    FUZZ_CHECK(engine.build(lists));
-    const QStringList all = engine.lineUnion();
+    FUZZ_CHECK(engine.build(texts));
+    const QStringList all = engine.strings(engine.lineUnion());
     QStringList expected;
     QSet<QString> taken;
     for (const QStringList& list : lists)
@@ -58,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     int total = 0;
     for (unsigned inside = 1; inside < (1u << columns); ++inside) {
-        for (const QString& line : engine.region(inside)) {
+        for (const QString& line : engine.strings(engine.region(inside))) {
             for (int c = 0; c < columns; ++c)
                 FUZZ_CHECK(sets.at(c).contains(line) == bool(inside & (1u << c)));
             ++total;

@@ -1,6 +1,8 @@
 // The set engine: the regions of one to four columns, their order, and stopping.
 
 #include "TestSupport.h"
+#include "editor/TextBytes.h"
+#include "engine/MergeEngine.h"
 #include "tools/SetEngine.h"
 
 #include <QRandomGenerator>
@@ -8,12 +10,20 @@
 #include <QtTest>
 
 // Columns written as "a|b|b" keep the cases short; "" is a column of one empty line.
-static QVector<QStringList> columnsOf(const QStringList& columns)
+static QVector<QByteArray> columnsOf(const QStringList& columns)
 {
-    QVector<QStringList> lists;
+    QVector<QByteArray> texts;
     for (const QString& column : columns)
-        lists.append(column.split(QLatin1Char('|')));
-    return lists;
+        texts.append(column.toUtf8().replace('|', '\n'));
+    return texts;
+}
+
+static QVector<QByteArray> textsOf(const QVector<QStringList>& lists)
+{
+    QVector<QByteArray> texts;
+    for (const QStringList& list : lists)
+        texts.append(list.join(QLatin1Char('\n')).toUtf8());
+    return texts;
 }
 
 class TestSetEngine : public QObject
@@ -54,10 +64,10 @@ private slots:
         QFETCH(QString, lines);
         SetEngine engine;
         QVERIFY(engine.build(columnsOf(columns)));
-        const QStringList result = region == 0  ? engine.lineUnion()
-                                   : region < 0 ? engine.intersection()
-                                                : engine.region(unsigned(region));
-        QCOMPARE(result.join(QLatin1Char('|')), lines);
+        const SetEngine::Lines result = region == 0  ? engine.lineUnion()
+                                        : region < 0 ? engine.intersection()
+                                                     : engine.region(unsigned(region));
+        QCOMPARE(engine.strings(result).join(QLatin1Char('|')), lines);
     }
 
     void oneColumn_data()
@@ -77,8 +87,8 @@ private slots:
         QFETCH(QStringList, repeated);
         SetEngine engine;
         QVERIFY(engine.build(columnsOf({column})));
-        QCOMPARE(engine.lineUnion(), distinct);
-        QCOMPARE(engine.repeated(), repeated);
+        QCOMPARE(engine.strings(engine.lineUnion()), distinct);
+        QCOMPARE(engine.strings(engine.repeated()), repeated);
     }
 
     // Every line of the union lies in exactly one region, which is the set of columns it occurs in.
@@ -98,7 +108,7 @@ private slots:
         QVector<QStringList> lists(columns);
         QVector<QSet<QString>> sets(columns);
         for (int c = 0; c < columns; ++c) {
-            const int lines = random.bounded(0, 300);
+            const int lines = random.bounded(1, 300);
             for (int i = 0; i < lines; ++i) {
                 const QString line = QString::number(random.bounded(200));
                 lists[c].append(line);
@@ -106,13 +116,13 @@ private slots:
             }
         }
         SetEngine engine;
-        QVERIFY(engine.build(lists));
-        const QStringList all = engine.lineUnion();
+        QVERIFY(engine.build(textsOf(lists)));
+        const QStringList all = engine.strings(engine.lineUnion());
         QCOMPARE(QSet<QString>(all.begin(), all.end()).size(), all.size());
 
         QStringList seen;
         for (unsigned inside = 1; inside < (1u << columns); ++inside) {
-            for (const QString& line : engine.region(inside)) {
+            for (const QString& line : engine.strings(engine.region(inside))) {
                 for (int c = 0; c < columns; ++c)
                     QVERIFY2(sets.at(c).contains(line) == bool(inside & (1u << c)), qPrintable(line));
                 seen.append(line);
@@ -139,24 +149,51 @@ private slots:
         QVERIFY(engine.build(columnsOf({"a|b", "b"})));
         QVERIFY(!engine.build(columnsOf({"c|d", "d"}), [] { return true; }));
         QCOMPARE(engine.columnCount(), 0);
-        QVERIFY(engine.lineUnion().isEmpty());
-        QVERIFY(engine.intersection().isEmpty());
+        QVERIFY(engine.lineUnion().empty());
+        QVERIFY(engine.intersection().empty());
     }
 
-    // Many distinct lines make the table grow several times; none may get lost on the way.
-    void growthKeepsEveryLine()
+    // Lines are compared as the editors show them, whatever their bytes: the line breaks of either
+    // kind end a line, Latin-1 and UTF-8 columns meet, an invalid byte reads as U+FFFD, and a NUL
+    // byte is part of its line.
+    void linesAsTheEditorsShowThem()
     {
-        QStringList first;
-        QStringList second;
-        for (int i = 0; i < 5000; ++i) {
-            first.append(QString::number(i));
-            second.append(QString::number(i * 2));
-        }
         SetEngine engine;
-        QVERIFY(engine.build({first, second}));
-        QCOMPARE(engine.lineUnion().size(), 7500);
-        QCOMPARE(engine.intersection().size(), 2500);
-        QCOMPARE(engine.region(0b10).first(), QStringLiteral("5000"));
+        const QVector<QByteArray> columns{
+            utf8FromEditorBytes(QByteArray("caf\xe9\r\nx\0y\rbad\xff\r\nlast\n", 21), false),
+            utf8FromEditorBytes(QByteArray("last\ncaf\xc3\xa9\nx\0y\nbad\xfe\n", 20), true)};
+        QVERIFY(engine.build(columns));
+        QCOMPARE(engine.strings(engine.intersection()),
+                 QStringList({QStringLiteral("caf\u00e9"), QStringLiteral("x") + QChar(0) + QStringLiteral("y"),
+                              QStringLiteral("last"), QString()}));
+        QCOMPARE(engine.strings(engine.region(0b01)), QStringList({QStringLiteral("bad\u00ff")}));
+        QCOMPARE(engine.strings(engine.region(0b10)), QStringList({QStringLiteral("bad\ufffd")}));
+    }
+
+    // The result text: lines joined by the break asked for, in either encoding of the result editor.
+    void writesTheResultText()
+    {
+        SetEngine engine;
+        QVERIFY(engine.build(columnsOf(QStringList{QStringLiteral("a|\u00e9|\u20ac|a"), QStringLiteral("a")})));
+        ByteBuffer utf8;
+        QVERIFY(engine.write(engine.lineUnion(), utf8, "\r\n", true));
+        QCOMPARE(utf8.bytes(), QByteArray("a\r\n\xc3\xa9\r\n\xe2\x82\xac"));
+        ByteBuffer latin1;
+        QVERIFY(engine.write(engine.region(0b01), latin1, "\n", false));
+        QCOMPARE(latin1.bytes(), QByteArray("\xe9\n?"));
+        ByteBuffer none;
+        QVERIFY(engine.write(engine.intersection(), none, "\n", true));
+        QCOMPARE(none.bytes(), QByteArray("a"));
+
+        // Many lines go in several pieces, which together hold every line once.
+        QStringList many;
+        for (int i = 0; i < 100000; ++i)
+            many.append(QString::number(i % 60000));
+        QVERIFY(engine.build(textsOf({many})));
+        ByteBuffer all;
+        QVERIFY(engine.write(engine.lineUnion(), all, "\n", true));
+        QCOMPARE(all.bytes(), many.mid(0, 60000).join(QLatin1Char('\n')).toUtf8());
+        QCOMPARE(engine.repeated().size(), size_t(40000));
     }
 };
 
