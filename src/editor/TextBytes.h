@@ -8,6 +8,10 @@
 
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // The editor bytes of a text: UTF-8, or Latin-1 with one "?" for every character outside it.
 QByteArray encodeEditorText(const QString& text, bool unicode);
 // Appends the same bytes to out.
@@ -25,6 +29,50 @@ bool isAscii(const char* bytes, qsizetype length);
 
 // Where the next line break (CR or LF) at or after from is; size when there is none.
 int nextLineBreak(const char* bytes, int from, int size);
+// Finds the next of a few given bytes (at most MaxBytes) sixteen bytes at a time, where a table
+// lookup per byte would be four times slower on lines of a few dozen bytes.
+class FewBytesFinder
+{
+public:
+    static constexpr int MaxBytes = 4;
+
+    // False when there are too many bytes to seek this way.
+    bool setBytes(const QByteArray& bytes)
+    {
+        if (bytes.isEmpty() || bytes.size() > MaxBytes)
+            return false;
+        for (int i = 0; i < MaxBytes; ++i)
+            m_bytes[i] = bytes.at(i < bytes.size() ? i : 0);
+        return true;
+    }
+    // Where the next of the bytes is at or after from; size when there is none.
+    int next(const char* data, int from, int size) const
+    {
+#if defined(__SSE2__)
+        const __m128i b0 = _mm_set1_epi8(m_bytes[0]);
+        const __m128i b1 = _mm_set1_epi8(m_bytes[1]);
+        const __m128i b2 = _mm_set1_epi8(m_bytes[2]);
+        const __m128i b3 = _mm_set1_epi8(m_bytes[3]);
+        for (; from + 16 <= size; from += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+            const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, b0), _mm_cmpeq_epi8(block, b1)),
+                                              _mm_or_si128(_mm_cmpeq_epi8(block, b2), _mm_cmpeq_epi8(block, b3)));
+            if (const int mask = _mm_movemask_epi8(hits))
+                return from + __builtin_ctz(unsigned(mask));
+        }
+#endif
+        for (; from < size; ++from) {
+            const char c = data[from];
+            if (c == m_bytes[0] || c == m_bytes[1] || c == m_bytes[2] || c == m_bytes[3])
+                return from;
+        }
+        return size;
+    }
+
+private:
+    char m_bytes[MaxBytes] = {};
+};
+
 // Where the line after the break at `at` starts: past CR LF, else past the one character.
 inline int afterLineBreak(const char* bytes, int at, int size)
 {

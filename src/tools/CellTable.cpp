@@ -368,6 +368,13 @@ CellTable::SplitResult cutLinesAtAscii(const QByteArray& pool, const ByteSeparat
         kind[c] = separators.containsAscii(static_cast<unsigned char>(c)) ? Separator : Plain;
     kind[static_cast<unsigned char>('\n')] = Break;
     kind[static_cast<unsigned char>('\r')] = Break;
+    // With one or two separators, as is usual, the bytes that matter are sought sixteen at a time.
+    QByteArray special;
+    for (int c = 0; c < 0x80; ++c)
+        if (kind[c] != Plain)
+            special.append(char(c));
+    FewBytesFinder finder;
+    const bool fewSpecial = finder.setBytes(special);
 
     const auto* data = reinterpret_cast<const unsigned char*>(pool.constData());
     const int size = pool.size();
@@ -396,11 +403,14 @@ CellTable::SplitResult cutLinesAtAscii(const QByteArray& pool, const ByteSeparat
         const int rowStart = count;
         int cellStart = lineStart;
         int i = lineStart;
-        for (; i < size; ++i) {
-            const unsigned char k = kind[data[i]];
-            if (k == Plain)
-                continue;
-            if (k == Break)
+        for (;; ++i) {
+            if (fewSpecial) {
+                i = finder.next(pool.constData(), i, size);
+            } else {
+                while (i < size && kind[data[i]] == Plain)
+                    ++i;
+            }
+            if (i >= size || kind[data[i]] == Break)
                 break;
             if (i > cellStart)
                 put(cellStart, i - cellStart);
