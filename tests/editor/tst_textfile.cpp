@@ -37,8 +37,6 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addRow("missing") << "missing"
                                  << "Invalid Text File." << QString();
-        QTest::addRow("folder") << "folder"
-                                << "Invalid Text File." << QString();
         QTest::addRow("fifo") << "fifo"
                               << "%1 is not a regular file (a FIFO, device or socket) and cannot be loaded."
                               << QString();
@@ -60,9 +58,7 @@ private slots:
         QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("target"));
-        if (kind == QLatin1String("folder")) {
-            QVERIFY(QDir().mkpath(path));
-        } else if (kind == QLatin1String("fifo")) {
+        if (kind == QLatin1String("fifo")) {
             QVERIFY(mkfifo(QFile::encodeName(path).constData(), 0666) == 0);
         } else if (kind == QLatin1String("sparse")) {
             // Truncating to a size takes no disk space; no byte of it is ever written.
