@@ -1,11 +1,10 @@
 // Number, letter, date and time sequences checked against values computed another way: Qt's own
-// number conversion, coreutils seq and printf, a hand-walked Gregorian calendar and clock arithmetic.
+// number conversion, a hand-walked Gregorian calendar and clock arithmetic.
 
 #include "TestSupport.h"
 #include "editor/TextUtils.h"
 #include "engine/ValueSequence.h"
 
-#include <QProcess>
 #include <QtTest>
 
 #include <climits>
@@ -63,51 +62,6 @@ private slots:
             // Built in the one allocation its exact length asks for.
             QVERIFY2(result.text.capacity() == result.text.size(), context);
         }
-    }
-
-    void numbersAgainstCoreutils_data()
-    {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<int>("base");
-        const struct
-        {
-            const char* name;
-            int from, to;
-        } ranges[] = {{"across zero", -1000, 1000},
-                      {"down across zero", 700, -700},
-                      {"int minimum", INT_MIN + 30, INT_MIN},
-                      {"int maximum", INT_MAX - 30, INT_MAX}};
-        for (int base : {8, 10, 16}) {
-            for (const auto& range : ranges)
-                QTest::addRow("%s, base %d", range.name, base) << range.from << range.to << base;
-        }
-    }
-
-    void numbersAgainstCoreutils()
-    {
-        QFETCH(int, from);
-        QFETCH(int, to);
-        QFETCH(int, base);
-        if (QStandardPaths::findExecutable(QStringLiteral("seq")).isEmpty())
-            QSKIP("seq is not installed");
-        const int step = from <= to ? 1 : -1;
-        const bool upper = step < 0;
-        // seq walks the range, printf writes each value, negatives outside base 10 as 32-bit patterns.
-        const QString conversion = QLatin1String(base == 10 ? "%d" : base == 8 ? "%o" : upper ? "%X" : "%x");
-        const QString script = QStringLiteral("seq -- %1 %2 %3 | while read i; do printf '%4\\n' $(( %5 )); done")
-                                   .arg(from)
-                                   .arg(step)
-                                   .arg(to)
-                                   .arg(conversion)
-                                   .arg(QLatin1String(base == 10 ? "i" : "i & 0xffffffff"));
-        QProcess sh;
-        sh.start(QStringLiteral("sh"), {"-c", script});
-        QVERIFY(sh.waitForFinished(120000));
-        QCOMPARE(sh.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(sh.exitCode(), 0);
-        const SequenceResult result = numberSequence(from, to, base, upper, QStringLiteral("\n"));
-        QCOMPARE(result.text, QString::fromLatin1(sh.readAllStandardOutput()).chopped(1));
     }
 
     void letters_data()
