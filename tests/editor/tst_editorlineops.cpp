@@ -185,28 +185,22 @@ private slots:
         QVERIFY(!editor.canUndo());
     }
 
-    void rectangleTakesWholeLines_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::addRow("upper") << "&Convert|&Upper" << QByteArray("ABCD\nEFGH\nIJKL");
-        QTest::addRow("reverse") << "Sort|Re&verse" << QByteArray("ijkl\nefgh\nabcd");
-    }
-
     void rectangleTakesWholeLines()
     {
-        QFETCH(QString, item);
-        QFETCH(QByteArray, expected);
-        Editor editor;
-        prepare(editor, true, EolUnix, QStringLiteral("abcd\nefgh\nijkl"));
-        // Two characters wide, three lines high: "bc", "fg", "jk".
-        editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONANCHOR, 1);
-        editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONCARET, 13);
-        QVERIFY(editor.selectionIsRectangle());
-        trigger(editor, item);
-        QCOMPARE(editor.getText(), expected);
-        editor.undo();
-        QCOMPARE(editor.getText(), QByteArray("abcd\nefgh\nijkl"));
+        const QByteArray text = "abcd\nefgh\nijkl";
+        for (const auto& [item, expected] : {std::pair<const char*, QByteArray>{"&Convert|&Upper", "ABCD\nEFGH\nIJKL"},
+                                             {"Sort|Re&verse", "ijkl\nefgh\nabcd"}}) {
+            Editor editor;
+            prepareBytes(editor, text);
+            // Two characters wide, three lines high: "bc", "fg", "jk".
+            editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONANCHOR, 1);
+            editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONCARET, 13);
+            QVERIFY(editor.selectionIsRectangle());
+            trigger(editor, QString::fromLatin1(item));
+            QCOMPARE(editor.getText(), expected);
+            editor.undo();
+            QCOMPARE(editor.getText(), text);
+        }
     }
 
     void bytePathMatchesStrings()
