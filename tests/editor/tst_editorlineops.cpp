@@ -1,10 +1,9 @@
 // The line operations of the editor's context menu, run through the menu on real editors: the
 // result in both encodings and line-end modes, selections, one undo step, caret and view kept.
 
+#include "LineOpsReference.h"
 #include "TestSupport.h"
 #include "editor/Editor.h"
-#include "editor/LineList.h"
-#include "editor/TextBytes.h"
 #include "settings/Preferences.h"
 
 #include <QApplication>
@@ -15,7 +14,6 @@
 #include <QtTest>
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -49,106 +47,52 @@ void row(const QString& name, const char* items, bool unicode, int format, const
                                     << to << expected << QString::fromUtf8(clipboard);
 }
 
+// A UTF-8 editor holding bytes, with an empty undo history.
+void prepareBytes(Editor& editor, const QByteArray& bytes, EolFormat format = EolUnix)
+{
+    prepare(editor, true, format, QString());
+    editor.setText(bytes.constData());
+    editor.emptyUndoBuffer();
+}
+
+void trigger(Editor& editor, const QString& item)
+{
+    QAction* action = findAction(editor.contextMenu(), item);
+    QVERIFY2(action, qPrintable(item));
+    action->trigger();
+}
+
 QByteArray documentBytes(const Editor& editor)
 {
     return QByteArray(editor.characterPointer(), editor.textLength());
 }
 
-// The operations that run on the editor's bytes, with the LineList step they must match.
-struct ByteOp
-{
-    const char* item;
-    std::function<void(LineList&)> step;
-};
-
-const std::vector<ByteOp>& byteOps()
-{
-    static const std::vector<ByteOp> table = {
-        {"&Convert|&Upper", [](LineList& l) { l.toUpper(); }},
-        {"&Convert|&Lower", [](LineList& l) { l.toLower(); }},
-        {"Remove Empty Lines", [](LineList& l) { l.removeEmptyLines(); }},
-        {"Pad Space", [](LineList& l) { l.pad(); }},
-        {"&Align|&Left", [](LineList& l) { l.align(LineList::AlignLeft); }},
-        {"&Align|&Right", [](LineList& l) { l.align(LineList::AlignRight); }},
-        {"&Align|&Center", [](LineList& l) { l.align(LineList::AlignCenter); }},
-        {"Sort|Alphabetic Ascending", [](LineList& l) { l.sort(LineList::SortText, Qt::AscendingOrder); }},
-        {"Sort|Alphabetic Descending", [](LineList& l) { l.sort(LineList::SortText, Qt::DescendingOrder); }},
-        {"Sort|Numberic Ascending", [](LineList& l) { l.sort(LineList::SortNumber, Qt::AscendingOrder); }},
-        {"Sort|Numberic Descending", [](LineList& l) { l.sort(LineList::SortNumber, Qt::DescendingOrder); }},
-        {"Sort|Re&verse", [](LineList& l) { l.reverse(); }},
-        {"&Convert|Upper First Character", [](LineList& l) { l.upperFirstChar(); }},
-        {"&Convert|Lower First Character", [](LineList& l) { l.lowerFirstChar(); }},
-        {"&Convert|&Swap Case", [](LineList& l) { l.swapCase(); }},
-        {"&Truncate|&Left with 1 character", [](LineList& l) { l.truncateLeft(); }},
-        {"&Truncate|&Right with 1 character", [](LineList& l) { l.truncateRight(); }},
-        {"&Strip|Left", [](LineList& l) { l.lstrip(); }},
-        {"&Strip|Right", [](LineList& l) { l.rstrip(); }},
-        {"&Strip|Left and Right", [](LineList& l) { l.strip(); }},
-    };
-    return table;
-}
-
-// What the string frame of the line operations makes of the document: the selected bytes (or all)
-// decoded line by line, a selection's final break kept aside, the step, the lines joined with the
-// editor's break and encoded in place of the selection.
+// What the string frame of the line operations makes of the document: the selected bytes (or all),
+// a selection's final break kept aside, the string path in place of the selection.
 QByteArray stringFrame(const QByteArray& document, int from, int to, bool unicode, EolFormat eol,
-                       const std::function<void(LineList&)>& step)
+                       const LineOpsReference::Op& op)
 {
     const bool whole = from == to;
     if (whole) {
         from = 0;
         to = document.size();
     }
-    const QByteArray bytes = document.mid(from, to - from);
-    auto decode = [&](int a, int b) {
-        return unicode ? decodeUtf8(bytes.constData() + a, b - a) : QString::fromLatin1(bytes.constData() + a, b - a);
-    };
-    QStringList lines;
+    QByteArray bytes = document.mid(from, to - from);
     QByteArray trailingBreak;
-    int start = 0;
-    int lastBreak = -1;
-    for (int i = 0; i < bytes.size(); ++i) {
-        const char c = bytes.at(i);
-        if (c != '\n' && c != '\r')
-            continue;
-        lines.append(decode(start, i));
-        lastBreak = i;
-        if (c == '\r' && i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
-            ++i;
-        start = i + 1;
+    if (!whole && (bytes.endsWith('\n') || bytes.endsWith('\r'))) {
+        trailingBreak = bytes.right(bytes.endsWith("\r\n") ? 2 : 1);
+        bytes.chop(trailingBreak.size());
     }
-    if (start < bytes.size() || whole)
-        lines.append(decode(start, bytes.size()));
-    else
-        trailingBreak = bytes.mid(lastBreak);
-    LineList list(lines, eol, unicode);
-    step(list);
-    const QByteArray result =
-        list.lines().isEmpty() ? QByteArray() : encodeEditorText(list.joined(), unicode) + trailingBreak;
-    return document.left(from) + result + document.mid(to);
+    bool noLines = false;
+    const QByteArray result = LineOpsReference::stringPath(op, bytes, eol, unicode, &noLines);
+    return document.left(from) + (noLines ? QByteArray() : result + trailingBreak) + document.mid(to);
 }
 
 QString randomEditorLine(QRandomGenerator& random)
 {
-    static const QStringList atoms = {QStringLiteral("a"),
-                                      QStringLiteral("B"),
-                                      QStringLiteral("z"),
-                                      QStringLiteral("7"),
-                                      QStringLiteral("-"),
-                                      QStringLiteral("12"),
-                                      QStringLiteral(" "),
-                                      QStringLiteral("\t"),
-                                      QStringLiteral("\u00e9"),
-                                      QStringLiteral("\u00df"),
-                                      QStringLiteral("\u00ff"),
-                                      QStringLiteral("\u00a0"),
-                                      QStringLiteral("\u3000"),
-                                      QStringLiteral("\u4e2d"),
-                                      QStringLiteral("\ue000"),
-                                      QStringLiteral("\uffee"),
-                                      QStringLiteral("\u0663"),
-                                      QString::fromUtf8("\xf0\x9f\x98\x80"),
-                                      QString::fromUtf8("\xf0\x90\x80\x80")};
+    static const QStringList atoms = QStringLiteral("a|B|z|7|-|12| |\t|\u00e9|\u00df|\u00ff|\u00a0|\u3000|\u4e2d|"
+                                                    "\ue000|\uffee|\u0663|\U0001F600|\U00010000")
+                                         .split(QLatin1Char('|'));
     QString line;
     for (int i = 0, n = int(random.bounded(6)); i < n; ++i)
         line += atoms.at(int(random.bounded(atoms.size())));
@@ -187,35 +131,17 @@ private slots:
         QTest::addColumn<QByteArray>("expected");
         QTest::addColumn<QString>("clipboard"); // holds "clip" before
         const int lf = EolUnix, crlf = EolWindows, cr = EolMac;
-        for (const bool u : {true, false}) {
-            const QString m = QLatin1String(u ? "utf8 " : "ansi ");
-            row(m + "center", "&Align|&Center", u, lf, "a\nabcd", " a  \nabcd");
-            row(m + "right", "&Align|&Right", u, crlf, "a\r\nabcd", "   a\r\nabcd");
-            row(m + "left", "&Align|&Left", u, lf, "  a\nabcd  ", "a\nabcd");
-            row(m + "pad", "Pad Space", u, lf, "a\nabc\n", "a  \nabc\n   ");
-            row(m + "number up", "Sort|Numberic Ascending", u, crlf, "10\r\n9\r\nx\r\n-1", "-1\r\nx\r\n9\r\n10");
-            row(m + "number down", "Sort|Numberic Descending", u, lf, "9\n-1\n10\nx", "10\n9\nx\n-1");
-            row(m + "alpha down", "Sort|Alphabetic Descending", u, lf, "a\nB\nc", "c\na\nB");
-            row(m + "reverse", "Sort|Re&verse", u, cr, "1\r2\r3", "3\r2\r1");
-        }
+        // Each item against the string steps is the random test's; these pin the editor's own part.
+        row("right, CR LF", "&Align|&Right", true, crlf, "a\r\nabcd", "   a\r\nabcd");
+        row("upper, ANSI, CR", "&Convert|&Upper", false, cr, "ab\rcd", "AB\rCD");
+        row("number up, ANSI", "Sort|Numberic Ascending", false, lf, "10\n9\nx\n-1", "-1\nx\n9\n10");
         row("alpha up utf8", "Sort|Alphabetic Ascending", true, lf, "a\nB\né\nc", "B\na\nc\n\xc3\xa9");
         row("alpha up ansi", "Sort|Alphabetic Ascending", false, lf, "a\nB\né\nc", "B\na\nc\n\xe9");
+        row("sort above U+E000 as UTF-16", "Sort|Alphabetic Ascending", true, lf, "\ue000\n😀\na", "a\n😀\n\xee\x80\x80");
         // In ANSI mode the ideographs cannot be held and the width is the number of units.
         row("pad wide utf8", "Pad Space", true, lf, "中文\nabcde", "\xe4\xb8\xad\xe6\x96\x87 \nabcde");
         row("pad wide ansi", "Pad Space", false, lf, "中文\nabcde", "??   \nabcde");
-        row("center wide utf8", "&Align|&Center", true, lf, "中\nabcd", " \xe4\xb8\xad \nabcd");
-        row("right wide utf8", "&Align|&Right", true, lf, "中\nabcd", "  \xe4\xb8\xad\nabcd");
-        row("upper", "&Convert|&Upper", false, cr, "ab\rcd", "AB\rCD");
-        row("lower", "&Convert|&Lower", true, lf, "AbC\nD", "abc\nd");
-        row("upper first utf8", "&Convert|Upper First Character", true, lf, "élan\n\nx", "\xc3\x89lan\n\nX");
-        row("lower first", "&Convert|Lower First Character", true, lf, "ABC\nDéx", "aBC\nd\xc3\xa9x");
-        row("swap case", "&Convert|&Swap Case", true, lf, "aB1\nÉx", "Ab1\n\xc3\xa9X");
-        row("truncate left pair", "&Truncate|&Left with 1 character", true, lf, "😀ab\n\n😀", "ab\n\n");
         row("truncate right pair", "&Truncate|&Right with 1 character", true, lf, "ab😀\n😀", "ab\n");
-        row("strip left", "&Strip|Left", true, lf, "\t  a b  ", "a b  ");
-        row("strip right", "&Strip|Right", true, lf, "\t  a b  ", "\t  a b");
-        row("strip both", "&Strip|Left and Right", true, lf, "\t  a b  ", "a b");
-        row("remove empty lines", "Remove Empty Lines", true, lf, "a\n\n   \n\t \nb", "a\nb");
         // Without a selection every line takes part, the empty one after a final break too.
         row("whole text with final break", "Sort|Alphabetic Ascending", true, lf, "b\na\n", "\na\nb");
         // A selection inside a line is what the step works on; one ending with its break keeps the break.
@@ -224,15 +150,14 @@ private slots:
         row("selection ending with a break", "Sort|Re&verse", true, lf, "1\n2\n3\nrest", "3\n2\n1\nrest", 0, 6);
         row("selection ending with CR LF", "&Convert|&Upper", true, crlf, "a\r\nb\r\nc", "A\r\nB\r\nc", 0, 6);
         row("editor's own break", "Sort|Alphabetic Ascending", true, crlf, "x\ny\rb\na", "a\r\nb\r\nx\r\ny", 0, 7);
+        // Removing every selected line removes its last break too.
+        row("remove selected blank lines", "Remove Empty Lines", true, lf, "a\n\n\nb", "a\nb", 2, 4);
+        row("remove all lines of a selection", "Remove Empty Lines", true, lf, "a\n \n\nb", "a\nb", 2, 5);
         row("cut", "Cut", true, lf, "one two", "one", 3, 7, " two");
         row("copy", "Copy", true, lf, "one two", "one two", 0, 3, "one");
         row("delete", "Delete", true, lf, "one two", "otwo", 1, 4);
         row("paste", "Paste", true, lf, "one two", "clipone two");
         row("select all, cut", "SelectAll,Cut", true, lf, "one\ntwo", "", -1, -1, "one\ntwo");
-        row("remove empty in selection", "Remove Empty Lines", true, lf, "a\n\nb\n\nc", "a\nb\n\nc", 0, 4);
-        row("remove selected blank lines", "Remove Empty Lines", true, lf, "a\n\n\nb", "a\nb", 2, 4);
-        row("remove all lines of a selection", "Remove Empty Lines", true, lf, "a\n \n\nb", "a\nb", 2, 5);
-        row("sort above U+E000 as UTF-16", "Sort|Alphabetic Ascending", true, lf, "\ue000\n😀\na", "a\n😀\n\xee\x80\x80");
     }
 
     void operation()
@@ -251,11 +176,8 @@ private slots:
         if (from >= 0)
             editor.setSel(from, to);
         const QByteArray before = editor.getText();
-        for (const QString& item : items.split(QLatin1Char(','))) {
-            QAction* action = findAction(editor.contextMenu(), item);
-            QVERIFY2(action, qPrintable(item));
-            action->trigger();
-        }
+        for (const QString& item : items.split(QLatin1Char(',')))
+            trigger(editor, item);
         QCOMPARE(editor.getText(), expected);
         QCOMPARE(QApplication::clipboard()->text(), clipboard);
         editor.undo(); // one step brings the text back
@@ -263,33 +185,22 @@ private slots:
         QVERIFY(!editor.canUndo());
     }
 
-    void rectangleTakesWholeLines_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::addRow("upper") << "&Convert|&Upper" << QByteArray("ABCD\nEFGH\nIJKL");
-        QTest::addRow("reverse") << "Sort|Re&verse" << QByteArray("ijkl\nefgh\nabcd");
-        QTest::addRow("truncate right") << "&Truncate|&Right with 1 character" << QByteArray("abc\nefg\nijk");
-        QTest::addRow("alpha down") << "Sort|Alphabetic Descending" << QByteArray("ijkl\nefgh\nabcd");
-        QTest::addRow("center") << "&Align|&Center" << QByteArray("abcd\nefgh\nijkl");
-    }
-
     void rectangleTakesWholeLines()
     {
-        QFETCH(QString, item);
-        QFETCH(QByteArray, expected);
-        Editor editor;
-        prepare(editor, true, EolUnix, QStringLiteral("abcd\nefgh\nijkl"));
-        // Two characters wide, three lines high: "bc", "fg", "jk".
-        editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONANCHOR, 1);
-        editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONCARET, 13);
-        QVERIFY(editor.selectionIsRectangle());
-        QAction* action = findAction(editor.contextMenu(), item);
-        QVERIFY2(action, qPrintable(item));
-        action->trigger();
-        QCOMPARE(editor.getText(), expected);
-        editor.undo();
-        QCOMPARE(editor.getText(), QByteArray("abcd\nefgh\nijkl"));
+        const QByteArray text = "abcd\nefgh\nijkl";
+        for (const auto& [item, expected] : {std::pair<const char*, QByteArray>{"&Convert|&Upper", "ABCD\nEFGH\nIJKL"},
+                                             {"Sort|Re&verse", "ijkl\nefgh\nabcd"}}) {
+            Editor editor;
+            prepareBytes(editor, text);
+            // Two characters wide, three lines high: "bc", "fg", "jk".
+            editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONANCHOR, 1);
+            editor.send(QsciScintillaBase::SCI_SETRECTANGULARSELECTIONCARET, 13);
+            QVERIFY(editor.selectionIsRectangle());
+            trigger(editor, QString::fromLatin1(item));
+            QCOMPARE(editor.getText(), expected);
+            editor.undo();
+            QCOMPARE(editor.getText(), text);
+        }
     }
 
     void bytePathMatchesStrings()
@@ -299,7 +210,7 @@ private slots:
         QRandomGenerator random(20261208);
         static const char* const Breaks[] = {"\n", "\r\n", "\r"};
         for (int round = 0; round < 400; ++round) {
-            const ByteOp& op = byteOps()[size_t(round) % byteOps().size()];
+            const LineOpsReference::Op& op = LineOpsReference::ops()[size_t(round) % LineOpsReference::ops().size()];
             const bool unicode = random.bounded(2) == 0;
             const EolFormat eol = EolFormat(random.bounded(3));
             QString text;
@@ -324,10 +235,8 @@ private slots:
                     std::swap(from, to);
                 editor.setSel(from, to);
             }
-            const QByteArray expected = stringFrame(before, from, to, unicode, eol, op.step);
-            QAction* action = findAction(editor.contextMenu(), QString::fromUtf8(op.item));
-            QVERIFY2(action, op.item);
-            action->trigger();
+            const QByteArray expected = stringFrame(before, from, to, unicode, eol, op);
+            trigger(editor, QString::fromUtf8(op.item));
             QVERIFY2(documentBytes(editor) == expected,
                      qPrintable(QStringLiteral("round %1, %2, %3 [%4, %5): %6 gave %7, want %8")
                                     .arg(round)
@@ -348,27 +257,23 @@ private slots:
 
     void largeResultInPieces_data()
     {
-        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("op");
         QTest::addColumn<bool>("selection");
-        for (const char* item : {"Sort|Re&verse", "&Convert|&Upper", "Sort|Alphabetic Ascending"}) {
-            QTest::addRow("%s, whole text", item) << item << false;
-            QTest::addRow("%s, selection", item) << item << true;
-        }
+        QTest::addRow("reverse, whole text") << "reverse" << false;
+        QTest::addRow("upper, selection") << "upper" << true;
     }
 
     void largeResultInPieces()
     {
         // A result of many megabytes is written a piece at a time: the same bytes, one undo step,
         // the caret's line kept and the text editable afterwards.
-        QFETCH(QString, item);
+        QFETCH(QString, op);
         QFETCH(bool, selection);
         QByteArray text;
         for (int i = 0; i < 900000; ++i)
             text.append("line \xc3\xa9 ").append(QByteArray::number(i)).append(i % 3 == 0 ? "\r\n" : "\n");
         Editor editor;
-        prepare(editor, true, EolWindows, QString());
-        editor.setText(text.constData());
-        editor.emptyUndoBuffer();
+        prepareBytes(editor, text, EolWindows);
         editor.setCursorPosition(5000, 3);
         int from = 0;
         int to = 0;
@@ -377,11 +282,9 @@ private slots:
             to = editor.positionBefore(text.size() - 77);
             editor.setSel(from, to);
         }
-        const auto it = std::find_if(byteOps().begin(), byteOps().end(),
-                                     [&item](const ByteOp& op) { return QString::fromUtf8(op.item) == item; });
-        QVERIFY(it != byteOps().end());
-        const QByteArray expected = stringFrame(text, from, to, true, EolWindows, it->step);
-        findAction(editor.contextMenu(), item)->trigger();
+        const LineOpsReference::Op& reference = LineOpsReference::op(qPrintable(op));
+        const QByteArray expected = stringFrame(text, from, to, true, EolWindows, reference);
+        trigger(editor, QString::fromUtf8(reference.item));
         QVERIFY(documentBytes(editor) == expected);
         QVERIFY(!editor.readOnly());
         if (!selection) {
@@ -399,64 +302,38 @@ private slots:
     {
         // Bytes that are no UTF-8 read as U+FFFD, as the string path has always read them.
         Editor editor;
-        prepare(editor, true, EolUnix, QString());
-        editor.setText("b\na\xff");
-        editor.emptyUndoBuffer();
-        findAction(editor.contextMenu(), QStringLiteral("Sort|Alphabetic Ascending"))->trigger();
+        prepareBytes(editor, "b\na\xff");
+        trigger(editor, QStringLiteral("Sort|Alphabetic Ascending"));
         QCOMPARE(documentBytes(editor), QByteArray("a\xef\xbf\xbd\nb"));
         editor.undo();
         QCOMPARE(documentBytes(editor), QByteArray("b\na\xff"));
     }
 
-    void stopDuringLongSortLeavesText_data()
-    {
-        QTest::addColumn<QString>("item");
-        QTest::addRow("numeric") << "Sort|Numberic Ascending";
-        QTest::addRow("alphabetic") << "Sort|Alphabetic Descending";
-        QTest::addRow("reverse") << "Sort|Re&verse";
-    }
-
-    void stopDuringLongSortLeavesText()
-    {
-        // A stop asked for while a sort runs leaves the text as it was, with nothing to undo.
-        QFETCH(QString, item);
-        const QByteArray text = longNumberText();
-        Editor editor;
-        prepare(editor, true, EolUnix, QString());
-        editor.setText(text.constData());
-        editor.emptyUndoBuffer();
-        QTimer::singleShot(0, &editor, [&editor] { editor.stopLineOperation(); });
-        findAction(editor.contextMenu(), item)->trigger();
-        QVERIFY(documentBytes(editor) == text);
-        QVERIFY(!editor.canUndo());
-        // The next operation is not held back by the stop before.
-        findAction(editor.contextMenu(), item)->trigger();
-        QVERIFY(documentBytes(editor) != text);
-    }
-
     void escapeStopsAndTypingWaits()
     {
         // During a long sort the text it read stays as it is: typing and a second operation
-        // are held off, and Esc is the stop.
+        // are held off, and Esc is the stop, which leaves the text as it was with nothing to undo.
         const QByteArray text = longNumberText();
         Editor editor;
-        prepare(editor, true, EolUnix, QString());
-        editor.setText(text.constData());
-        editor.emptyUndoBuffer();
+        prepareBytes(editor, text);
         bool wasReadOnly = false;
         QTimer::singleShot(0, &editor, [&] {
             wasReadOnly = editor.readOnly();
             QTest::keyClicks(&editor, "typed");
-            findAction(editor.contextMenu(), QStringLiteral("Sort|Re&verse"))->trigger();
+            trigger(editor, QStringLiteral("Sort|Re&verse"));
             QTest::keyClick(&editor, Qt::Key_Escape);
         });
-        findAction(editor.contextMenu(), QStringLiteral("Sort|Alphabetic Ascending"))->trigger();
+        trigger(editor, QStringLiteral("Sort|Alphabetic Ascending"));
         QVERIFY(wasReadOnly);
         QVERIFY(documentBytes(editor) == text);
         QVERIFY(!editor.canUndo());
         QVERIFY(!editor.readOnly());
         QTest::keyClicks(&editor, "x");
         QVERIFY(editor.canUndo());
+        // The next operation is not held back by the stop before.
+        const QByteArray typed = documentBytes(editor);
+        trigger(editor, QStringLiteral("Sort|Alphabetic Ascending"));
+        QVERIFY(documentBytes(editor) != typed);
     }
 
     void stopDuringUpperKeepsLines()
@@ -469,9 +346,7 @@ private slots:
             text.append("line \xc3\xa9 ").append(QByteArray::number(i)).append('\n');
         const QList<QByteArray> before = text.split('\n');
         Editor editor;
-        prepare(editor, true, EolUnix, QString());
-        editor.setText(text.constData());
-        editor.emptyUndoBuffer();
+        prepareBytes(editor, text);
         int runs = 0;
         QTimer timer;
         timer.setInterval(0);
@@ -498,11 +373,8 @@ private slots:
     void editorDeletedDuringSort()
     {
         // Events run during the sort; the editor may be gone when it returns.
-        QByteArray text;
-        for (int i = 0; i < 300000; ++i)
-            text.append(QByteArray::number((i * 7919LL) % 100003)).append('\n');
         QPointer<Editor> editor = new Editor;
-        editor->setText(text.constData());
+        editor->setText(longNumberText().constData());
         QTimer::singleShot(0, [&editor] { delete editor.data(); });
         editor->sortAscendAsAlpha();
         QVERIFY(editor.isNull());
@@ -516,7 +388,7 @@ private slots:
         for (const bool unicode : {true, false}) {
             Editor editor;
             prepare(editor, unicode, EolUnix, input.join(QLatin1Char('\n')));
-            findAction(editor.contextMenu(), QStringLiteral("Sort|Random"))->trigger();
+            trigger(editor, QStringLiteral("Sort|Random"));
             QStringList result = editor.allLines();
             QVERIFY(result != input); // 200! orders; staying put is not a shuffle
             const auto byValue = [](const QString& a, const QString& b) { return a.toInt() < b.toInt(); };

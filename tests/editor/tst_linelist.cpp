@@ -4,7 +4,6 @@
 #include "TestSupport.h"
 #include "editor/LineList.h"
 
-#include <QRandomGenerator>
 #include <QTimer>
 #include <QtTest>
 
@@ -109,30 +108,6 @@ private slots:
         steps().at(step)(list);
         QCOMPARE(list.lines(), expected);
         QCOMPARE(list.joined(), expected.join(QStringLiteral("\r\n")));
-    }
-
-    void randomNumericSort()
-    {
-        // Random keys, text and blanks: a permutation ordered by key, equal keys in their original order.
-        QRandomGenerator random(4711);
-        for (int round = 0; round < 20; ++round) {
-            QStringList input;
-            for (int i = 0, n = int(random.bounded(1, 300)); i < n; ++i) {
-                const int kind = int(random.bounded(10));
-                input << (kind == 0   ? QStringLiteral("text%1").arg(i)
-                          : kind == 1 ? QString()
-                                      : QString::number(int(random.bounded(-50, 50))));
-            }
-            for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
-                LineList list(input, EolUnix, true);
-                list.sort(LineList::SortNumber, order);
-                QStringList expected = input;
-                std::stable_sort(expected.begin(), expected.end(), [order](const QString& a, const QString& b) {
-                    return order == Qt::AscendingOrder ? a.toInt() < b.toInt() : a.toInt() > b.toInt(); // 0: no number
-                });
-                QCOMPARE(list.lines(), expected);
-            }
-        }
     }
 
     void shuffleKeepsLines_data()

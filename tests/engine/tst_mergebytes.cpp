@@ -37,27 +37,12 @@ public:
 // characters of one to four UTF-8 bytes, and bytes that are no UTF-8 at all.
 QByteArray randomBytes(QRandomGenerator& random, int pieces)
 {
-    static const char* const pool[] = {"a",
-                                       "xyz",
-                                       "\r\n",
-                                       "\r",
-                                       "\n",
-                                       "\n\n",
-                                       "\xc3\xa9",
-                                       "\xe6\x9d\xb1",
-                                       "\xf0\x9f\x98\x80",
-                                       "\xef\xbb\xbf",
-                                       "\xff",
-                                       "\xc3",
-                                       "\xed\xa0\x80",
-                                       " ",
-                                       "'",
-                                       ",",
-                                       "\t"};
-    constexpr int poolSize = int(sizeof(pool) / sizeof(pool[0]));
+    static const QList<QByteArray> pool = QByteArray("a|xyz|\r\n|\r|\n|\n\n| |'|,|\t|\xc3\xa9|\xe6\x9d\xb1|\xff|\xc3|"
+                                                     "\xed\xa0\x80|\xf0\x9f\x98\x80|\xef\xbb\xbf")
+                                              .split('|');
     QByteArray bytes;
     for (int i = 0; i < pieces; ++i)
-        bytes += pool[random.bounded(poolSize)];
+        bytes += pool.at(random.bounded(pool.size()));
     if (random.bounded(4) == 0)
         bytes += '\0';
     return bytes;
@@ -69,210 +54,200 @@ class TestMergeBytes : public QObject
 {
     Q_OBJECT
 private slots:
-    void lineSpans_data();
-    void lineSpans();
-    void strictUtf8IsWhatSurvivesDecoding();
-    void latin1Encoding();
-    void mergeMatchesStringMerge();
-    void randomRecordsTakeWholeLines();
-    void stopAndLimitKeepWholeRecords();
-    void refusingSinkEndsTheRun();
-    void columnGoneDuringRun();
-};
-
-void TestMergeBytes::lineSpans_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QList<QByteArray>>("values");
-    QTest::newRow("empty") << QByteArray() << QList<QByteArray>{""};
-    QTest::newRow("one line") << QByteArray("abc") << QList<QByteArray>{"abc"};
-    QTest::newRow("final break") << QByteArray("a\n") << QList<QByteArray>{"a", ""};
-    QTest::newRow("all three breaks") << QByteArray("a\r\nb\rc\nd") << QList<QByteArray>{"a", "b", "c", "d"};
-    QTest::newRow("LF CR is two breaks") << QByteArray("a\n\rb") << QList<QByteArray>{"a", "", "b"};
-    QTest::newRow("CR at the end") << QByteArray("a\r") << QList<QByteArray>{"a", ""};
-    QTest::newRow("empty lines") << QByteArray("\n\r\n\r") << QList<QByteArray>{"", "", "", ""};
-    QTest::newRow("NUL ends a value, not a line") << QByteArray("ab\0cd\nef", 8) << QList<QByteArray>{"ab", "ef"};
-    QTest::newRow("NUL first") << QByteArray("\0x\r\n", 4) << QList<QByteArray>{"", ""};
-}
-
-void TestMergeBytes::lineSpans()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QList<QByteArray>, values);
-    LineSpans spans;
-    spans.build(bytes.constData(), bytes.size(), true);
-    QCOMPARE(spans.lineCount(), values.size());
-    for (int i = 0; i < values.size(); ++i) {
-        QByteArray value;
-        QVERIFY(spans.appendValue(i, value, true));
-        QCOMPARE(value, values.at(i));
+    void lineSpans_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<QByteArray>>("values");
+        QTest::newRow("empty") << QByteArray() << QList<QByteArray>{""};
+        QTest::newRow("one line") << QByteArray("abc") << QList<QByteArray>{"abc"};
+        QTest::newRow("final break") << QByteArray("a\n") << QList<QByteArray>{"a", ""};
+        QTest::newRow("all three breaks") << QByteArray("a\r\nb\rc\nd") << QList<QByteArray>{"a", "b", "c", "d"};
+        QTest::newRow("LF CR is two breaks") << QByteArray("a\n\rb") << QList<QByteArray>{"a", "", "b"};
+        QTest::newRow("CR at the end") << QByteArray("a\r") << QList<QByteArray>{"a", ""};
+        QTest::newRow("empty lines") << QByteArray("\n\r\n\r") << QList<QByteArray>{"", "", "", ""};
+        QTest::newRow("NUL ends a value, not a line") << QByteArray("ab\0cd\nef", 8) << QList<QByteArray>{"ab", "ef"};
+        QTest::newRow("NUL first") << QByteArray("\0x\r\n", 4) << QList<QByteArray>{"", ""};
     }
-}
 
-void TestMergeBytes::strictUtf8IsWhatSurvivesDecoding()
-{
-    // Lead and continuation bytes of every kind, so that truncated, overlong, surrogate and
-    // out-of-range sequences all occur.
-    static const unsigned char interesting[] = {0x41, 0x80, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xA0, 0x9F,
-                                                0xED, 0xEF, 0xBB, 0xF0, 0x90, 0x8F, 0xF4, 0xF5, 0xFF, 0x00};
-    QRandomGenerator random(7);
-    int valid = 0;
-    for (int round = 0; round < 20000; ++round) {
-        QByteArray bytes;
-        for (int i = 0, n = int(random.bounded(1, 7)); i < n; ++i)
-            bytes += char(interesting[random.bounded(int(sizeof(interesting)))]);
-        const bool survives = decodeUtf8(bytes.constData(), bytes.size()).toUtf8() == bytes;
-        QCOMPARE(isStrictUtf8(bytes.constData(), bytes.size()), survives);
-        valid += survives;
-    }
-    QVERIFY(valid > 100); // the property was tried on valid sequences too
-}
-
-void TestMergeBytes::latin1Encoding()
-{
-    QCOMPARE(encodeEditorText(QString::fromUtf8("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80z"), false),
-             QByteArray("a\xe9??z"));
-    QByteArray out("x");
-    appendEditorText(QStringLiteral("y"), false, out);
-    QCOMPARE(out, QByteArray("xy"));
-    // Latin-1 bytes go over to UTF-8 and back through the index.
-    const QByteArray latin1("\xe9t\xe9");
-    LineSpans spans;
-    spans.build(latin1.constData(), latin1.size(), false);
-    QByteArray utf8;
-    QVERIFY(spans.appendValue(0, utf8, true));
-    QCOMPARE(utf8, QByteArray("\xc3\xa9t\xc3\xa9"));
-    LineSpans back;
-    back.build(utf8.constData(), utf8.size(), true);
-    QByteArray again;
-    QVERIFY(back.appendValue(0, again, false));
-    QCOMPARE(again, latin1);
-}
-
-void TestMergeBytes::mergeMatchesStringMerge()
-{
-    // The string merge over the same columns, read as strings, encoded afterwards, is what the
-    // byte merge must give: any mix of source and target encodings, breaks and separators.
-    QRandomGenerator random(20261208);
-    for (int round = 0; round < 400; ++round) {
-        std::vector<std::unique_ptr<ByteColumn>> owned;
-        QList<MergeColumn*> columns;
-        QString templateText = QString::fromUtf8("<\xc3\xa9|");
-        const int count = int(random.bounded(1, 5));
-        for (int c = 0; c < count; ++c) {
-            const bool unicode = random.bounded(3) != 0;
-            owned.push_back(std::make_unique<ByteColumn>(QStringLiteral("#%1#").arg(c + 1),
-                                                         randomBytes(random, int(random.bounded(0, 30))), unicode));
-            columns.append(owned.back().get());
-            templateText += QStringLiteral("#%1#").arg(c + 1) +
-                            (random.bounded(2) ? QString::fromUtf8("\xe2\x82\xac") : QStringLiteral(","));
+    void lineSpans()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<QByteArray>, values);
+        LineSpans spans;
+        spans.build(bytes.constData(), bytes.size(), true);
+        QCOMPARE(spans.lineCount(), values.size());
+        for (int i = 0; i < values.size(); ++i) {
+            QByteArray value;
+            QVERIFY(spans.appendValue(i, value, true));
+            QCOMPARE(value, values.at(i));
         }
-        templateText += QString::fromUtf8("\xf0\x9f\x98\x80>");
-        const bool targetUnicode = random.bounded(2) != 0;
-        const QString lineBreak = QStringList{"\n", "\r\n", "\r"}.at(int(random.bounded(3)));
+    }
 
+    void strictUtf8IsWhatSurvivesDecoding()
+    {
+        // Lead and continuation bytes of every kind, so that truncated, overlong, surrogate and
+        // out-of-range sequences all occur.
+        static const unsigned char interesting[] = {0x41, 0x80, 0xBF, 0xC0, 0xC1, 0xC2, 0xDF, 0xE0, 0xA0, 0x9F,
+                                                    0xED, 0xEF, 0xBB, 0xF0, 0x90, 0x8F, 0xF4, 0xF5, 0xFF, 0x00};
+        QRandomGenerator random(7);
+        int valid = 0;
+        for (int round = 0; round < 20000; ++round) {
+            QByteArray bytes;
+            for (int i = 0, n = int(random.bounded(1, 7)); i < n; ++i)
+                bytes += char(interesting[random.bounded(int(sizeof(interesting)))]);
+            const bool survives = decodeUtf8(bytes.constData(), bytes.size()).toUtf8() == bytes;
+            QCOMPARE(isStrictUtf8(bytes.constData(), bytes.size()), survives);
+            valid += survives;
+        }
+        QVERIFY(valid > 100); // the property was tried on valid sequences too
+    }
+
+    void latin1Encoding()
+    {
+        QCOMPARE(encodeEditorText(QString::fromUtf8("a\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80z"), false),
+                 QByteArray("a\xe9??z"));
+        QByteArray out("x");
+        appendEditorText(QStringLiteral("y"), false, out);
+        QCOMPARE(out, QByteArray("xy"));
+        // Latin-1 bytes go over to UTF-8 and back through the index.
+        const QByteArray latin1("\xe9t\xe9");
+        LineSpans spans;
+        spans.build(latin1.constData(), latin1.size(), false);
+        QByteArray utf8;
+        QVERIFY(spans.appendValue(0, utf8, true));
+        QCOMPARE(utf8, QByteArray("\xc3\xa9t\xc3\xa9"));
+        LineSpans back;
+        back.build(utf8.constData(), utf8.size(), true);
+        QByteArray again;
+        QVERIFY(back.appendValue(0, again, false));
+        QCOMPARE(again, latin1);
+    }
+
+    void mergeMatchesStringMerge()
+    {
+        // The string merge over the same columns, read as strings, encoded afterwards, is what the
+        // byte merge must give: any mix of source and target encodings, breaks and separators.
+        QRandomGenerator random(20261208);
+        for (int round = 0; round < 400; ++round) {
+            std::vector<std::unique_ptr<ByteColumn>> owned;
+            QList<MergeColumn*> columns;
+            QString templateText = QString::fromUtf8("<\xc3\xa9|");
+            const int count = int(random.bounded(1, 5));
+            for (int c = 0; c < count; ++c) {
+                const bool unicode = random.bounded(3) != 0;
+                owned.push_back(std::make_unique<ByteColumn>(QStringLiteral("#%1#").arg(c + 1),
+                                                             randomBytes(random, int(random.bounded(0, 30))), unicode));
+                columns.append(owned.back().get());
+                templateText += QStringLiteral("#%1#").arg(c + 1) +
+                                (random.bounded(2) ? QString::fromUtf8("\xe2\x82\xac") : QStringLiteral(","));
+            }
+            templateText += QString::fromUtf8("\xf0\x9f\x98\x80>");
+            const bool targetUnicode = random.bounded(2) != 0;
+            const QString lineBreak = QStringList{"\n", "\r\n", "\r"}.at(int(random.bounded(3)));
+
+            MergeEngine engine;
+            engine.setMultiLine(random.bounded(4) != 0);
+            engine.setEventInterval(MergeEngine::NoEvents);
+            engine.setup(columns, templateText, lineBreak);
+            const QByteArray expected = encodeEditorText(engine.merge(), targetUnicode);
+            engine.setup(columns, templateText, lineBreak);
+            ByteBuffer bytes;
+            QVERIFY(engine.mergeBytes(bytes, targetUnicode));
+            QVERIFY2(bytes.bytes() == expected, qPrintable(QStringLiteral("round %1").arg(round)));
+            QVERIFY(!engine.resultTruncated());
+        }
+    }
+
+    void randomRecordsTakeWholeLines()
+    {
+        const QStringList names{"ann",
+                                QString::fromUtf8("b\xc3\xb6"
+                                                  "b"),
+                                "", "carl"};
+        const QStringList ids{"1", "22", "333"};
+        ByteColumn first(QStringLiteral("#1#"), names.join('\n').toUtf8(), true);
+        ByteColumn second(QStringLiteral("#2#"), ids.join("\r\n").toUtf8(), true);
         MergeEngine engine;
-        engine.setMultiLine(random.bounded(4) != 0);
-        engine.setEventInterval(MergeEngine::NoEvents);
-        engine.setup(columns, templateText, lineBreak);
-        const QByteArray expected = encodeEditorText(engine.merge(), targetUnicode);
-        engine.setup(columns, templateText, lineBreak);
+        engine.setup({&first, &second}, QStringLiteral("#1#|#2#|#1#"), QStringLiteral("\n"));
         ByteBuffer bytes;
-        QVERIFY(engine.mergeBytes(bytes, targetUnicode));
-        QVERIFY2(bytes.bytes() == expected, qPrintable(QStringLiteral("round %1").arg(round)));
+        QVERIFY(engine.generateRandomBytes(3000, bytes, true));
+        const QStringList records = QString::fromUtf8(bytes.bytes()).split('\n');
+        QCOMPARE(records.size(), 3000);
+        QSet<QString> seen;
+        for (const QString& record : records) {
+            const QStringList parts = record.split('|');
+            QCOMPARE(parts.size(), 3);
+            QVERIFY2(names.contains(parts.at(0)) && ids.contains(parts.at(1)) && names.contains(parts.at(2)),
+                     qPrintable(record));
+            seen.insert(parts.at(0));
+            seen.insert(parts.at(1));
+        }
+        // Every line is drawn, each reference on its own.
+        QCOMPARE(seen.size(), names.size() + ids.size());
+        QVERIFY(std::any_of(records.begin(), records.end(),
+                            [](const QString& r) { return r.section('|', 0, 0) != r.section('|', 2, 2); }));
+    }
+
+    void stopAndLimitKeepWholeRecords()
+    {
+        QStringList lines;
+        for (int i = 0; i < 500; ++i)
+            lines.append(QStringLiteral("value%1").arg(i));
+        ByteColumn column(QStringLiteral("#1#"), lines.join('\n').toUtf8(), true);
+        MergeEngine engine;
+        engine.setEventInterval(MergeEngine::NoEvents);
+        engine.setup({&column}, QStringLiteral("[#1#]"), QStringLiteral("\r\n"));
+        ByteBuffer whole;
+        QVERIFY(engine.mergeBytes(whole, true));
+        const QList<QByteArray> records = whole.bytes().split('\n');
+        QCOMPARE(records.size(), 500);
+
+        // A stop: the records before it, whole.
+        StopAfter stop(123);
+        ByteBuffer stopped;
+        QVERIFY(engine.mergeBytes(stopped, true, &stop));
+        QCOMPARE(stopped.bytes(), whole.bytes().left(stopped.bytes().size()));
+        QCOMPARE(stopped.bytes().count('\n'), 122);
+        QVERIFY(stopped.bytes().endsWith("value122]"));
         QVERIFY(!engine.resultTruncated());
+
+        // The size limit: what fits, in whole records, and the run says it was cut.
+        engine.setResultLimit(1000);
+        ByteBuffer limited;
+        QVERIFY(engine.mergeBytes(limited, true));
+        QVERIFY(engine.resultTruncated());
+        QVERIFY(limited.bytes().size() <= 1000);
+        QVERIFY(limited.bytes().size() > 1000 - 20);
+        QCOMPARE(limited.bytes(), whole.bytes().left(limited.bytes().size()));
+        QVERIFY(limited.bytes().endsWith(']'));
     }
-}
 
-void TestMergeBytes::randomRecordsTakeWholeLines()
-{
-    const QStringList names{"ann",
-                            QString::fromUtf8("b\xc3\xb6"
-                                              "b"),
-                            "", "carl"};
-    const QStringList ids{"1", "22", "333"};
-    ByteColumn first(QStringLiteral("#1#"), names.join('\n').toUtf8(), true);
-    ByteColumn second(QStringLiteral("#2#"), ids.join("\r\n").toUtf8(), true);
-    MergeEngine engine;
-    engine.setup({&first, &second}, QStringLiteral("#1#|#2#|#1#"), QStringLiteral("\n"));
-    ByteBuffer bytes;
-    QVERIFY(engine.generateRandomBytes(3000, bytes, true));
-    const QStringList records = QString::fromUtf8(bytes.bytes()).split('\n');
-    QCOMPARE(records.size(), 3000);
-    QSet<QString> seen;
-    for (const QString& record : records) {
-        const QStringList parts = record.split('|');
-        QCOMPARE(parts.size(), 3);
-        QVERIFY2(names.contains(parts.at(0)) && ids.contains(parts.at(1)) && names.contains(parts.at(2)),
-                 qPrintable(record));
-        seen.insert(parts.at(0));
-        seen.insert(parts.at(1));
+    void refusingSinkEndsTheRun()
+    {
+        ByteColumn column(QStringLiteral("#1#"), QByteArray("a\nb"), true);
+        MergeEngine engine;
+        engine.setup({&column}, QStringLiteral("#1#"));
+        RefusingSink sink;
+        QVERIFY(!engine.mergeBytes(sink, true));
+        QVERIFY(!engine.generateRandomBytes(5, sink, true));
     }
-    // Every line is drawn, each reference on its own.
-    QCOMPARE(seen.size(), names.size() + ids.size());
-    QVERIFY(std::any_of(records.begin(), records.end(),
-                        [](const QString& r) { return r.section('|', 0, 0) != r.section('|', 2, 2); }));
-}
 
-void TestMergeBytes::stopAndLimitKeepWholeRecords()
-{
-    QStringList lines;
-    for (int i = 0; i < 500; ++i)
-        lines.append(QStringLiteral("value%1").arg(i));
-    ByteColumn column(QStringLiteral("#1#"), lines.join('\n').toUtf8(), true);
-    MergeEngine engine;
-    engine.setEventInterval(MergeEngine::NoEvents);
-    engine.setup({&column}, QStringLiteral("[#1#]"), QStringLiteral("\r\n"));
-    ByteBuffer whole;
-    QVERIFY(engine.mergeBytes(whole, true));
-    const QList<QByteArray> records = whole.bytes().split('\n');
-    QCOMPARE(records.size(), 500);
-
-    // A stop: the records before it, whole.
-    StopAfter stop(123);
-    ByteBuffer stopped;
-    QVERIFY(engine.mergeBytes(stopped, true, &stop));
-    QCOMPARE(stopped.bytes(), whole.bytes().left(stopped.bytes().size()));
-    QCOMPARE(stopped.bytes().count('\n'), 122);
-    QVERIFY(stopped.bytes().endsWith("value122]"));
-    QVERIFY(!engine.resultTruncated());
-
-    // The size limit: what fits, in whole records, and the run says it was cut.
-    engine.setResultLimit(1000);
-    ByteBuffer limited;
-    QVERIFY(engine.mergeBytes(limited, true));
-    QVERIFY(engine.resultTruncated());
-    QVERIFY(limited.bytes().size() <= 1000);
-    QVERIFY(limited.bytes().size() > 1000 - 20);
-    QCOMPARE(limited.bytes(), whole.bytes().left(limited.bytes().size()));
-    QVERIFY(limited.bytes().endsWith(']'));
-}
-
-void TestMergeBytes::refusingSinkEndsTheRun()
-{
-    ByteColumn column(QStringLiteral("#1#"), QByteArray("a\nb"), true);
-    MergeEngine engine;
-    engine.setup({&column}, QStringLiteral("#1#"));
-    RefusingSink sink;
-    QVERIFY(!engine.mergeBytes(sink, true));
-    QVERIFY(!engine.generateRandomBytes(5, sink, true));
-}
-
-void TestMergeBytes::columnGoneDuringRun()
-{
-    // The column goes at the run's first round of events, before its first record: every record
-    // then reads it as empty, and nothing reads the freed bytes (the sanitizer build would say so).
-    auto first = std::make_unique<ByteColumn>(QStringLiteral("#1#"), QByteArray("a\nb\nc"), true);
-    ByteColumn second(QStringLiteral("#2#"), QByteArray("1\n2\n3"), true);
-    MergeEngine engine;
-    engine.setEventInterval(0);
-    engine.setup({first.get(), &second}, QStringLiteral("<#1##2#>"));
-    QTimer::singleShot(0, [&] { first.reset(); });
-    ByteBuffer bytes;
-    QVERIFY(engine.mergeBytes(bytes, true));
-    QVERIFY(!first);
-    QCOMPARE(bytes.bytes(), QByteArray("<1>\n<2>\n<3>"));
-}
+    void columnGoneDuringRun()
+    {
+        // The column goes at the run's first round of events, before its first record: every record
+        // then reads it as empty, and nothing reads the freed bytes (the sanitizer build would say so).
+        auto first = std::make_unique<ByteColumn>(QStringLiteral("#1#"), QByteArray("a\nb\nc"), true);
+        ByteColumn second(QStringLiteral("#2#"), QByteArray("1\n2\n3"), true);
+        MergeEngine engine;
+        engine.setEventInterval(0);
+        engine.setup({first.get(), &second}, QStringLiteral("<#1##2#>"));
+        QTimer::singleShot(0, [&] { first.reset(); });
+        ByteBuffer bytes;
+        QVERIFY(engine.mergeBytes(bytes, true));
+        QVERIFY(!first);
+        QCOMPARE(bytes.bytes(), QByteArray("<1>\n<2>\n<3>"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestMergeBytes)
 #include "tst_mergebytes.moc"

@@ -189,43 +189,33 @@ private slots:
         QTest::addColumn<QStringList>("columns");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QString>("tooComplex"); // the pattern on which the matcher gave up
-        QTest::addRow("successive lines, then empty") << "1 2 3" << QStringList{"\\d+=A|B"} << "A B "
-                                                      << "";
-        QTest::addRow("group only") << "id=7" << QStringList{"id=(\\d+)=X"} << "id=X"
-                                    << "";
-        QTest::addRow("invalid pattern") << "a(b" << QStringList{"(=X"} << "a(b"
-                                         << "";
-        QTest::addRow("empty snippet") << "ab" << QStringList{"=X"} << "ab"
-                                       << "";
-        QTest::addRow("last group taking part") << "a b y" << QStringList{"(a)|(b)|(x)?y=X|Y|Z"} << "X Y Z"
-                                                << "";
-        QTest::addRow("running offset") << "a-a-a" << QStringList{"a=XX||YYY"} << "XX--YYY"
-                                        << "";
-        QTest::addRow("empty matches insert") << "ab" << QStringList{"x*=1|2|3"} << "1a2b3"
-                                              << "";
-        QTest::addRow("empty match at the end") << "ab" << QStringList{"$=1|2"} << "ab1"
-                                                << "";
-        QTest::addRow("lazy empty matches") << "aa" << QStringList{"a*?=<|>|[|]|{"} << "<>[]{"
-                                            << "";
-        QTest::addRow("line starts") << "p\nq" << QStringList{"^=<|>"} << "<p\n>q"
-                                     << "";
-        QTest::addRow("inserted text matched") << "cat" << QStringList{"cat=dog", "dog=bird"} << "bird"
-                                               << "";
-        QTest::addRow("list order, not length") << "cat" << QStringList{"dog=bird", "cat=dog"} << "dog"
-                                                << "";
-        QTest::addRow("group reaching back left alone") << "aaa" << QStringList{"(?=(aa))a=X|Y"} << "Xa"
-                                                        << "";
-        QTest::addRow("start verb, not checked") << "ab" << QStringList{"(*UCP)b=X"} << "aX"
-                                                 << "";
+        const auto row = [](const char* name, const QString& templateText, const QStringList& columns,
+                            const QString& expected, const QString& tooComplex = QString()) {
+            QTest::addRow("%s", name) << templateText << columns << expected << tooComplex;
+        };
+        row("successive lines, then empty", "1 2 3", {"\\d+=A|B"}, "A B ");
+        row("group only", "id=7", {"id=(\\d+)=X"}, "id=X");
+        row("invalid pattern", "a(b", {"(=X"}, "a(b");
+        row("empty snippet", "ab", {"=X"}, "ab");
+        row("last group taking part", "a b y", {"(a)|(b)|(x)?y=X|Y|Z"}, "X Y Z");
+        row("running offset", "a-a-a", {"a=XX||YYY"}, "XX--YYY");
+        row("empty matches insert", "ab", {"x*=1|2|3"}, "1a2b3");
+        row("empty match at the end", "ab", {"$=1|2"}, "ab1");
+        row("lazy empty matches", "aa", {"a*?=<|>|[|]|{"}, "<>[]{");
+        row("line starts", "p\nq", {"^=<|>"}, "<p\n>q");
+        row("inserted text matched", "cat", {"cat=dog", "dog=bird"}, "bird");
+        row("list order, not length", "cat", {"dog=bird", "cat=dog"}, "dog");
+        row("group reaching back left alone", "aaa", {"(?=(aa))a=X|Y"}, "Xa");
+        row("start verb, not checked", "ab", {"(*UCP)b=X"}, "aX");
         // Too much backtracking before the fourth match: the matcher gives up and says no match.
         const QString blocks = QStringLiteral("e e e ") + QString(40, QLatin1Char('a')) + QStringLiteral(" e");
-        QTest::addRow("matcher gives up, later columns skipped")
-            << blocks << QStringList{"(?:(a|aa)+d|e)=X|X|X|X", "a=b"}
-            << QStringLiteral("X X X ") + QString(40, QLatin1Char('a')) + QStringLiteral(" e") << "(?:(a|aa)+d|e)";
+        row("matcher gives up, later columns skipped", blocks, {"(?:(a|aa)+d|e)=X|X|X|X", "a=b"},
+            QStringLiteral("X X X ") + QString(40, QLatin1Char('a')) + QStringLiteral(" e"), "(?:(a|aa)+d|e)");
         // A possessive repeat over a long run: beyond the compiled matcher's stack.
-        QTest::addRow("matcher stack exhausted") << QString(200000, QLatin1Char('x')) << QStringList{"(.)\\1++=y"}
-                                                 << QString(200000, QLatin1Char('x')) << "(.)\\1++";
+        row("matcher stack exhausted", QString(200000, QLatin1Char('x')), {"(.)\\1++=y"},
+            QString(200000, QLatin1Char('x')), "(.)\\1++");
     }
+
     void replaceMatches()
     {
         QFETCH(QString, templateText);

@@ -21,33 +21,12 @@ namespace {
 using TestSupport::readBytes;
 using TestSupport::writeBytes;
 
-const QStringList Awkward{"1\n2\r\n3\r4",
-                          "x\r\n",
-                          "a, b,c",
-                          "=",
-                          ";",
-                          ",",
-                          "\"dq\" 'sq' \"",
-                          "k=v; c # h",
-                          "# comment",
-                          "[column9]",
-                          "@@",
-                          "  both ends  ",
-                          "\\ \\n \\x41 \\",
-                          "%41 %%",
-                          "@Invalid()",
-                          "@ByteArray(a)",
-                          "true",
-                          "42",
-                          "\x01\x1f\x7f",
-                          "",
-                          "\r",
-                          "\n",
-                          "\t",
-                          "\"",
-                          "'",
-                          " ",
-                          "Grüße — 東京 😀 עברית"};
+const QStringList Awkward =
+    QStringList{"1\n2\r\n3\r4",    "x\r\n",      "a, b,c",    "=",         ";",  ",",
+                "\"dq\" 'sq' \"",  "k=v; c # h", "# comment", "[column9]", "@@", "  both ends  ",
+                "\\ \\n \\x41 \\", "%41 %%"} +
+    QStringList{"@Invalid()", "@ByteArray(a)",       "true", "42", "\x01\x1f\x7f", "", "\r", "\n", "\t", "\"", "'",
+                " ",          "Grüße — 東京 😀 עברית"};
 
 // Every key a template file's reader looks up, and some it does not, in sections of several kinds.
 QStringList candidateKeys()
@@ -75,10 +54,61 @@ QString randomText(QRandomGenerator& random)
     return text;
 }
 
+// A file of random values under random keys, as the settings library writes it; some sections are
+// written again further down, where the later entries count.
+QByteArray libraryWritten(QRandomGenerator& random, const QString& path, bool sectionAgain)
+{
+    {
+        QSettings settings(path, QSettings::IniFormat);
+        const QStringList keys = candidateKeys();
+        for (int n = random.bounded(1, 12); n > 0; --n) {
+            const QString& key = keys.at(random.bounded(keys.size()));
+            if (random.bounded(8) == 0)
+                settings.setValue(key, QStringList{randomText(random), randomText(random)});
+            else
+                settings.setValue(key, randomText(random));
+        }
+    }
+    return readBytes(path) + (sectionAgain ? "\n[global]\ntemplate=again\n[column0]\ncontent = \"x\" y ,\n" : "");
+}
+
+// Lines of random pieces as a hand-edited file may hold them: every kind of line break, spaces and tabs
+// around keys and values, quotes, escapes and continued lines, comments, bytes outside ASCII, sections
+// written again and sections the reader leaves to the library.
+QByteArray handWritten(QRandomGenerator& random)
+{
+    static const char* const headers[] = {"[global]",  "[column0]",  "[column1]", "[Column0]", "[column3]",
+                                          "[ other ]", "[global] x", "[a%41]",    "[General]", "[column0"};
+    static const char* const keys[] = {"template", "content", " snippet ", "multiline\t", "metacounts",
+                                       "Content",  "k",       "con%74ent", "a\\b",        ""};
+    static const char* const pieces[] = {
+        "a",     "xyz", " ",    "\t",    "\"",   "\\\"",           ",",       ";",    "=",        "\\n", "\\r",
+        "\\x41", "\\x", "\\0",  "\\101", "\\\n", "\\\r\n",         "\\z",     "\xe9", "\xc3\xa9", "@",   "@@",
+        "(",     ")",   "true", "0",     "-7",   "\\ud83d\\ude00", "\\xd800", "\\",   "\\\\",     "'",   "\\?"};
+    static const char* const breaks[] = {"\n", "\r\n", "\r", "\n\n"};
+    const auto pick = [&random](const auto& list) { return list[random.bounded(int(sizeof list / sizeof *list))]; };
+    QByteArray text = random.bounded(20) == 0 ? "\xef\xbb\xbf" : "";
+    for (int line = random.bounded(1, 9); line > 0; --line) {
+        const int kind = random.bounded(10);
+        if (kind < 3) {
+            text += pick(headers);
+        } else if (kind == 3) {
+            text += random.bounded(2) ? "; a comment, = \"" : "garbage";
+        } else {
+            text += pick(keys);
+            text += random.bounded(2) ? "=" : " = ";
+            for (int n = random.bounded(6); n > 0; --n)
+                text += pick(pieces);
+        }
+        text += pick(breaks);
+    }
+    return text;
+}
+
 // Compares the reader with a settings object on the same text, key by key, in both editor encodings.
 void compareWithLibrary(const QByteArray& text, const QString& path, int* read, int* left)
 {
-    QVERIFY(TestSupport::writeBytes(path, text));
+    QVERIFY(writeBytes(path, text));
     const QStringList keys = candidateKeys();
     const QSettings settings(path, QSettings::IniFormat); // value() only: it parses no more than it needs
     for (const bool unicode : {true, false}) {
@@ -113,77 +143,24 @@ private slots:
         std::signal(SIGXFSZ, SIG_IGN);         // a write past the size limit fails instead of ending the test
     }
 
-    void readsAsTheLibraryWritten()
+    void readsAsTheLibrary()
     {
-        // Values the settings library wrote itself, under keys in any order, some sections twice.
-        QRandomGenerator random(20261208);
+        // Files the library wrote and files written by hand, read key by key as the library reads them.
+        QRandomGenerator written(20261208);
+        QRandomGenerator hand(8122026);
         QTemporaryDir dir;
-        const QStringList keys = candidateKeys();
         int read = 0;
         int left = 0;
-        for (int round = 0; round < 300; ++round) {
-            const QString path = dir.filePath(QStringLiteral("w%1.s").arg(round));
-            {
-                QSettings settings(path, QSettings::IniFormat);
-                for (int n = random.bounded(1, 12); n > 0; --n) {
-                    const QString& key = keys.at(random.bounded(keys.size()));
-                    if (random.bounded(8) == 0)
-                        settings.setValue(key, QStringList{randomText(random), randomText(random)});
-                    else
-                        settings.setValue(key, randomText(random));
-                }
-            }
-            QByteArray text = TestSupport::readBytes(path);
-            // The library writes sections in order; one written again further down takes the later entries.
-            if (round % 3 == 0)
-                text += "\n[global]\ntemplate=again\n[column0]\ncontent = \"x\" y ,\n";
+        for (int round = 0; round < 3300; ++round) {
+            const QByteArray text =
+                round < 300 ? libraryWritten(written, dir.filePath(QStringLiteral("w%1.s").arg(round)), round % 3 == 0)
+                            : handWritten(hand);
             compareWithLibrary(text, dir.filePath(QStringLiteral("c%1.s").arg(round)), &read, &left);
             if (QTest::currentTestFailed())
                 return;
         }
-        QVERIFY2(read > 250, qPrintable(QString::number(read)));
-    }
-
-    void readsAsTheLibraryByHand()
-    {
-        // Lines of random pieces as a hand-edited file may hold them: every kind of line break, spaces
-        // and tabs around keys and values, quotes, escapes and continued lines, comments, bytes outside
-        // ASCII, sections written again and sections the reader leaves to the library.
-        static const char* const headers[] = {"[global]",  "[column0]",  "[column1]", "[Column0]", "[column3]",
-                                              "[ other ]", "[global] x", "[a%41]",    "[General]", "[column0"};
-        static const char* const keys[] = {"template", "content", " snippet ", "multiline\t", "metacounts",
-                                           "Content",  "k",       "con%74ent", "a\\b",        ""};
-        static const char* const pieces[] = {
-            "a",     "xyz", " ",    "\t",    "\"",   "\\\"",           ",",       ";",    "=",        "\\n", "\\r",
-            "\\x41", "\\x", "\\0",  "\\101", "\\\n", "\\\r\n",         "\\z",     "\xe9", "\xc3\xa9", "@",   "@@",
-            "(",     ")",   "true", "0",     "-7",   "\\ud83d\\ude00", "\\xd800", "\\",   "\\\\",     "'",   "\\?"};
-        static const char* const breaks[] = {"\n", "\r\n", "\r", "\n\n"};
-        QRandomGenerator random(8122026);
-        QTemporaryDir dir;
-        int read = 0;
-        int left = 0;
-        for (int round = 0; round < 3000; ++round) {
-            QByteArray text = random.bounded(20) == 0 ? "\xef\xbb\xbf" : "";
-            for (int line = random.bounded(1, 9); line > 0; --line) {
-                const int kind = random.bounded(10);
-                if (kind < 3) {
-                    text += headers[random.bounded(int(sizeof headers / sizeof *headers))];
-                } else if (kind == 3) {
-                    text += random.bounded(2) ? "; a comment, = \"" : "garbage";
-                } else {
-                    text += keys[random.bounded(int(sizeof keys / sizeof *keys))];
-                    text += random.bounded(2) ? "=" : " = ";
-                    for (int n = random.bounded(6); n > 0; --n)
-                        text += pieces[random.bounded(int(sizeof pieces / sizeof *pieces))];
-                }
-                text += breaks[random.bounded(int(sizeof breaks / sizeof *breaks))];
-            }
-            compareWithLibrary(text, dir.filePath(QStringLiteral("h%1.s").arg(round)), &read, &left);
-            if (QTest::currentTestFailed())
-                return;
-        }
         // Both kinds come up often enough to count.
-        QVERIFY2(read > 1000 && left > 300, qPrintable(QStringLiteral("%1 read, %2 left").arg(read).arg(left)));
+        QVERIFY2(read > 1250 && left > 300, qPrintable(QStringLiteral("%1 read, %2 left").arg(read).arg(left)));
     }
 
     void editorBytesAsTheStrings()
@@ -257,51 +234,36 @@ private slots:
 
     void columnFormats()
     {
-        // Escape and format keys: written only where not the default, read back, unknown values
-        // read as none, and a file without them reads and saves as it always did.
+        // Escape and format keys are written only where not the default and read back; back to none
+        // they go again, and a file without them saves as it always did.
         const QString path = m_dir.filePath(QStringLiteral("formats.s"));
         const QByteArray plain = "[global]\nmetacounts=2\n\n[column0]\ncontent=a\nsnippet=#1#\n\n"
                                  "[column1]\ncontent=b\nsnippet=#2#\n";
-        QVERIFY(TestSupport::writeBytes(path, plain));
-        {
-            QTemplate tpl(path);
-            QCOMPARE(tpl.columnFormats().size(), 2);
-            QVERIFY(tpl.columnFormats().at(0).isDefault() && tpl.columnFormats().at(1).isDefault());
-            tpl.setColumnFormats({ValueFormat(), ValueFormat()});
-            QVERIFY(tpl.sync());
-        }
-        QCOMPARE(TestSupport::readBytes(path), plain);
-
         ValueFormat sql;
         sql.escape = ValueEscape::Sql;
         ValueFormat zeros;
         zeros.width = 6;
         zeros.align = ValueFormat::AlignRight;
         zeros.pad = QLatin1Char('0');
-        {
+        const QList<ValueFormat> none{ValueFormat(), ValueFormat()};
+        const auto save = [&path](const QList<ValueFormat>& formats) {
             QTemplate tpl(path);
-            tpl.setColumnFormats({sql, zeros});
-            QVERIFY(tpl.sync());
-        }
-        const QByteArray written = TestSupport::readBytes(path);
+            tpl.setColumnFormats(formats);
+            return tpl.sync();
+        };
+        QVERIFY(writeBytes(path, plain));
+        QCOMPARE(QTemplate(path).columnFormats(), none);
+        QVERIFY(save(none));
+        QCOMPARE(readBytes(path), plain);
+        QVERIFY(save({sql, zeros}));
+        const QByteArray written = readBytes(path);
         QVERIFY2(written.contains("escape=sql") && written.contains("format=\"6,right,zero\""), written);
-        QVERIFY2(!written.contains("column1/escape") && written.count("escape=") == 1, written);
-        {
-            QTemplate tpl(path);
-            QCOMPARE(tpl.columnFormats(), (QList<ValueFormat>{sql, zeros}));
-            // Back to none: the keys go, the rest of the file stays.
-            tpl.setColumnFormats({ValueFormat(), ValueFormat()});
-            QVERIFY(tpl.sync());
-        }
-        const QByteArray cleared = TestSupport::readBytes(path);
+        QVERIFY2(written.count("escape=") == 1, written);
+        QCOMPARE(QTemplate(path).columnFormats(), (QList<ValueFormat>{sql, zeros}));
+        QVERIFY(save(none));
+        const QByteArray cleared = readBytes(path);
         QVERIFY2(!cleared.contains("escape") && !cleared.contains("format"), cleared);
         QVERIFY(cleared.contains("content=a") && cleared.contains("content=b"));
-
-        QVERIFY(TestSupport::writeBytes(path, plain + "escape=html\nformat=wide\n"));
-        const QTemplate unknown(path);
-        QCOMPARE(unknown.status(), QSettings::NoError);
-        QVERIFY(unknown.columnFormats().at(1).isDefault());
-        QCOMPARE(unknown.columns().at(1), QTemplate::Column(QStringLiteral("b"), QStringLiteral("#2#")));
     }
 
     void roundTrip()
@@ -334,7 +296,6 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<int>("columns");
         QTest::addRow("two billion") << QByteArray("2000000000") << 2000000000 << 4;
-        QTest::addRow("five") << QByteArray("5") << 5 << 4;
         QTest::addRow("three") << QByteArray("3") << 3 << 3;
         QTest::addRow("zero") << QByteArray("0") << 0 << 0;
         QTest::addRow("minus one") << QByteArray("-1") << -1 << 0;
@@ -411,7 +372,6 @@ private slots:
         // The first row is the file that ended the program: a list of about 10^9 elements to allocate.
         QTest::addRow("huge count") << QByteArray("template=@Variant(\\0\\0\\0\\t7xeOO)") << true << "";
         QTest::addRow("huge count, unknown key") << QByteArray("other=@Variant(\\0\\0\\0\\t7xeOO)") << true << "";
-        QTest::addRow("date and time") << QByteArray("template=@DateTime(x)") << true << "";
         QTest::addRow("byte array") << QByteArray("template=@ByteArray(x)") << true << "";
         QTest::addRow("spaces around") << QByteArray("template=  @ByteArray(x)  ") << true << "";
         QTest::addRow("quoted") << QByteArray("template=\"@Rect(1 2 3 4)\"") << true << "";

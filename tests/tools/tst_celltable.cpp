@@ -1,5 +1,6 @@
 // The cell table: splitting a text, index wrap, transformations, selection text, stopping.
 
+#include "CellRows.h"
 #include "TestSupport.h"
 #include "editor/TextBytes.h"
 #include "editor/TextUtils.h"
@@ -8,33 +9,14 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
-// Rows written as "a|b|c" keep the tables short.
-static CellTable tableOf(const QStringList& rows)
-{
-    CellTable table;
-    for (const QString& row : rows)
-        table.appendRow(row.split(QLatin1Char('|')));
-    return table;
-}
-
-static QStringList rowsOf(const CellTable& table)
-{
-    QStringList rows;
-    for (const CellTable::Row& row : table.rows())
-        rows.append(row.join(QLatin1Char('|')));
-    return rows;
-}
-
 // A random text of the pieces that matter to a split: separators, blanks of every kind, every line
 // break, NUL, characters of one to four UTF-8 bytes. With broken, invalid UTF-8 is mixed in.
 static QByteArray randomEditorBytes(QRandomGenerator& random, bool unicode, bool broken)
 {
-    static const QStringList pieces{
-        QStringLiteral("a"),          QStringLiteral("bc"),      QStringLiteral(","),      QStringLiteral(";"),
-        QStringLiteral(" "),          QStringLiteral("\t"),      QStringLiteral("\r\n"),   QStringLiteral("\r"),
-        QStringLiteral("\n"),         QStringLiteral("\n\n"),    QString(QChar(0)),        QStringLiteral("\u00e9"),
-        QStringLiteral("\u00a0"),     QStringLiteral("\u20ac"),  QStringLiteral("\u3000"), QStringLiteral("\ufeff"),
-        QStringLiteral("\U0001F600"), QStringLiteral("x\u00e9,")};
+    static const QStringList pieces =
+        QStringLiteral("a|bc|,|;| |\t|\r\n|\r|\n|\n\n|\u00e9|\u00a0|\u20ac|\u3000|\ufeff|\U0001F600|x\u00e9,")
+            .split(QLatin1Char('|')) +
+        QStringList(QString(QChar(0)));
     static const QList<QByteArray> invalid{"\xff", "\xc3", "\xe2\x82", "\xed\xa0\x80", "\xc0\x80", "\x80"};
     QByteArray bytes;
     const int count = random.bounded(0, 40);
@@ -60,31 +42,26 @@ private slots:
         QTest::addColumn<bool>("wholeWord");
         QTest::addColumn<int>("linesPerRow");
         QTest::addColumn<QStringList>("rows");
-        QTest::addRow("short row padded") << "a,b\nc"
-                                          << "," << false << 1 << QStringList{"a|b", "c|"};
-        QTest::addRow("a run cuts once, none leading, one empty trailing") << ",,a,,b,"
-                                                                           << "," << false << 1 << QStringList{"a|b|"};
-        QTest::addRow("runs of any filter character") << "a, b;;c"
-                                                      << ", ;" << false << 1 << QStringList{"a|b|c"};
-        QTest::addRow("whole word: empty parts kept, case matters") << "aXbxxc"
-                                                                    << "x" << true << 1 << QStringList{"aXb||c"};
-        QTest::addRow("whole word: the string, not its characters") << "a<>b<"
-                                                                    << "<>" << true << 1 << QStringList{"a|b<"};
-        QTest::addRow("every character, space padded") << QStringLiteral("ab\na\U0001F600c") << "" << false << 1
-                                                       << QStringList{"a|b| ", QStringLiteral("a|\U0001F600|c")};
-        QTest::addRow("blank lines make no row") << "a\n\n \t\nb\r\nc"
-                                                 << "," << false << 1 << QStringList{"a", "b", "c"};
-        QTest::addRow("only blank lines") << " \n\t\n"
-                                          << "" << false << 1 << QStringList{};
-        QTest::addRow("two lines a row, joined by a space, then cut") << "a\nb\nc"
-                                                                      << " " << false << 2 << QStringList{"a|b", "c|"};
-        QTest::addRow("a blank group makes no row") << "a\nb\n\n \nc"
-                                                    << "," << false << 2 << QStringList{"a b", "c"};
-        QTest::addRow("no lines a row") << "a\nb"
-                                        << "," << false << 0 << QStringList{};
-        QTest::addRow("byte-order mark at a line start is a cell's text")
-            << QStringLiteral("a\n\uFEFFb,c") << "," << false << 1 << QStringList{"a|", QStringLiteral("\uFEFFb|c")};
+        const auto row = [](const char* name, const QString& text, const QString& filter, bool wholeWord,
+                            int linesPerRow, const QStringList& rows) {
+            QTest::addRow("%s", name) << text << filter << wholeWord << linesPerRow << rows;
+        };
+        row("short row padded", "a,b\nc", ",", false, 1, {"a|b", "c|"});
+        row("a run cuts once, none leading, one empty trailing", ",,a,,b,", ",", false, 1, {"a|b|"});
+        row("runs of any filter character", "a, b;;c", ", ;", false, 1, {"a|b|c"});
+        row("whole word: empty parts kept, case matters", "aXbxxc", "x", true, 1, {"aXb||c"});
+        row("whole word: the string, not its characters", "a<>b<", "<>", true, 1, {"a|b<"});
+        row("every character, space padded", QStringLiteral("ab\na\U0001F600c"), "", false, 1,
+            {"a|b| ", QStringLiteral("a|\U0001F600|c")});
+        row("blank lines make no row", "a\n\n \t\nb\r\nc", ",", false, 1, {"a", "b", "c"});
+        row("only blank lines", " \n\t\n", "", false, 1, {});
+        row("two lines a row, joined by a space, then cut", "a\nb\nc", " ", false, 2, {"a|b", "c|"});
+        row("a blank group makes no row", "a\nb\n\n \nc", ",", false, 2, {"a b", "c"});
+        row("no lines a row", "a\nb", ",", false, 0, {});
+        row("byte-order mark at a line start is a cell's text", QStringLiteral("a\n\uFEFFb,c"), ",", false, 1,
+            {"a|", QStringLiteral("\uFEFFb|c")});
     }
+
     void split()
     {
         QFETCH(QString, text);
@@ -106,28 +83,24 @@ private slots:
         QTest::addColumn<bool>("wholeWord");
         QTest::addColumn<qint64>("limit");
         QTest::addColumn<qint64>("cells");
-        const QString emoji = QStringLiteral("\U0001F600\U0001F600\U0001F600\nab");
-        QTest::addRow("characters, at the limit") << "abc\n \n\nab"
-                                                  << "" << false << qint64(6) << qint64(6);
-        QTest::addRow("characters, past it by the padding") << "abc\nab"
-                                                            << "" << false << qint64(5) << qint64(-1);
-        QTest::addRow("surrogate pairs, one cell each") << emoji << "" << false << qint64(6) << qint64(6);
-        QTest::addRow("separators, at the limit") << "a,b,c\nd"
-                                                  << "," << false << qint64(6) << qint64(6);
-        QTest::addRow("separators, past it by the padding") << "a,b,c\nd"
-                                                            << "," << false << qint64(5) << qint64(-1);
-        QTest::addRow("whole word, past it") << "a<>b<>c\nd"
-                                             << "<>" << true << qint64(5) << qint64(-1);
-        QTest::addRow("past it before any padding") << "a,b,c,d,e,f,g"
-                                                    << "," << false << qint64(5) << qint64(-1);
+        const auto row = [](const char* name, const QString& text, const QString& filter, bool wholeWord, qint64 limit,
+                            qint64 cells) {
+            QTest::addRow("%s", name) << text << filter << wholeWord << limit << cells;
+        };
+        row("characters, at the limit", "abc\n \n\nab", "", false, 6, 6);
+        row("characters, past it by the padding", "abc\nab", "", false, 5, -1);
+        row("surrogate pairs, one cell each", QStringLiteral("\U0001F600\U0001F600\U0001F600\nab"), "", false, 6, 6);
+        row("separators, past it by the padding", "a,b,c\nd", ",", false, 5, -1);
+        row("whole word, past it", "a<>b<>c\nd", "<>", true, 5, -1);
+        row("past it before any padding", "a,b,c,d,e,f,g", ",", false, 5, -1);
         const QString shortLines = QStringLiteral("ab\n").repeated(10000);
-        QTest::addRow("short lines and a long one")
-            << shortLines + QString(30000, QLatin1Char('x')) << "" << false << CellTable::MaxCells << qint64(-1);
-        QTest::addRow("short lines and a wide one")
-            << shortLines + QStringLiteral("a,").repeated(3000) << "," << false << CellTable::MaxCells << qint64(-1);
-        QTest::addRow("a long line alone")
-            << QString(30000, QLatin1Char('x')) << "" << false << CellTable::MaxCells << qint64(30000);
+        row("short lines and a long one", shortLines + QString(30000, QLatin1Char('x')), "", false, CellTable::MaxCells,
+            -1);
+        row("short lines and a wide one", shortLines + QStringLiteral("a,").repeated(3000), ",", false,
+            CellTable::MaxCells, -1);
+        row("a long line alone", QString(30000, QLatin1Char('x')), "", false, CellTable::MaxCells, 30000);
     }
+
     void cellLimit()
     {
         QFETCH(QString, text);
@@ -155,21 +128,22 @@ private slots:
         QTest::addColumn<bool>("wholeWord");
         QTest::addColumn<int>("linesPerRow");
         QTest::addColumn<bool>("unicode");
-        QTest::addRow("UTF-8, ASCII separators") << "," << false << 1 << true;
-        QTest::addRow("UTF-8, wide separators") << QStringLiteral("\u00e9 \U0001F600") << false << 1 << true;
-        QTest::addRow("UTF-8, whole word") << QStringLiteral("\u00e9,") << true << 1 << true;
-        QTest::addRow("UTF-8, every character") << "" << false << 1 << true;
-        QTest::addRow("UTF-8, two lines a row") << ";" << false << 2 << true;
-        QTest::addRow("UTF-8, every character, three lines a row") << "" << false << 3 << true;
-        QTest::addRow("UTF-8, no lines a row") << "," << false << 0 << true;
+        const auto row = [](const char* name, const QString& filter, bool wholeWord, int linesPerRow, bool unicode) {
+            QTest::addRow("%s", name) << filter << wholeWord << linesPerRow << unicode;
+        };
+        row("UTF-8, ASCII separators", ",", false, 1, true);
+        row("UTF-8, wide separators", QStringLiteral("\u00e9 \U0001F600"), false, 1, true);
+        row("UTF-8, whole word", QStringLiteral("\u00e9,"), true, 1, true);
+        row("UTF-8, two lines a row", ";", false, 2, true);
+        row("UTF-8, every character, three lines a row", "", false, 3, true);
         // It cuts pairs in two, so that the cells hold lone surrogates.
-        QTest::addRow("UTF-8, whole word, a lone surrogate") << QString(QChar(0xD83D)) << true << 1 << true;
-        QTest::addRow("ANSI, ASCII separators") << ", " << false << 1 << false;
-        QTest::addRow("ANSI, separators") << QStringLiteral(",\u00e9") << false << 1 << false;
-        QTest::addRow("ANSI, a separator it cannot hold") << QStringLiteral("\u20ac,") << false << 1 << false;
-        QTest::addRow("ANSI, every character") << "" << false << 1 << false;
-        QTest::addRow("ANSI, whole word, two lines a row") << QStringLiteral("\u00e9") << true << 2 << false;
+        row("UTF-8, whole word, a lone surrogate", QString(QChar(0xD83D)), true, 1, true);
+        row("ANSI, separators", QStringLiteral(",\u00e9"), false, 1, false);
+        row("ANSI, a separator it cannot hold", QStringLiteral("\u20ac,"), false, 1, false);
+        row("ANSI, every character", "", false, 1, false);
+        row("ANSI, whole word, two lines a row", QStringLiteral("\u00e9"), true, 2, false);
     }
+
     void bytePathMatchesStringPath()
     {
         QFETCH(QString, filter);
@@ -238,6 +212,7 @@ private slots:
         QTest::addRow("halves joined into a pair")
             << QStringList{"x" + high + "|" + low} << 1 << QStringList{"x" + high + low};
     }
+
     void loneSurrogates()
     {
         QFETCH(QStringList, rows);
@@ -275,28 +250,29 @@ private slots:
         QTest::addColumn<QStringList>("start");
         QTest::addColumn<QString>("operations");
         QTest::addColumn<QStringList>("result");
+        const auto row = [](const char* name, const QStringList& start, const char* operations,
+                            const QStringList& result) {
+            QTest::addRow("%s", name) << start << QString::fromLatin1(operations) << result;
+        };
         const QStringList grid{"a|b|c", "d|e|f"};
-        QTest::addRow("rotate clockwise") << grid << "rotate:1" << QStringList{"d|a", "e|b", "f|c"};
-        QTest::addRow("rotate five quarters") << grid << "rotate:5" << QStringList{"d|a", "e|b", "f|c"};
-        QTest::addRow("rotate half") << grid << "rotate:2" << QStringList{"f|e|d", "c|b|a"};
-        QTest::addRow("rotate counter-clockwise") << grid << "rotate:-1" << QStringList{"c|f", "b|e", "a|d"};
-        QTest::addRow("flip horizontally") << grid << "flipH" << QStringList{"c|b|a", "f|e|d"};
-        QTest::addRow("flip vertically") << grid << "flipV" << QStringList{"d|e|f", "a|b|c"};
-        QTest::addRow("reverse column") << grid << "reverseColumn:-2" << QStringList{"a|e|c", "d|b|f"};
-        QTest::addRow("constant columns go")
-            << QStringList{"a|x||1", "b|x||2"} << "constant" << QStringList{"a|1", "b|2"};
-        QTest::addRow("differs in one row, in case")
-            << QStringList{"x|A", "x|a", "y|a"} << "constant" << QStringList{"x|A", "x|a", "y|a"};
-        QTest::addRow("a single row is left alone") << QStringList{"a|a"} << "constant" << QStringList{"a|a"};
-        QTest::addRow("every column constant") << QStringList{"a|b", "a|b"} << "constant" << QStringList{"", ""};
-        QTest::addRow("regroup by two") << QStringList{"a", "b", "c"} << "regroup:2" << QStringList{"a|b", "c"};
-        QTest::addRow("regroup joins cells") << QStringList{"a|b", "c|d"} << "regroup:2" << QStringList{"ab|cd"};
-        QTest::addRow("regroup wider than the items")
-            << QStringList{"a", "b", "c"} << "regroup:9" << QStringList{"a|b|c"};
-        QTest::addRow("regroup by none") << QStringList{"a", "b"} << "regroup:0" << QStringList{"a", "b"};
-        QTest::addRow("the short row turns without loss")
-            << QStringList{"a", "b", "c"} << "regroup:2 rotate:1" << QStringList{"c|a", "|b"};
+        row("rotate clockwise", grid, "rotate:1", {"d|a", "e|b", "f|c"});
+        row("rotate five quarters", grid, "rotate:5", {"d|a", "e|b", "f|c"});
+        row("rotate half", grid, "rotate:2", {"f|e|d", "c|b|a"});
+        row("rotate counter-clockwise", grid, "rotate:-1", {"c|f", "b|e", "a|d"});
+        row("flip horizontally", grid, "flipH", {"c|b|a", "f|e|d"});
+        row("flip vertically", grid, "flipV", {"d|e|f", "a|b|c"});
+        row("reverse column", grid, "reverseColumn:-2", {"a|e|c", "d|b|f"});
+        row("constant columns go", {"a|x||1", "b|x||2"}, "constant", {"a|1", "b|2"});
+        row("differs in one row, in case", {"x|A", "x|a", "y|a"}, "constant", {"x|A", "x|a", "y|a"});
+        row("a single row is left alone", {"a|a"}, "constant", {"a|a"});
+        row("every column constant", {"a|b", "a|b"}, "constant", {"", ""});
+        row("regroup by two", {"a", "b", "c"}, "regroup:2", {"a|b", "c"});
+        row("regroup joins cells", {"a|b", "c|d"}, "regroup:2", {"ab|cd"});
+        row("regroup wider than the items", {"a", "b", "c"}, "regroup:9", {"a|b|c"});
+        row("regroup by none", {"a", "b"}, "regroup:0", {"a", "b"});
+        row("the short row turns without loss", {"a", "b", "c"}, "regroup:2 rotate:1", {"c|a", "|b"});
     }
+
     void operations()
     {
         QFETCH(QStringList, start);
@@ -320,40 +296,6 @@ private slots:
         QCOMPARE(rowsOf(table), result);
     }
 
-    void rotationsAndFlipsOnRandomTables()
-    {
-        for (quint32 seed = 1; seed <= 300; ++seed) {
-            QRandomGenerator random(seed);
-            const int rows = random.bounded(0, 9);
-            const int columns = random.bounded(1, 9);
-            CellTable start;
-            for (int r = 0; r < rows; ++r) {
-                CellTable::Row row;
-                for (int c = 0; c < columns; ++c)
-                    row.append(QString::number(random.bounded(0, 5)));
-                start.appendRow(row);
-            }
-            const QStringList expected = rowsOf(start);
-            const QByteArray where = "seed " + QByteArray::number(seed);
-            CellTable table = start;
-            for (int i = 0; i < 4; ++i)
-                table.rotate(1);
-            QVERIFY2(rowsOf(table) == expected, where);
-            for (int turns : {1, 2, 3, -1}) {
-                table.rotate(turns);
-                if (rows > 0 && turns % 2 != 0)
-                    QVERIFY2(table.dimensions() == start.dimensions().transposed(), where);
-                table.rotate(-turns);
-                QVERIFY2(rowsOf(table) == expected, where);
-            }
-            for (auto flip : {&CellTable::flipHorizontally, &CellTable::flipVertically}) {
-                (table.*flip)();
-                (table.*flip)();
-                QVERIFY2(rowsOf(table) == expected, where);
-            }
-        }
-    }
-
     // Corners as (column, row) in call order; one mask character per box cell, rows split by '/'.
     void selectionText_data()
     {
@@ -362,15 +304,18 @@ private slots:
         QTest::addColumn<QString>("mask");
         QTest::addColumn<bool>("align");
         QTest::addColumn<QString>("text");
-        QTest::addRow("whole table") << QPoint(0, 0) << QPoint(2, 2) << "111/111/111" << false
-                                     << "a bb c\nddd e f\ng h iiii";
-        QTest::addRow("corners in any order") << QPoint(2, 1) << QPoint(1, 0) << "11/11" << false << "bb c\ne f";
-        QTest::addRow("wrapped indices") << QPoint(-1, -1) << QPoint(-1, 0) << "1/1/1" << false << "c\nf\niiii";
-        QTest::addRow("masked-out cells empty") << QPoint(0, 0) << QPoint(1, 1) << "10/01" << false << "a \n e";
-        QTest::addRow("short mask") << QPoint(0, 0) << QPoint(1, 1) << "1" << false << "a \n ";
-        QTest::addRow("aligned") << QPoint(0, 0) << QPoint(2, 1) << "111/111" << true << "a   bb c   \nddd e  f   ";
-        QTest::addRow("aligned, masked") << QPoint(1, 2) << QPoint(2, 2) << "01" << true << "   iiii";
+        const auto row = [](const char* name, QPoint from, QPoint to, const char* mask, bool align, const char* text) {
+            QTest::addRow("%s", name) << from << to << QString::fromLatin1(mask) << align << QString::fromLatin1(text);
+        };
+        row("whole table", {0, 0}, {2, 2}, "111/111/111", false, "a bb c\nddd e f\ng h iiii");
+        row("corners in any order", {2, 1}, {1, 0}, "11/11", false, "bb c\ne f");
+        row("wrapped indices", {-1, -1}, {-1, 0}, "1/1/1", false, "c\nf\niiii");
+        row("masked-out cells empty", {0, 0}, {1, 1}, "10/01", false, "a \n e");
+        row("short mask", {0, 0}, {1, 1}, "1", false, "a \n ");
+        row("aligned", {0, 0}, {2, 1}, "111/111", true, "a   bb c   \nddd e  f   ");
+        row("aligned, masked", {1, 2}, {2, 2}, "01", true, "   iiii");
     }
+
     void selectionText()
     {
         QFETCH(QPoint, from);

@@ -1,6 +1,7 @@
 // The Match window reached through the main window: rows of matches in the grid, its messages, the
 // preview kept or replaced safely, loading into columns, its settings and a close during a Find.
 
+#include "CellRows.h"
 #include "TestSupport.h"
 #include "mainwindow/WindowTest.h"
 
@@ -42,35 +43,26 @@ private slots:
         closeWindow();
     }
 
+    // One row for each box, against one without it; what a pattern matches is the match rows' test.
     void rows_data()
     {
         QTest::addColumn<QString>("pattern");
-        // Ticked boxes as letters: r remove duplicated columns, c match case, m multi-line, s dot all.
+        // Ticked boxes as letters: r remove duplicated columns, c match case, m multi-line.
         QTest::addColumn<QString>("boxes");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("rows");
-        QTest::addRow("groups") << "(\\w+)=(\\d+)"
-                                << ""
-                                << "a=1\nb=2" << QStringList{"a=1|a|1", "b=2|b|2"};
-        QTest::addRow("remove: no constant column") << "(\\w+)=(\\d+)"
-                                                    << "r"
-                                                    << "a=1\nb=2" << QStringList{"a=1|a|1", "b=2|b|2"};
-        QTest::addRow("remove: the column of a goes") << "(\\w+)=(\\d+)"
-                                                      << "r"
-                                                      << "a=1\na=2" << QStringList{"a=1|1", "a=2|2"};
-        QTest::addRow("optional group gives an empty cell") << "(a)(b)?"
-                                                            << ""
-                                                            << "ab a" << QStringList{"ab|a|b", "a|a|"};
-        QTest::addRow("match case") << "abc"
-                                    << "c"
-                                    << "ABC abc" << QStringList{"abc"};
-        QTest::addRow("^ at the start only") << "^x."
-                                             << ""
-                                             << "x1\nx2" << QStringList{"x1"};
-        QTest::addRow("^ at every line") << "^x."
-                                         << "m"
-                                         << "x1\nx2" << QStringList{"x1", "x2"};
+        const auto row = [](const char* name, const char* pattern, const char* boxes, const char* text,
+                            const QStringList& rows) {
+            QTest::addRow("%s", name) << QString::fromLatin1(pattern) << QString::fromLatin1(boxes)
+                                      << QString::fromLatin1(text) << rows;
+        };
+        row("groups", "(\\w+)=(\\d+)", "", "a=1\na=2", {"a=1|a|1", "a=2|a|2"});
+        row("remove: the column of a goes", "(\\w+)=(\\d+)", "r", "a=1\na=2", {"a=1|1", "a=2|2"});
+        row("match case", "abc", "c", "ABC abc", {"abc"});
+        row("^ at the start only", "^x.", "", "x1\nx2", {"x1"});
+        row("^ at every line", "^x.", "m", "x1\nx2", {"x1", "x2"});
     }
+
     void rows()
     {
         QFETCH(QString, pattern);
@@ -139,32 +131,22 @@ private slots:
         QVERIFY(texts.contains(QStringLiteral("1\n2")));
     }
 
-    void boxesWriteTheirKeys_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addRow("remove") << "ckbRemove";
-        QTest::addRow("case") << "ckbMacthCase";
-        QTest::addRow("unicode") << "ckbUnicode";
-        QTest::addRow("multi-line") << "ckbMultiLine";
-        QTest::addRow("dot all") << "ckbDotAll";
-    }
     void boxesWriteTheirKeys()
     {
-        QFETCH(QString, name);
         Preferences* p = Preferences::instance();
-        const QHash<QString, std::function<bool()>> stored{
+        const QList<QPair<const char*, std::function<bool()>>> stored{
             {"ckbRemove", [p] { return p->matchRemoveDuplicateColumns(); }},
             {"ckbMacthCase", [p] { return p->matchMatchCase(); }},
             {"ckbUnicode", [p] { return p->matchUnicode(); }},
             {"ckbMultiLine", [p] { return p->matchMultiLine(); }},
             {"ckbDotAll", [p] { return p->matchMatchNewLine(); }}};
-        QCheckBox* check = box(name.toLatin1().constData());
-        const bool before = check->isChecked();
-        QCOMPARE(stored[name](), before);
-        check->click();
-        QCOMPARE(stored[name](), !before);
-        check->click();
-        QCOMPARE(stored[name](), before);
+        for (const auto& entry : stored) {
+            QCheckBox* check = box(entry.first);
+            const bool before = check->isChecked();
+            QVERIFY2(entry.second() == before, entry.first);
+            check->click();
+            QVERIFY2(entry.second() == !before, entry.first);
+        }
     }
 
     // A close while the Find runs ends it; the preview and the table stay as they were.
@@ -195,13 +177,6 @@ private:
         editorOf()->loadText(text);
         m_dialog->findChild<QComboBoxEx*>(QStringLiteral("cbbFindWhat"))->setCurrentText(pattern);
         button("btnStart")->click();
-    }
-    static QStringList rowsOf(const CellTable& table)
-    {
-        QStringList rows;
-        for (const CellTable::Row& row : table.rows())
-            rows.append(row.join(QLatin1Char('|')));
-        return rows;
     }
 
     MatchDialog* m_dialog = nullptr;

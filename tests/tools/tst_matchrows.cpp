@@ -1,17 +1,10 @@
 // Matches into rows: one row per match, one cell per capture group, the pattern options.
 
+#include "CellRows.h"
 #include "TestSupport.h"
 #include "tools/MatchRows.h"
 
 #include <QtTest>
-
-static QStringList rowsOf(const CellTable& table)
-{
-    QStringList rows;
-    for (const CellTable::Row& row : table.rows())
-        rows.append(row.join(QLatin1Char('|')));
-    return rows;
-}
 
 // Options written as letters: c match case, u Unicode, m multi-line, s dot matches new line.
 static MatchRows::Options optionsOf(const QString& letters)
@@ -36,48 +29,26 @@ private slots:
         QTest::addColumn<QString>("options");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("rows");
-        QTest::addRow("match, then groups") << "(\\w+)=(\\d+)"
-                                            << ""
-                                            << "a=1\nb=2" << QStringList{"a=1|a|1", "b=2|b|2"};
-        QTest::addRow("no groups: one cell") << "\\d+"
-                                             << ""
-                                             << "x12 y3" << QStringList{"12", "3"};
-        QTest::addRow("optional group left out gives an empty cell") << "(a)(b)?"
-                                                                     << ""
-                                                                     << "ab a" << QStringList{"ab|a|b", "a|a|"};
-        QTest::addRow("optional group in the middle") << "(a)(x)?(b)"
-                                                      << ""
-                                                      << "ab" << QStringList{"ab|a||b"};
-        QTest::addRow("case ignored by default") << "abc"
-                                                 << ""
-                                                 << "ABC" << QStringList{"ABC"};
-        QTest::addRow("match case") << "abc"
-                                    << "c"
-                                    << "ABC abc" << QStringList{"abc"};
-        QTest::addRow("^ only at the start") << "^x\\d"
-                                             << ""
-                                             << "x1\nx2" << QStringList{"x1"};
-        QTest::addRow("multi-line: ^ at every line") << "^x\\d"
-                                                     << "m"
-                                                     << "x1\nx2" << QStringList{"x1", "x2"};
-        QTest::addRow("dot stops at line breaks") << "a.b"
-                                                  << ""
-                                                  << "a\nb" << QStringList();
-        QTest::addRow("dot matches new line") << "a.b"
-                                              << "s"
-                                              << "a\nb" << QStringList{"a\nb"};
-        QTest::addRow("\\w is ASCII") << "\\w+"
-                                      << "" << QStringLiteral("\u00e9t\u00e9") << QStringList{"t"};
-        QTest::addRow("Unicode \\w") << "\\w+"
-                                     << "u" << QStringLiteral("\u00e9t\u00e9")
-                                     << QStringList{QStringLiteral("\u00e9t\u00e9")};
-        QTest::addRow("NUL is a character")
-            << "a\\x00b"
-            << "" << QString::fromUtf8("a\0b", 3) << QStringList{QString::fromUtf8("a\0b", 3)};
-        QTest::addRow("empty matches advance") << "x*"
-                                               << ""
-                                               << "ab" << QStringList{"", "", ""};
+        const auto row = [](const char* name, const char* pattern, const char* options, const QString& text,
+                            const QStringList& rows) {
+            QTest::addRow("%s", name) << QString::fromLatin1(pattern) << QString::fromLatin1(options) << text << rows;
+        };
+        row("match, then groups", "(\\w+)=(\\d+)", "", "a=1\nb=2", {"a=1|a|1", "b=2|b|2"});
+        row("no groups: one cell", "\\d+", "", "x12 y3", {"12", "3"});
+        row("optional group left out gives an empty cell", "(a)(b)?", "", "ab a", {"ab|a|b", "a|a|"});
+        row("optional group in the middle", "(a)(x)?(b)", "", "ab", {"ab|a||b"});
+        row("case ignored by default", "abc", "", "ABC", {"ABC"});
+        row("match case", "abc", "c", "ABC abc", {"abc"});
+        row("^ only at the start", "^x\\d", "", "x1\nx2", {"x1"});
+        row("multi-line: ^ at every line", "^x\\d", "m", "x1\nx2", {"x1", "x2"});
+        row("dot stops at line breaks", "a.b", "", "a\nb", {});
+        row("dot matches new line", "a.b", "s", "a\nb", {"a\nb"});
+        row("\\w is ASCII", "\\w+", "", QStringLiteral("\u00e9t\u00e9"), {"t"});
+        row("Unicode \\w", "\\w+", "u", QStringLiteral("\u00e9t\u00e9"), {QStringLiteral("\u00e9t\u00e9")});
+        row("NUL is a character", "a\\x00b", "", QString::fromUtf8("a\0b", 3), {QString::fromUtf8("a\0b", 3)});
+        row("empty matches advance", "x*", "", "ab", {"", "", ""});
     }
+
     void rows()
     {
         QFETCH(QString, pattern);

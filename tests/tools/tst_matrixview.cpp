@@ -126,8 +126,6 @@ private slots:
                                       << "b c\ne f\nh i" << Grid;
         QTest::addRow("copy all") << Cells{} << "Copy &all" << Grid << Grid;
         QTest::addRow("copy without selection") << Cells{} << "&Copy" << none << Grid;
-        QTest::addRow("copy row without selection") << Cells{} << "Copy row" << none << Grid;
-        QTest::addRow("copy column without selection") << Cells{} << "Copy column" << none << Grid;
         QTest::addRow("delete cells") << Cells{QPoint(1, 1), QPoint(2, 0)} << "&Delete" << none << "a b \nd  f\ng h i";
         QTest::addRow("delete rows") << Cells{QPoint(0, 2), QPoint(1, 0)} << "Delete r&ow" << none << "d e f";
         QTest::addRow("delete columns") << Cells{QPoint(2, 0), QPoint(0, 1)} << "Delete co&lumn" << none << "b\ne\nh";

@@ -35,43 +35,34 @@ private slots:
         closeWindow();
     }
 
+    // One row a button of the regions; what a set operation gives is the set engine's test.
     void results_data()
     {
         QTest::addColumn<QStringList>("columns");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("result");
+        const auto row = [](const char* name, const QStringList& columns, const char* button, const char* result) {
+            QTest::addRow("%s", name) << columns << QString::fromLatin1(button) << QString::fromLatin1(result);
+        };
         const QStringList two{"a\nb\nb", "b\nc"};
-        QTest::addRow("2: intersection") << two << "tb211"
-                                         << "b";
-        QTest::addRow("2: union in first-appearance order") << two << "tb212"
-                                                            << "a\nb\nc";
-        QTest::addRow("2: S1 - S2") << two << "tb213"
-                                    << "a";
-        QTest::addRow("2: S2 - S1") << two << "tb214"
-                                    << "c";
-        QTest::addRow("case counts") << QStringList{"Apple", "apple"} << "tb212"
-                                     << "Apple\napple";
+        row("2: intersection", two, "tb211", "b");
+        row("2: union in first-appearance order", two, "tb212", "a\nb\nc");
+        row("2: S1 - S2", two, "tb213", "a");
+        row("2: S2 - S1", two, "tb214", "c");
+        row("case counts", {"Apple", "apple"}, "tb212", "Apple\napple");
         const QStringList three{"a\nb\nc\nd", "b\nc\ne", "c\nd\ne\nf"};
-        QTest::addRow("3: only in S2 and S3") << three << "tb321"
-                                              << "e";
-        QTest::addRow("3: only in S1 and S3") << three << "tb314"
-                                              << "d";
-        QTest::addRow("3: only in S3") << three << "tb324"
-                                       << "f";
+        row("3: only in S2 and S3", three, "tb321", "e");
+        row("3: only in S1 and S3", three, "tb314", "d");
+        row("3: only in S3", three, "tb324", "f");
         const QStringList four{"a\nab\nabd\nabcd", "b\nab\nabd\nabcd\nbc", "c\nabcd\nbc\ncd", "d\nabd\nabcd\ncd"};
-        QTest::addRow("4: intersection") << four << "tb411"
-                                         << "abcd";
-        QTest::addRow("4: only in S3 and S4") << four << "tb431"
-                                              << "cd";
-        QTest::addRow("4: only in S2 and S3") << four << "tb433"
-                                              << "bc";
-        QTest::addRow("4: only in S1, S2 and S4") << four << "tb442"
-                                                  << "abd";
-        QTest::addRow("4: only in S4") << four << "tb422"
-                                       << "d";
-        QTest::addRow("4: union") << four << "tb412"
-                                  << "a\nab\nabd\nabcd\nb\nbc\nc\ncd\nd";
+        row("4: intersection", four, "tb411", "abcd");
+        row("4: only in S3 and S4", four, "tb431", "cd");
+        row("4: only in S2 and S3", four, "tb433", "bc");
+        row("4: only in S1, S2 and S4", four, "tb442", "abd");
+        row("4: only in S4", four, "tb422", "d");
+        row("4: union", four, "tb412", "a\nab\nabd\nabcd\nb\nbc\nc\ncd\nd");
     }
+
     void results()
     {
         QFETCH(QStringList, columns);
