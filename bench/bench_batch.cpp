@@ -5,6 +5,7 @@
 // million records over the same columns (and the window's own F5 merge). For both, the longest time
 // the event loop went without a turn during the run, and how long a stop took to be honoured.
 
+#include "BenchSupport.h"
 #include "TestSupport.h"
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
@@ -28,7 +29,6 @@
 #include <QToolButton>
 
 #include <cstdio>
-#include <ctime>
 #include <functional>
 
 namespace {
@@ -57,16 +57,8 @@ double bestOf(const std::function<void()>& body)
     return best;
 }
 
-qint64 threadCpuNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-// The longest wait between two turns of the event loop while body runs, in ms: a 1 ms timer notes
-// when it gets to run. On a busy machine the wall-clock wait includes time the process was not
-// running at all, so the processor time this thread spent in the wait is given as well.
+// The longest wait between two turns of the event loop while body runs, in ms, watched by a 1 ms
+// timer, and the most processor time this thread spent in one wait.
 struct Gap
 {
     double wallMs;
@@ -74,28 +66,11 @@ struct Gap
 };
 Gap longestGap(const std::function<void()>& body)
 {
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 lastCpu = 0;
-    qint64 longest = 0;
-    qint64 longestCpu = 0;
-    QTimer ticker;
-    ticker.setInterval(1);
-    const auto note = [&] {
-        const qint64 now = clock.nsecsElapsed();
-        const qint64 cpu = threadCpuNs();
-        longest = qMax(longest, now - last);
-        longestCpu = qMax(longestCpu, cpu - lastCpu);
-        last = now;
-        lastCpu = cpu;
-    };
-    QObject::connect(&ticker, &QTimer::timeout, note);
-    clock.start();
-    lastCpu = threadCpuNs();
-    ticker.start();
+    BenchSupport::LoopWatch watch(1);
+    watch.start();
     body();
-    note();
-    return {longest / 1e6, longestCpu / 1e6};
+    watch.stop();
+    return {watch.longestMs(), watch.longestCpuMs()};
 }
 
 // How long after a stop request 50 ms into the run the run returned.
@@ -199,14 +174,7 @@ int benchGenerator(MainWindow& window)
 {
     QString names;
     QString ids;
-    for (int i = 0; i < Records; ++i) {
-        names += QStringLiteral("user%1").arg(i);
-        ids += QString::number(100000 + i);
-        if (i + 1 < Records) {
-            names += QLatin1Char('\n');
-            ids += QLatin1Char('\n');
-        }
-    }
+    BenchSupport::userColumns(Records, &names, &ids);
     MetaManager* manager = window.metaManager();
     while (manager->count() > 2)
         manager->removeMeta(-1, MetaManager::KeepNumbers);

@@ -3,6 +3,7 @@
 // give the same bytes, and measures the longest time without events during every operation (a 5 ms
 // timer records the largest gap between its ticks while the operation runs).
 
+#include "BenchSupport.h"
 #include "TestSupport.h"
 #include "editor/ByteLineOps.h"
 #include "editor/Editor.h"
@@ -15,7 +16,6 @@
 #include <QProcessEnvironment>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -110,23 +110,15 @@ int main(int argc, char** argv)
         editor.emptyUndoBuffer();
         editor.gotoPos(0);
         QCoreApplication::processEvents();
+        BenchSupport::LoopWatch watch;
         QElapsedTimer timer;
-        qint64 lastTick = 0;
-        qint64 maxGap = 0;
-        QTimer ticker;
-        ticker.setInterval(5);
-        QObject::connect(&ticker, &QTimer::timeout, [&] {
-            const qint64 now = timer.elapsed();
-            maxGap = std::max(maxGap, now - lastTick);
-            lastTick = now;
-        });
-        ticker.start();
+        watch.start();
         timer.start();
         op();
         Timing timing;
         timing.ms = timer.elapsed();
-        timing.maxGapMs = std::max(maxGap, timing.ms - lastTick);
-        ticker.stop();
+        watch.stop();
+        timing.maxGapMs = qint64(watch.longestMs());
         if (print)
             std::printf("%-24s %6lld ms   longest without events %5lld ms\n", name, static_cast<long long>(timing.ms),
                         static_cast<long long>(timing.maxGapMs));

@@ -8,6 +8,7 @@
 //   string, loaded into the result editor) as the reference, and the ratio of the two.
 // - start-up: the executable from launch to a shown window.
 
+#include "BenchSupport.h"
 #include "TestSupport.h"
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
@@ -27,10 +28,8 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdio>
-#include <ctime>
 #include <functional>
 
 namespace {
@@ -58,16 +57,8 @@ double currentMegabytes()
     return statusMegabytes("VmRSS:");
 }
 
-qint64 threadCpuNs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-// What body took and the longest wait between two turns of the event loop meanwhile: a 5 ms timer notes
-// when it gets to run. On a busy machine the wall-clock wait includes time the process was not running
-// at all, so the processor time this thread spent in the longest wait is given as well.
+// What body took and the longest wait between two turns of the event loop meanwhile, with the
+// processor time this thread spent in that wait.
 struct Timed
 {
     double ms = 0;
@@ -77,33 +68,16 @@ struct Timed
 };
 Timed timed(const std::function<void()>& body)
 {
+    BenchSupport::LoopWatch watch;
     QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 lastCpu = 0;
-    qint64 longest = 0;
-    qint64 longestCpu = 0;
-    QTimer ticker;
-    ticker.setInterval(5);
-    const auto note = [&] {
-        const qint64 now = clock.nsecsElapsed();
-        const qint64 cpu = threadCpuNs();
-        if (now - last > longest) {
-            longest = now - last;
-            longestCpu = cpu - lastCpu;
-        }
-        last = now;
-        lastCpu = cpu;
-    };
-    QObject::connect(&ticker, &QTimer::timeout, note);
+    const qint64 startCpu = BenchSupport::threadCpuNs();
     clock.start();
-    lastCpu = threadCpuNs();
-    ticker.start();
-    const qint64 startCpu = lastCpu;
+    watch.start();
     body();
     const double ms = clock.nsecsElapsed() / 1e6;
-    const double cpuMs = (threadCpuNs() - startCpu) / 1e6;
-    note();
-    return {ms, cpuMs, longest / 1e6, longestCpu / 1e6};
+    const double cpuMs = (BenchSupport::threadCpuNs() - startCpu) / 1e6;
+    watch.stop();
+    return {ms, cpuMs, watch.longestMs(), watch.cpuOfLongestMs()};
 }
 
 bool showWindow(MainWindow& window)
@@ -217,16 +191,7 @@ int benchMerge()
 {
     QString names;
     QString ids;
-    names.reserve(Records * 11);
-    ids.reserve(Records * 8);
-    for (int i = 0; i < Records; ++i) {
-        names += QStringLiteral("user%1").arg(i);
-        ids += QString::number(100000 + i);
-        if (i + 1 < Records) {
-            names += QLatin1Char('\n');
-            ids += QLatin1Char('\n');
-        }
-    }
+    BenchSupport::userColumns(Records, &names, &ids);
     const QString tpl = QStringLiteral("INSERT INTO users (name, email, id) VALUES ('#1#', '#1#@example.org', #2#);");
     // Each record is the template with its three snippets (nine characters) replaced.
     qint64 expectedLength = 0;

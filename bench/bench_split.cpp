@@ -4,6 +4,7 @@
 // Also reports the longest time the event loop went without a turn during Go and during the load,
 // whether the spinner turned, and how soon a close of the dialog ends a split under way.
 
+#include "BenchSupport.h"
 #include "TestSupport.h"
 #include "columns/Meta.h"
 #include "columns/MetaManager.h"
@@ -36,41 +37,6 @@ QString lineOf(int i)
 {
     return QStringLiteral("user%1,%2,mail%1@example.com,viewer").arg(i).arg((i * 7919LL) % 10000);
 }
-
-// Longest gap between two turns of the event loop while it is being watched: a timer that should
-// fire every 5 ms records the longest time between its ticks.
-class LoopWatch : public QObject
-{
-public:
-    LoopWatch()
-    {
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            const qint64 now = m_clock.nsecsElapsed();
-            m_longest = qMax(m_longest, now - m_last);
-            m_last = now;
-        });
-    }
-    void start()
-    {
-        m_longest = 0;
-        m_clock.start();
-        m_last = 0;
-        m_timer.start();
-    }
-    double stop()
-    {
-        m_timer.stop();
-        m_longest = qMax(m_longest, m_clock.nsecsElapsed() - m_last);
-        return m_longest / 1e6;
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
 
 } // namespace
 
@@ -131,7 +97,7 @@ int main(int argc, char** argv)
     };
     double awkBest = 1e18;
 
-    LoopWatch watch;
+    BenchSupport::LoopWatch watch;
     double best = 1e18;
     double bestGo = 1e18;
     double longestGoGap = 0;
@@ -164,11 +130,13 @@ int main(int argc, char** argv)
         const bool split = dialog->table() && dialog->table()->rowCount() == Lines;
         spun = spun || dialog->busyIndicator()->angle() != startAngle;
         const double goMs = timer.nsecsElapsed() / 1e6;
-        longestGoGap = qMax(longestGoGap, watch.stop());
+        watch.stop();
+        longestGoGap = qMax(longestGoGap, watch.longestMs());
         watch.start();
         load->click();
         const double ms = timer.nsecsElapsed() / 1e6;
-        longestLoadGap = qMax(longestLoadGap, watch.stop());
+        watch.stop();
+        longestLoadGap = qMax(longestLoadGap, watch.longestMs());
         const QList<Meta*> metas = manager->metas();
         if (!split || metas.size() != 4 || metas.at(0)->lineCount() != Lines || metas.at(3)->lineCount() != Lines ||
             metas.at(2)->editor()->lineText(17) != QStringLiteral("mail17@example.com")) {

@@ -203,6 +203,18 @@ public:
             m_bytes.append(m_eol);
     }
     void append(const uchar* p, int n) { m_bytes.append(reinterpret_cast<const char*>(p), n); }
+    // A line as it is.
+    void appendLine(const uchar* base, Span s)
+    {
+        beginLine();
+        append(base + s.start, s.size());
+    }
+    // The lines from the one at from on, as they are.
+    void appendLines(const uchar* base, const std::vector<Span>& spans, size_t from)
+    {
+        for (size_t i = from; i < spans.size(); ++i)
+            appendLine(base, spans[i]);
+    }
     void appendSpaces(int n)
     {
         if (n > 0)
@@ -221,21 +233,6 @@ private:
     QByteArray m_eol;
     QByteArray m_bytes;
     int m_lines = 0;
-};
-
-// The steps that rewrite each line on its own. A byte step either writes the line's result and
-// returns true, or writes nothing and returns false for a line only a string step gets right.
-enum class LineStep {
-    Upper,
-    Lower,
-    UpperFirst,
-    LowerFirst,
-    SwapCase,
-    TruncateLeft,
-    TruncateRight,
-    LStrip,
-    RStrip,
-    Strip
 };
 
 // Upper, lower and swapped case of the ASCII bytes; the others stay.
@@ -272,13 +269,16 @@ int lastCharStart(const uchar* p, int n, bool unicode)
     return from;
 }
 
+// The operations that rewrite each line on its own: case, truncate and strip. A byte step either
+// writes the line's result and returns true, or writes nothing and returns false for a line only a
+// string step gets right.
 Result rewriteLines(const uchar* base, const std::vector<Span>& spans, const QByteArray& eol, bool unicode,
-                    LineStep step, int size, Pace& pace)
+                    Operation op, int size, Pace& pace)
 {
     static const CaseMaps maps;
-    const uchar* map = step == LineStep::Upper || step == LineStep::UpperFirst ? maps.upper
-                       : step == LineStep::SwapCase                            ? maps.swap
-                                                                               : maps.lower;
+    const uchar* map = op == Operation::Upper || op == Operation::UpperFirstChar ? maps.upper
+                       : op == Operation::SwapCase                               ? maps.swap
+                                                                                 : maps.lower;
     Output out(eol, reserveFor(size, spans.size(), eol.size()));
     auto appendMapped = [&](const uchar* p, int n, int mapped) {
         const int at = out.bytes().size();
@@ -288,32 +288,32 @@ Result rewriteLines(const uchar* base, const std::vector<Span>& spans, const QBy
             to[k] = map[to[k]];
     };
     auto bytesStep = [&](const uchar* p, int n) {
-        switch (step) {
-        case LineStep::Upper:
-        case LineStep::Lower:
-        case LineStep::SwapCase:
+        switch (op) {
+        case Operation::Upper:
+        case Operation::Lower:
+        case Operation::SwapCase:
             // Outside ASCII a character may change its length or leave Latin-1 ("ß", "ÿ").
             if (hasHighByte(p, n))
                 return false;
             appendMapped(p, n, n);
             return true;
-        case LineStep::UpperFirst:
-        case LineStep::LowerFirst:
+        case Operation::UpperFirstChar:
+        case Operation::LowerFirstChar:
             if (n > 0 && p[0] >= 0x80)
                 return false;
             appendMapped(p, n, std::min(n, 1));
             return true;
-        case LineStep::TruncateLeft:
+        case Operation::TruncateLeft:
             if (n > 0) {
                 const int first = firstCharSize(p, unicode);
                 out.append(p + first, n - first);
             }
             return true;
-        case LineStep::TruncateRight:
+        case Operation::TruncateRight:
             if (n > 0)
                 out.append(p, lastCharStart(p, n, unicode));
             return true;
-        case LineStep::LStrip: {
+        case Operation::LStrip: {
             // The left and right strips take the six ASCII characters CR, LF, TAB, FF, VT and space.
             int b = 0;
             while (b < n && isAsciiSpace(p[b]))
@@ -321,36 +321,37 @@ Result rewriteLines(const uchar* base, const std::vector<Span>& spans, const QBy
             out.append(p + b, n - b);
             return true;
         }
-        case LineStep::RStrip: {
+        case Operation::RStrip: {
             int e = n;
             while (e > 0 && isAsciiSpace(p[e - 1]))
                 --e;
             out.append(p, e);
             return true;
         }
-        case LineStep::Strip: {
+        case Operation::Strip: {
             const Span t = trimmed(p, Span{0, n}, unicode);
             out.append(p + t.start, t.size());
             return true;
         }
+        default:
+            return true;
         }
-        return true;
     };
-    auto stringStep = [step](QString& line) {
-        switch (step) {
-        case LineStep::Upper:
+    auto stringStep = [op](QString& line) {
+        switch (op) {
+        case Operation::Upper:
             line = line.toUpper();
             break;
-        case LineStep::Lower:
+        case Operation::Lower:
             line = line.toLower();
             break;
-        case LineStep::SwapCase:
+        case Operation::SwapCase:
             line = swapCaseText(line);
             break;
-        case LineStep::UpperFirst:
+        case Operation::UpperFirstChar:
             line[0] = line.at(0).toUpper();
             break;
-        case LineStep::LowerFirst:
+        case Operation::LowerFirstChar:
             line[0] = line.at(0).toLower();
             break;
         default:
@@ -370,10 +371,7 @@ Result rewriteLines(const uchar* base, const std::vector<Span>& spans, const QBy
         }
     }
     // A stop keeps the lines not reached as they were.
-    for (; i < n; ++i) {
-        out.beginLine();
-        out.append(base + spans[i].start, spans[i].size());
-    }
+    out.appendLines(base, spans, i);
     return out.result();
 }
 
@@ -385,15 +383,10 @@ Result removeEmptyLines(const uchar* base, const std::vector<Span>& spans, const
     size_t i = 0;
     for (; i < n && !pace.stopped(); ++i) {
         const Span t = trimmed(base, spans[i], unicode);
-        if (t.start == t.end)
-            continue;
-        out.beginLine();
-        out.append(base + spans[i].start, spans[i].size());
+        if (t.start != t.end)
+            out.appendLine(base, spans[i]);
     }
-    for (; i < n; ++i) {
-        out.beginLine();
-        out.append(base + spans[i].start, spans[i].size());
-    }
+    out.appendLines(base, spans, i);
     return out.result();
 }
 
@@ -403,28 +396,19 @@ Result padOrAlign(const uchar* base, std::vector<Span> spans, const QByteArray& 
 {
     const size_t n = spans.size();
     const std::vector<Span> original = op == Operation::Pad ? std::vector<Span>() : spans;
-    auto unchangedRest = [&](Output& out, size_t from) {
-        for (size_t k = from; k < n; ++k) {
-            out.beginLine();
-            out.append(base + spans[k].start, spans[k].size());
-        }
-    };
     Output out(eol, reserveFor(size, n, eol.size()));
     if (op != Operation::Pad) {
         // Align trims every line first; a stop there leaves the rest untrimmed and adds no space.
         for (size_t i = 0; i < n; ++i) {
             if (pace.stopped()) {
-                for (size_t k = 0; k < n; ++k) {
-                    const Span s = k < i ? spans[k] : original[k];
-                    out.beginLine();
-                    out.append(base + s.start, s.size());
-                }
+                for (size_t k = 0; k < n; ++k)
+                    out.appendLine(base, k < i ? spans[k] : original[k]);
                 return out.result();
             }
             spans[i] = trimmed(base, spans[i], unicode);
         }
         if (op == Operation::AlignLeft) {
-            unchangedRest(out, 0);
+            out.appendLines(base, spans, 0);
             return out.result();
         }
     }
@@ -434,7 +418,7 @@ Result padOrAlign(const uchar* base, std::vector<Span> spans, const QByteArray& 
     for (size_t i = 0; i < n; ++i) {
         if (pace.stopped()) {
             // No line padded yet.
-            unchangedRest(out, 0);
+            out.appendLines(base, spans, 0);
             return out.result();
         }
         widths[i] = widthOf(base + spans[i].start, spans[i].size(), unicode);
@@ -458,7 +442,7 @@ Result padOrAlign(const uchar* base, std::vector<Span> spans, const QByteArray& 
             out.appendSpaces(d);
         }
     }
-    unchangedRest(out, i);
+    out.appendLines(base, spans, i);
     return out.result();
 }
 
@@ -487,14 +471,20 @@ bool gather(const uchar* base, const std::vector<Span>& spans, size_t count, Ind
     return true;
 }
 
+// No result: the text is to stay as it was.
+Result stopped()
+{
+    Result r;
+    r.outcome = Outcome::Stopped;
+    return r;
+}
+
 Result gathered(const uchar* base, const std::vector<Span>& spans, const QByteArray& eol, Pace& pace,
                 const std::function<size_t(size_t)>& indexOf)
 {
     Result r;
-    if (!gather(base, spans, spans.size(), indexOf, eol, pace, &r.bytes)) {
-        r.outcome = Outcome::Stopped;
-        r.bytes.clear();
-    }
+    if (!gather(base, spans, spans.size(), indexOf, eol, pace, &r.bytes))
+        return stopped();
     return r;
 }
 
@@ -781,25 +771,16 @@ Result run(Operation op, const QByteArray& text, const QByteArray& eol, bool uni
     splitLines(bytes, size, &spans, pace);
     switch (op) {
     case Operation::Upper:
-        return rewriteLines(base, spans, eol, unicode, LineStep::Upper, size, pace);
     case Operation::Lower:
-        return rewriteLines(base, spans, eol, unicode, LineStep::Lower, size, pace);
     case Operation::UpperFirstChar:
-        return rewriteLines(base, spans, eol, unicode, LineStep::UpperFirst, size, pace);
     case Operation::LowerFirstChar:
-        return rewriteLines(base, spans, eol, unicode, LineStep::LowerFirst, size, pace);
     case Operation::SwapCase:
-        return rewriteLines(base, spans, eol, unicode, LineStep::SwapCase, size, pace);
     case Operation::TruncateLeft:
-        return rewriteLines(base, spans, eol, unicode, LineStep::TruncateLeft, size, pace);
     case Operation::TruncateRight:
-        return rewriteLines(base, spans, eol, unicode, LineStep::TruncateRight, size, pace);
     case Operation::LStrip:
-        return rewriteLines(base, spans, eol, unicode, LineStep::LStrip, size, pace);
     case Operation::RStrip:
-        return rewriteLines(base, spans, eol, unicode, LineStep::RStrip, size, pace);
     case Operation::Strip:
-        return rewriteLines(base, spans, eol, unicode, LineStep::Strip, size, pace);
+        return rewriteLines(base, spans, eol, unicode, op, size, pace);
     case Operation::Shuffle: {
         // LineList's Fisher-Yates on the line numbers, from the same generator.
         std::vector<quint32> order(spans.size());
@@ -808,11 +789,8 @@ Result run(Operation op, const QByteArray& text, const QByteArray& eol, bool uni
         QRandomGenerator* random = QRandomGenerator::global();
         const size_t n = order.size();
         for (size_t k = 0; k + 1 < n; ++k) {
-            if (pace.stopped()) {
-                Result r;
-                r.outcome = Outcome::Stopped;
-                return r;
-            }
+            if (pace.stopped())
+                return stopped();
             const size_t j = k + size_t(random->bounded(quint32(n - k)));
             std::swap(order[k], order[j]);
         }
@@ -832,21 +810,15 @@ Result run(Operation op, const QByteArray& text, const QByteArray& eol, bool uni
     case Operation::SortNumberAscending:
     case Operation::SortNumberDescending: {
         std::vector<quint64> order;
-        if (!sortNumbers(base, spans, unicode, op == Operation::SortNumberAscending, pace, &order)) {
-            Result r;
-            r.outcome = Outcome::Stopped;
-            return r;
-        }
+        if (!sortNumbers(base, spans, unicode, op == Operation::SortNumberAscending, pace, &order))
+            return stopped();
         return gathered(base, spans, eol, pace, [&order](size_t k) { return size_t(order[k] & 0xFFFFFFFFu); });
     }
     case Operation::SortTextAscending:
     case Operation::SortTextDescending: {
         std::vector<TextItem> items;
-        if (!sortText(base, spans, unicode, pace, &items)) {
-            Result r;
-            r.outcome = Outcome::Stopped;
-            return r;
-        }
+        if (!sortText(base, spans, unicode, pace, &items))
+            return stopped();
         // The lines of a span are found by their start; descending is the ascending order reversed,
         // as LineList does it (equal lines are equal bytes, so their order cannot show).
         std::vector<Span> sorted(items.size());

@@ -37,9 +37,9 @@ uint codePointAt(QStringView text, int i, int length)
     return length == 2 ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1)) : text.at(i).unicode();
 }
 
-bool isBlank(QStringView text)
+bool isBlank(const QChar* data, int length)
 {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.isSpace(); });
+    return std::all_of(data, data + length, [](QChar c) { return c.isSpace(); });
 }
 
 // The characters of a filter, looked up in constant time while walking a text.
@@ -71,20 +71,36 @@ int charLengthAt(const QChar* data, int i, int end)
     return data[i].isHighSurrogate() && i + 1 < end && data[i + 1].isLowSurrogate() ? 2 : 1;
 }
 
+int countCharacters(const QChar* data, int length)
+{
+    int count = 0;
+    for (int i = 0; i < length; i += charLengthAt(data, i, length))
+        ++count;
+    return count;
+}
+
+void appendSpace(QString& text)
+{
+    text += QLatin1Char(' ');
+}
+
 // Calls take(start, length) for every line of text, cut exactly as splitTextLines cuts them;
 // stops, returning false, as soon as take does.
 template <typename Take> bool forEachLine(const QString& text, Take take)
 {
+    // The next break is looked for by a loop of its own: in one loop with the calls of take(), the
+    // index is compiled to live on the stack, and the walk over the characters is much slower.
+    const auto isBreak = [](QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); };
     const QChar* data = text.constData();
     const int size = text.size();
     int start = 0;
-    for (int i = 0; i < size; ++i) {
-        const ushort c = data[i].unicode();
-        if (c != '\n' && c != '\r')
-            continue;
+    for (int i = 0;; ++i) {
+        i = int(std::find_if(data + i, data + size, isBreak) - data);
+        if (i == size)
+            break;
         if (!take(start, i - start))
             return false;
-        if (c == '\r' && i + 1 < size && data[i + 1] == QLatin1Char('\n'))
+        if (data[i] == QLatin1Char('\r') && i + 1 < size && data[i + 1] == QLatin1Char('\n'))
             ++i;
         start = i + 1;
     }
@@ -114,9 +130,9 @@ void splitAtCharacters(const QChar* data, Span unit, const SeparatorSet& separat
 }
 
 // As QString::split with empty parts kept: the parts between the occurrences of filter.
-void splitAtWord(const QString& pool, Span unit, const QString& filter, QVector<Span>& cells)
+void splitAtWord(const QChar* data, Span unit, const QString& filter, QVector<Span>& cells)
 {
-    const QStringView text(pool.constData() + unit.start, unit.length);
+    const QStringView text(data + unit.start, unit.length);
     int start = 0;
     for (qsizetype found = text.indexOf(filter); found >= 0; found = text.indexOf(filter, start)) {
         cells.append({unit.start + start, int(found) - start});
@@ -247,7 +263,7 @@ bool moveToPool(const QString& text, QVector<Span>& cells, QByteArray& pool)
 // --- cutting bytes, as the string functions above cut strings ---
 
 // As QChar::isSpace over every character.
-bool isBlankBytes(const char* data, int length)
+bool isBlank(const char* data, int length)
 {
     const auto* in = reinterpret_cast<const unsigned char*>(data);
     for (int i = 0; i < length;) {
@@ -266,9 +282,21 @@ int countCharacters(const char* data, int length)
     return int(std::count_if(in, in + length, [](unsigned char b) { return (b & 0xC0) != 0x80; }));
 }
 
-// forEachLine over bytes.
-template <typename Take> bool forEachByteLine(const char* data, int size, Take take)
+int charLengthAt(const char* data, int i, int /*end*/)
 {
+    return sequenceLength(static_cast<unsigned char>(data[i]));
+}
+
+void appendSpace(QByteArray& text)
+{
+    text += ' ';
+}
+
+// forEachLine over bytes.
+template <typename Take> bool forEachLine(const QByteArray& text, Take take)
+{
+    const char* data = text.constData();
+    const int size = text.size();
     // The next LF and CR are looked for once each and kept: a text of CR breaks only would
     // otherwise be searched to its end for an LF at every line.
     int lf = -1;
@@ -420,7 +448,7 @@ CellTable::SplitResult cutLinesAtAscii(const QByteArray& pool, const ByteSeparat
         // A blank line makes no row; most lines show that by their first byte.
         const unsigned char first = data[lineStart];
         const bool maybeBlank = i == lineStart || first >= 0x80 || QChar::isSpace(uint(first));
-        if (maybeBlank && isBlankBytes(pool.constData() + lineStart, i - lineStart)) {
+        if (maybeBlank && isBlank(pool.constData() + lineStart, i - lineStart)) {
             count = rowStart;
         } else {
             lengths.append(count - rowStart);
@@ -450,37 +478,30 @@ bool padRows(QVector<Span>& cells, QVector<int>& lengths, int cellCount, qint64 
     return true;
 }
 
-} // namespace
+// --- the steps of a split, over a string or over UTF-8 ---
 
-CellTable::CellTable(const QString& text, const QString& filter, bool matchWholeWord, int linesPerRow)
+// Cuts text into padded rows: every line (or group of linesPerRow lines, joined by a space) that is
+// not blank is a row, cut at every character when everyChar, else by cut(data, unit, cells). The
+// cells are ranges of pool: the text itself, or its groups of lines. The overloads of isBlank,
+// countCharacters, charLengthAt, appendSpace and forEachLine are where strings and bytes differ.
+template <typename Text, typename Cut>
+CellTable::SplitResult cutRows(const Text& text, int linesPerRow, bool everyChar, const Cut& cut, EventPacer& pacer,
+                               qint64 cellLimit, Text& pool, QVector<Span>& cells, QVector<int>& lengths,
+                               int& cellCount)
 {
-    split(text, filter, matchWholeWord, linesPerRow);
-}
-
-CellTable::SplitResult CellTable::split(const QString& text, const QString& filter, bool matchWholeWord,
-                                        int linesPerRow, const StopFunction& isStopRequested, qint64 cellLimit)
-{
-    // A unit costs about as little as reading the clock.
-    EventPacer pacer(isStopRequested, EventPacer::DefaultIntervalMs, EventPacer::Clock::Adaptive);
-
-    // The cells are ranges of the pool: the text itself, or its groups of lines joined by a space.
     // Blank units make no row. The longest unit sets the row width when every character is a cell.
-    const bool everyChar = filter.isEmpty();
-    QString pool;
     QVector<Span> units;
     int width = 0;
     int narrowest = INT_MAX;
     const auto keep = [&](int start, int length) {
         if (pacer.pollStop())
             return false;
-        const QChar* data = pool.constData();
-        if (isBlank(QStringView(data + start, length)))
+        const auto* data = pool.constData() + start;
+        if (isBlank(data, length))
             return true;
         units.append({start, length});
         if (everyChar) {
-            int count = 0;
-            for (int i = start, end = start + length; i < end; i += charLengthAt(data, i, end))
-                ++count;
+            const int count = countCharacters(data, length);
             width = std::max(width, count);
             narrowest = std::min(narrowest, count);
         }
@@ -488,8 +509,8 @@ CellTable::SplitResult CellTable::split(const QString& text, const QString& filt
     };
     if (linesPerRow == 1) {
         pool = text;
-        if (!forEachLine(text, keep))
-            return SplitResult::Stopped;
+        if (!forEachLine(pool, keep))
+            return CellTable::SplitResult::Stopped;
     } else if (linesPerRow > 1) {
         QVector<Span> lines;
         forEachLine(text, [&lines](int start, int length) {
@@ -503,36 +524,34 @@ CellTable::SplitResult CellTable::split(const QString& text, const QString& filt
             const int start = pool.size();
             for (int j = i; j < std::min(int(lines.size()), i + linesPerRow); ++j) {
                 if (j > i)
-                    pool += QLatin1Char(' ');
+                    appendSpace(pool);
                 pool.append(text.constData() + lines.at(j).start, lines.at(j).length);
             }
             groups.append({start, pool.size() - start});
         }
         for (const Span& group : qAsConst(groups)) {
             if (!keep(group.start, group.length))
-                return SplitResult::Stopped;
+                return CellTable::SplitResult::Stopped;
         }
     }
     // Known before a single cell is made; the filtered widths only once the rows are cut.
     if (everyChar && qint64(units.size()) * width > cellLimit)
-        return SplitResult::TooManyCells;
+        return CellTable::SplitResult::TooManyCells;
 
-    QVector<Span> cells;
-    QVector<int> lengths;
     lengths.reserve(units.size());
-    int cellCount = 0;
+    cellCount = 0;
     if (everyChar) {
         // Short rows are padded with spaces, all pointing at one put after the text.
         Span space;
         if (narrowest < width) {
             space = {pool.size(), 1};
-            pool += QLatin1Char(' ');
+            appendSpace(pool);
         }
         cells.reserve(units.size() * width);
-        const QChar* data = pool.constData();
+        const auto* data = pool.constData();
         for (const Span& unit : qAsConst(units)) {
             if (pacer.pollStop())
-                return SplitResult::Stopped;
+                return CellTable::SplitResult::Stopped;
             const int end = unit.start + unit.length;
             int count = 0;
             for (int i = unit.start, length = 0; i < end; i += length, ++count) {
@@ -544,31 +563,57 @@ CellTable::SplitResult CellTable::split(const QString& text, const QString& filt
         }
         cellCount = units.isEmpty() ? 0 : width;
         lengths.fill(cellCount, units.size());
-    } else {
-        const SeparatorSet separators(matchWholeWord ? QString() : filter);
-        const QChar* data = pool.constData();
-        for (const Span& unit : qAsConst(units)) {
-            if (pacer.pollStop())
-                return SplitResult::Stopped;
-            const int before = cells.size();
-            if (matchWholeWord)
-                splitAtWord(pool, unit, filter, cells);
-            else
-                splitAtCharacters(data, unit, separators, cells);
-            const int count = cells.size() - before;
-            // Rows of a text tend to have the same width: the first one sizes the grid.
-            if (lengths.isEmpty())
-                cells.reserve(int(std::min<qint64>(qint64(units.size()) * count, cellLimit + 1)));
-            lengths.append(count);
-            cellCount = std::max(cellCount, count);
-            // The padded grid is at least as large as the cells made so far.
-            if (cells.size() > cellLimit)
-                return SplitResult::TooManyCells;
-        }
-        // Shorter rows are padded with empty cells.
-        if (!padRows(cells, lengths, cellCount, cellLimit))
-            return SplitResult::TooManyCells;
+        return CellTable::SplitResult::Done;
     }
+    const auto* data = pool.constData();
+    for (const Span& unit : qAsConst(units)) {
+        if (pacer.pollStop())
+            return CellTable::SplitResult::Stopped;
+        const int before = cells.size();
+        cut(data, unit, cells);
+        const int count = cells.size() - before;
+        // Rows of a text tend to have the same width: the first one sizes the grid.
+        if (lengths.isEmpty())
+            cells.reserve(int(std::min<qint64>(qint64(units.size()) * count, cellLimit + 1)));
+        lengths.append(count);
+        cellCount = std::max(cellCount, count);
+        // The padded grid is at least as large as the cells made so far.
+        if (cells.size() > cellLimit)
+            return CellTable::SplitResult::TooManyCells;
+    }
+    // Shorter rows are padded with empty cells.
+    if (!padRows(cells, lengths, cellCount, cellLimit))
+        return CellTable::SplitResult::TooManyCells;
+    return CellTable::SplitResult::Done;
+}
+
+} // namespace
+
+CellTable::CellTable(const QString& text, const QString& filter, bool matchWholeWord, int linesPerRow)
+{
+    split(text, filter, matchWholeWord, linesPerRow);
+}
+
+CellTable::SplitResult CellTable::split(const QString& text, const QString& filter, bool matchWholeWord,
+                                        int linesPerRow, const StopFunction& isStopRequested, qint64 cellLimit)
+{
+    // A unit costs about as little as reading the clock.
+    EventPacer pacer(isStopRequested, EventPacer::DefaultIntervalMs, EventPacer::Clock::Adaptive);
+    const SeparatorSet separators(matchWholeWord ? QString() : filter);
+    const auto cut = [&](const QChar* data, Span unit, QVector<Span>& out) {
+        if (matchWholeWord)
+            splitAtWord(data, unit, filter, out);
+        else
+            splitAtCharacters(data, unit, separators, out);
+    };
+    QString pool;
+    QVector<Span> cells;
+    QVector<int> lengths;
+    int cellCount = 0;
+    const SplitResult result =
+        cutRows(text, linesPerRow, filter.isEmpty(), cut, pacer, cellLimit, pool, cells, lengths, cellCount);
+    if (result != SplitResult::Done)
+        return result;
 
     QByteArray bytes;
     bytes.reserve(pool.size());
@@ -592,129 +637,40 @@ CellTable::SplitResult CellTable::splitBytes(const QByteArray& bytes, bool unico
     // one sequence and a sequence one character.
     EventPacer pacer(isStopRequested, EventPacer::DefaultIntervalMs, EventPacer::Clock::Adaptive);
     const bool everyChar = filter.isEmpty();
-    if (linesPerRow == 1 && !everyChar && !matchWholeWord) {
-        const ByteSeparators separators(filter);
-        if (separators.onlyAscii()) {
-            QVector<Span> cells;
-            QVector<int> lengths;
-            int cellCount = 0;
-            const SplitResult result = cutLinesAtAscii(source, separators, pacer, cellLimit, cells, lengths, cellCount);
-            if (result != SplitResult::Done)
-                return result;
-            if (!padRows(cells, lengths, cellCount, cellLimit))
-                return SplitResult::TooManyCells;
-            adopt(std::move(cells), std::move(lengths), cellCount, QByteArray(source), false, QString(), source, filter,
-                  matchWholeWord);
-            return SplitResult::Done;
-        }
-    }
-
-    QByteArray pool;
-    QVector<Span> units;
-    int width = 0;
-    int narrowest = INT_MAX;
-    const auto keep = [&](int start, int length) {
-        if (pacer.pollStop())
-            return false;
-        const char* data = pool.constData() + start;
-        if (isBlankBytes(data, length))
-            return true;
-        units.append({start, length});
-        if (everyChar) {
-            const int count = countCharacters(data, length);
-            width = std::max(width, count);
-            narrowest = std::min(narrowest, count);
-        }
-        return true;
-    };
-    if (linesPerRow == 1) {
-        pool = source;
-        if (!forEachByteLine(pool.constData(), pool.size(), keep))
-            return SplitResult::Stopped;
-    } else if (linesPerRow > 1) {
-        QVector<Span> lines;
-        forEachByteLine(source.constData(), source.size(), [&lines](int start, int length) {
-            lines.append({start, length});
-            return true;
-        });
-        pool.reserve(source.size());
-        QVector<Span> groups;
-        groups.reserve(lines.size() / linesPerRow + 1);
-        for (int i = 0; i < lines.size(); i += linesPerRow) {
-            const int start = pool.size();
-            for (int j = i; j < std::min(int(lines.size()), i + linesPerRow); ++j) {
-                if (j > i)
-                    pool += ' ';
-                pool.append(source.constData() + lines.at(j).start, lines.at(j).length);
-            }
-            groups.append({start, pool.size() - start});
-        }
-        for (const Span& group : qAsConst(groups)) {
-            if (!keep(group.start, group.length))
-                return SplitResult::Stopped;
-        }
-    }
-    if (everyChar && qint64(units.size()) * width > cellLimit)
-        return SplitResult::TooManyCells;
-
+    const ByteSeparators separators(matchWholeWord ? QString() : filter);
     QVector<Span> cells;
     QVector<int> lengths;
-    lengths.reserve(units.size());
     int cellCount = 0;
-    if (everyChar) {
-        Span space;
-        if (narrowest < width) {
-            space = {pool.size(), 1};
-            pool += ' ';
-        }
-        cells.reserve(units.size() * width);
-        const auto* data = reinterpret_cast<const unsigned char*>(pool.constData());
-        for (const Span& unit : qAsConst(units)) {
-            if (pacer.pollStop())
-                return SplitResult::Stopped;
-            const int end = unit.start + unit.length;
-            int count = 0;
-            for (int i = unit.start, length = 0; i < end; i += length, ++count) {
-                length = sequenceLength(data[i]);
-                cells.append({i, length});
-            }
-            for (; count < width; ++count)
-                cells.append(space);
-        }
-        cellCount = units.isEmpty() ? 0 : width;
-        lengths.fill(cellCount, units.size());
-    } else {
-        const ByteSeparators separators(matchWholeWord ? QString() : filter);
-        const QByteArray word = matchWholeWord ? filter.toUtf8() : QByteArray();
-        const char* data = pool.constData();
-        for (const Span& unit : qAsConst(units)) {
-            if (pacer.pollStop())
-                return SplitResult::Stopped;
-            const int before = cells.size();
-            if (matchWholeWord)
-                splitBytesAtWord(data, unit, std::string_view(word.constData(), size_t(word.size())), cells);
-            else
-                splitBytesAtCharacters(data, unit, separators, cells);
-            const int count = cells.size() - before;
-            if (lengths.isEmpty())
-                cells.reserve(int(std::min<qint64>(qint64(units.size()) * count, cellLimit + 1)));
-            lengths.append(count);
-            cellCount = std::max(cellCount, count);
-            if (cells.size() > cellLimit)
-                return SplitResult::TooManyCells;
-        }
+    if (linesPerRow == 1 && !everyChar && !matchWholeWord && separators.onlyAscii()) {
+        const SplitResult result = cutLinesAtAscii(source, separators, pacer, cellLimit, cells, lengths, cellCount);
+        if (result != SplitResult::Done)
+            return result;
         if (!padRows(cells, lengths, cellCount, cellLimit))
             return SplitResult::TooManyCells;
+        adopt(std::move(cells), std::move(lengths), cellCount, QByteArray(source), false, QString(), source, filter,
+              matchWholeWord);
+        return SplitResult::Done;
     }
 
+    const QByteArray word = matchWholeWord ? filter.toUtf8() : QByteArray();
+    const auto cut = [&](const char* data, Span unit, QVector<Span>& out) {
+        if (matchWholeWord)
+            splitBytesAtWord(data, unit, std::string_view(word.constData(), size_t(word.size())), out);
+        else
+            splitBytesAtCharacters(data, unit, separators, out);
+    };
+    QByteArray pool;
+    const SplitResult result =
+        cutRows(source, linesPerRow, everyChar, cut, pacer, cellLimit, pool, cells, lengths, cellCount);
+    if (result != SplitResult::Done)
+        return result;
     adopt(std::move(cells), std::move(lengths), cellCount, std::move(pool), false, QString(), source, filter,
           matchWholeWord);
     return SplitResult::Done;
 }
 
-void CellTable::adopt(QVector<Span>&& cells, QVector<int>&& lengths, int columnCount, QByteArray&& pool,
-                      bool poolHasSurrogates, const QString& sourceText, const QByteArray& sourceBytes,
-                      const QString& filter, bool matchWholeWord)
+void CellTable::setCells(QVector<Span>&& cells, QVector<int>&& lengths, int columnCount, QByteArray&& pool,
+                         bool poolHasSurrogates)
 {
     m_cells = std::move(cells);
     m_rowLengths = std::move(lengths);
@@ -722,6 +678,13 @@ void CellTable::adopt(QVector<Span>&& cells, QVector<int>&& lengths, int columnC
     m_pool = std::move(pool);
     m_poolHasSurrogates = poolHasSurrogates;
     m_poolBase = m_pool.size();
+}
+
+void CellTable::adopt(QVector<Span>&& cells, QVector<int>&& lengths, int columnCount, QByteArray&& pool,
+                      bool poolHasSurrogates, const QString& sourceText, const QByteArray& sourceBytes,
+                      const QString& filter, bool matchWholeWord)
+{
+    setCells(std::move(cells), std::move(lengths), columnCount, std::move(pool), poolHasSurrogates);
     m_sourceText = sourceText;
     m_sourceBytes = sourceBytes;
     m_filter = filter;
@@ -1181,12 +1144,7 @@ bool CellTable::regroup(int itemsPerRow, const StopFunction& isStopRequested)
     // Replacing a table that changed meanwhile would throw those changes away.
     if (!sameCells(snapshot))
         return false;
-    m_cells = std::move(cells);
-    m_rowLengths = std::move(lengths);
-    m_columnCount = columns;
-    m_pool = std::move(pool);
-    m_poolHasSurrogates = lone;
-    m_poolBase = m_pool.size();
+    setCells(std::move(cells), std::move(lengths), columns, std::move(pool), lone);
     return true;
 }
 

@@ -125,6 +125,9 @@ private:
     }
     std::string_view view(int row, int column) const { return view(m_cells.at(row * m_columnCount + column)); }
     QString string(const Span& span) const;
+    // Takes a new grid and the pool its spans point into.
+    void setCells(QVector<Span>&& cells, QVector<int>&& lengths, int columnCount, QByteArray&& pool,
+                  bool poolHasSurrogates);
     // Takes the cells of a finished split; the source as a string or as pool bytes.
     void adopt(QVector<Span>&& cells, QVector<int>&& lengths, int columnCount, QByteArray&& pool,
                bool poolHasSurrogates, const QString& sourceText, const QByteArray& sourceBytes, const QString& filter,
