@@ -1,5 +1,7 @@
 #include "editor/ScintillaEdit.h"
 
+#include "engine/MemoryHints.h"
+
 #include <cstring>
 
 ScintillaEdit::ScintillaEdit(QWidget* parent) : QsciScintillaBase(parent)
@@ -25,6 +27,7 @@ QByteArray ScintillaEdit::getText() const
     // a second copy of a text of many megabytes.
     const int gap = qBound(0, int(send(SCI_GETGAPPOSITION)), length);
     QByteArray bytes(length, Qt::Uninitialized);
+    prefaultForWrite(bytes.constData(), size_t(length));
     if (gap > 0)
         std::memcpy(bytes.data(), rangePointer(0, gap), size_t(gap));
     if (gap < length)

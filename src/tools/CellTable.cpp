@@ -3,6 +3,7 @@
 #include "editor/TextBytes.h"
 #include "editor/TextUtils.h"
 #include "engine/EventPacer.h"
+#include "engine/MemoryHints.h"
 
 #include <QSet>
 
@@ -418,7 +419,10 @@ CellTable::SplitResult cutLinesAtAscii(const QByteArray& pool, const ByteSeparat
             const int room = cells.capacity() > count
                                  ? cells.capacity()
                                  : int(std::min<qint64>(qint64(count) * 2, std::numeric_limits<int>::max() / 2));
-            cells.resize(std::min(room, count + Block));
+            const int grown = std::min(room, count + Block);
+            if (cells.capacity() >= grown)
+                prefaultForWrite(cells.constData() + count, size_t(grown - count) * sizeof(Span));
+            cells.resize(grown);
             out = cells.data();
         }
         out[count++] = Span{start, length};
