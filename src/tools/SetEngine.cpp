@@ -127,6 +127,9 @@ bool SetEngine::build(const QVector<QByteArray>& columns, const StopFunction& is
     if (!m_slots)
         throw std::bad_alloc();
     m_slotMask = slots - 1;
+    // Lines land all over the table, so that nearly every page of it is touched: all are mapped at
+    // once rather than by a fault each.
+    prefaultForWrite(m_slots.get(), size_t(slots) * sizeof(Slot));
     m_lines.reserve(size_t(std::min<qint64>(bound, qint64(1) << 28)));
     m_seed = quint64(qGlobalQHashSeed()) * 0x9E3779B97F4A7C15ull + 1;
 
