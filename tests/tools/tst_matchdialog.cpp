@@ -58,6 +58,7 @@ private slots:
         };
         row("groups", "(\\w+)=(\\d+)", "", "a=1\na=2", {"a=1|a|1", "a=2|a|2"});
         row("remove: the column of a goes", "(\\w+)=(\\d+)", "r", "a=1\na=2", {"a=1|1", "a=2|2"});
+        row("optional group gives an empty cell", "(a)(b)?", "", "ab a", {"ab|a|b", "a|a|"});
         row("match case", "abc", "c", "ABC abc", {"abc"});
         row("^ at the start only", "^x.", "", "x1\nx2", {"x1"});
         row("^ at every line", "^x.", "m", "x1\nx2", {"x1", "x2"});

@@ -65,7 +65,7 @@ private slots:
         Preferences::instance()->setEditorUnicode(true);
     }
 
-    // One example for each control; what a split makes of a text is the cell table's test.
+    // The worked examples of the split, through the dialog's own controls.
     void examples_data()
     {
         QTest::addColumn<QString>("text");
@@ -74,14 +74,20 @@ private slots:
         QTest::addColumn<int>("linesPerRow");
         QTest::addColumn<bool>("removeConstant");
         QTest::addColumn<QStringList>("rows");
-        QTest::addRow("short row padded")
-            << "a,b\nc" << QStringLiteral(",") << false << 1 << false << QStringList{"a|b", "c|"};
-        QTest::addRow("whole word keeps the empty cell")
-            << "a,,b" << QStringLiteral(",") << true << 1 << false << QStringList{"a||b"};
-        QTest::addRow("two lines a row on five")
-            << "1\n2\n3\n4\n5" << QStringLiteral(",") << false << 2 << false << QStringList{"1 2", "3 4", "5"};
-        QTest::addRow("constant column removed")
-            << "k,1\nk,2" << QStringLiteral(",") << false << 1 << true << QStringList{"1", "2"};
+        const auto row = [](const char* name, const char* text, const char* filter, bool wholeWord, int linesPerRow,
+                            bool removeConstant, const QStringList& rows) {
+            QTest::addRow("%s", name) << QString::fromUtf8(text) << QString::fromUtf8(filter) << wholeWord
+                                      << linesPerRow << removeConstant << rows;
+        };
+        row("short row padded", "a,b\nc", ",", false, 1, false, {"a|b", "c|"});
+        row("adjacent separators count once", "a,,b", ",", false, 1, false, {"a|b"});
+        row("whole word keeps the empty cell", "a,,b", ",", true, 1, false, {"a||b"});
+        row("trailing separator", "x-y-", "-", false, 1, false, {"x|y|"});
+        row("every character, space padded", "ab\nabcd", "", false, 1, false, {"a|b| | ", "a|b|c|d"});
+        row("blank lines give no row", "a\n\n \t\nb", ",", false, 1, false, {"a", "b"});
+        row("two lines a row on five", "1\n2\n3\n4\n5", ",", false, 2, false, {"1 2", "3 4", "5"});
+        row("constant column removed", "k,1\nk,2", ",", false, 1, true, {"1", "2"});
+        row("one row keeps its columns", "k,1", ",", false, 1, true, {"k|1"});
     }
 
     void examples()
@@ -116,15 +122,25 @@ private slots:
         QCOMPARE(lines->maximum(), 2);
     }
 
+    void cellLimitKeepsThePreviousTable_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("filter");
+        const QString shortLines = QStringLiteral("ab\n").repeated(10000);
+        QTest::addRow("no filter") << shortLines + QString(30000, QLatin1Char('x')) << QString();
+        QTest::addRow("with a filter") << shortLines + QStringLiteral("a,").repeated(3000) << QStringLiteral(",");
+    }
     void cellLimitKeepsThePreviousTable()
     {
+        QFETCH(QString, text);
+        QFETCH(QString, filter);
         SplitDialog dialog(nullptr);
         dialog.show();
         go(dialog, QStringLiteral("a,b"), QStringLiteral(","));
         const std::shared_ptr<CellTable> before = dialog.table();
         QVERIFY(before);
         QVERIFY(child<QLabel>(dialog, "lblStatus")->text().isEmpty());
-        go(dialog, QStringLiteral("ab\n").repeated(10000) + QString(30000, QLatin1Char('x')), QString());
+        go(dialog, text, filter);
         QCOMPARE(dialog.table(), before);
         QCOMPARE(rowsOf(*before), QStringList{"a|b"});
         QCOMPARE(child<MatrixView>(dialog, "tableView")->table(), before);
@@ -145,6 +161,7 @@ private slots:
         QTest::addColumn<QStringList>("after");
         QTest::addRow("into the empty column and a new one")
             << QStringList{""} << "a,1\nb,2" << false << false << QStringList{"a\nb", "1\n2"};
+        QTest::addRow("full columns kept") << QStringList{"t"} << "a,1" << false << false << QStringList{"t", "a", "1"};
         QTest::addRow("cleared first") << QStringList{"t"} << "a,1" << false << true << QStringList{"a", "1"};
         QTest::addRow("no columns left: nothing cleared, nothing added")
             << QStringList{"t"} << "a,1\na,1" << true << true << QStringList{"t"};
@@ -182,6 +199,7 @@ private slots:
         // The first column takes the other encoding than the ones the load adds.
         QTest::addColumn<bool>("firstOther");
         const QByteArray mixed = QStringLiteral("\u00e9,\u20ac\r\n\U0001F600,x\rNUL\0in,\u00ff\n\n \nlast,").toUtf8();
+        QTest::addRow("UTF-8 into UTF-8") << mixed << true << true << false;
         QTest::addRow("UTF-8 into ANSI") << mixed << true << false << false;
         QTest::addRow("ANSI into UTF-8") << mixed << false << true << false;
         QTest::addRow("ANSI into ANSI") << mixed << false << false << false;
