@@ -66,8 +66,9 @@ bool hasHighByte(const uchar* p, int n)
 void splitLines(const char* bytes, int size, std::vector<Span>* spans, Pace& pace)
 {
     spans->reserve(size_t(size / 8 + 1));
+    LineBreakFinder breaks(bytes, size);
     for (int start = 0;;) {
-        const int at = nextLineBreak(bytes, start, size);
+        const int at = breaks.next(start);
         spans->push_back(Span{start, at});
         if (at >= size)
             return;

@@ -121,13 +121,10 @@ bool isStrictUtf8(const char* bytes, qsizetype length)
     return true;
 }
 
-int nextLineBreak(const char* bytes, int from, int size)
+int LineBreakFinder::find(char c, int from) const
 {
-    // memchr for LF is vectorised; CR is rare and sought only up to the LF.
-    const void* lf = from < size ? std::memchr(bytes + from, '\n', size_t(size - from)) : nullptr;
-    const int lfAt = lf ? int(static_cast<const char*>(lf) - bytes) : size;
-    const void* cr = from < lfAt ? std::memchr(bytes + from, '\r', size_t(lfAt - from)) : nullptr;
-    return cr ? int(static_cast<const char*>(cr) - bytes) : lfAt;
+    const void* found = from < m_size ? std::memchr(m_bytes + from, c, size_t(m_size - from)) : nullptr;
+    return found ? int(static_cast<const char*>(found) - m_bytes) : m_size;
 }
 
 void LineSpans::clear()
@@ -149,9 +146,10 @@ void LineSpans::build(const char* bytes, int length, bool unicode)
     const bool hasNul = size > 0 && std::memchr(bytes, 0, size_t(size)) != nullptr;
     // About one line per eight bytes is typical of columns; the vector grows past it on its own.
     m_spans.reserve(size_t(size / 8 + 1));
+    LineBreakFinder breaks(bytes, size);
     int start = 0;
     for (;;) {
-        const int at = nextLineBreak(bytes, start, size);
+        const int at = breaks.next(start);
         int end = at;
         if (hasNul) {
             if (const void* nul = std::memchr(bytes + start, 0, size_t(at - start)))

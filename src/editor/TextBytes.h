@@ -27,8 +27,32 @@ bool isStrictUtf8(const char* bytes, qsizetype length);
 // True when no byte is above 0x7F.
 bool isAscii(const char* bytes, qsizetype length);
 
-// Where the next line break (CR or LF) at or after from is; size when there is none.
-int nextLineBreak(const char* bytes, int from, int size);
+// Finds the line breaks (CR or LF) of a text from its start to its end. The next LF and the next CR
+// are each sought once and kept: a text broken by CR alone would otherwise be searched to its end
+// for an LF at every line.
+class LineBreakFinder
+{
+public:
+    LineBreakFinder(const char* bytes, int size) : m_bytes(bytes), m_size(size) {}
+    // Where the next break at or after from is; size when there is none. from never goes back.
+    int next(int from)
+    {
+        if (m_lf < from)
+            m_lf = find('\n', from);
+        if (m_cr < from)
+            m_cr = find('\r', from);
+        return m_lf < m_cr ? m_lf : m_cr;
+    }
+
+private:
+    int find(char c, int from) const;
+
+    const char* m_bytes;
+    int m_size;
+    int m_lf = -1;
+    int m_cr = -1;
+};
+
 // Finds the next of a few given bytes (at most MaxBytes) sixteen bytes at a time, where a table
 // lookup per byte would be four times slower on lines of a few dozen bytes.
 class FewBytesFinder

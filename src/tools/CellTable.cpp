@@ -298,27 +298,15 @@ template <typename Take> bool forEachLine(const QByteArray& text, Take take)
 {
     const char* data = text.constData();
     const int size = text.size();
-    // The next LF and CR are looked for once each and kept: a text of CR breaks only would
-    // otherwise be searched to its end for an LF at every line.
-    int lf = -1;
-    int cr = -1;
-    const auto next = [data, size](char c, int from) {
-        const void* found = std::memchr(data + from, c, size_t(size - from));
-        return found ? int(static_cast<const char*>(found) - data) : size;
-    };
+    LineBreakFinder breaks(data, size);
     int start = 0;
-    for (int i = 0; i < size;) {
-        if (lf < i)
-            lf = next('\n', i);
-        if (cr < i)
-            cr = next('\r', i);
-        const int at = std::min(lf, cr);
+    for (;;) {
+        const int at = breaks.next(start);
         if (at >= size)
             break;
         if (!take(start, at - start))
             return false;
-        i = at + (data[at] == '\r' && at + 1 < size && data[at + 1] == '\n' ? 2 : 1);
-        start = i;
+        start = afterLineBreak(data, at, size);
     }
     return start >= size || take(start, size - start);
 }

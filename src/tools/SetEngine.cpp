@@ -69,12 +69,15 @@ qint64 lineBoundOf(const QByteArray& text)
 class LineCursor
 {
 public:
-    explicit LineCursor(const QByteArray& text) : m_bytes(text.constData()), m_size(text.size()) {}
+    explicit LineCursor(const QByteArray& text)
+        : m_bytes(text.constData()), m_size(text.size()), m_breaks(m_bytes, m_size)
+    {
+    }
     bool atEnd() const { return m_done; }
     // The next line, as start and length.
     std::pair<const char*, int> next()
     {
-        const int at = nextLineBreak(m_bytes, m_start, m_size);
+        const int at = m_breaks.next(m_start);
         const std::pair<const char*, int> line{m_bytes + m_start, at - m_start};
         if (at >= m_size)
             m_done = true;
@@ -86,6 +89,7 @@ public:
 private:
     const char* m_bytes;
     int m_size;
+    LineBreakFinder m_breaks;
     int m_start = 0;
     bool m_done = false;
 };
