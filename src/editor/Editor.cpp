@@ -1380,7 +1380,7 @@ template <typename Step> void Editor::applyByteLineStep(ByteLineOps::Operation o
     // A copy of the bytes: events run during the step, and an edit then may move the document's.
     QByteArray bytes;
     if (!hasSelectedText()) {
-        bytes = QByteArray(characterPointer(), textLength());
+        bytes = getText();
     } else if (selectionIsRectangle()) {
         bytes = getSelText();
     } else {
