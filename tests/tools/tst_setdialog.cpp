@@ -167,14 +167,6 @@ private slots:
         QCOMPARE(resultText(), QStringLiteral("b"));
     }
 
-    void buttonsHaveTheirPictures()
-    {
-        const QList<QToolButton*> buttons = m_dialog->findChildren<QToolButton*>(QRegularExpression("^tb\\d{3}$"));
-        QCOMPARE(buttons.size(), 30);
-        for (QToolButton* button : buttons)
-            QVERIFY2(!button->icon().isNull(), qPrintable(button->objectName()));
-    }
-
 private:
     MetaManager* manager() const { return m_window->metaManager(); }
     QToolBox* toolBox() const { return m_dialog->findChild<QToolBox*>(QStringLiteral("toolBox")); }
