@@ -138,7 +138,6 @@ private slots:
         QTest::addColumn<QString>("templateText");
         QTest::addColumn<QString>("text1");
         QTest::addColumn<QString>("text2");
-        QTest::newRow("simple") << QStringLiteral("#1#=#2#;") << QStringLiteral("a\nb\nc") << QStringLiteral("1\n2");
         QTest::newRow("trailing break") << QStringLiteral("<#2#>") << QStringLiteral("x") << QStringLiteral("p\nq\n");
         QTest::newRow("not ASCII") << QStringLiteral("[#1#|#2#]") << QStringLiteral("\u00e9\n\u00e9t\u00e9")
                                    << QStringLiteral("\u00df\nStra\u00dfe");

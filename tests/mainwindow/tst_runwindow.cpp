@@ -67,7 +67,6 @@ private slots:
         QTest::addRow("four columns, ANSI") << "four.s" << false << int(EolUnix) << false;
         QTest::addRow("four columns, UTF-8, Mac breaks") << "four.s" << true << int(EolMac) << false;
         QTest::addRow("multi-line off") << "single.s" << true << int(EolWindows) << false;
-        QTest::addRow("Replace Match, ANSI") << "replace.s" << false << int(EolUnix) << true;
         QTest::addRow("Replace Match, UTF-8") << "replace.s" << true << int(EolUnix) << true;
         QTest::addRow("Replace Match on four columns") << "four.s" << true << int(EolUnix) << true;
         QTest::addRow("escaped and padded columns") << "formats.s" << true << int(EolUnix) << false;

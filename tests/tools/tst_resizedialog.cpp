@@ -107,7 +107,6 @@ private slots:
         ResizeDialog dialog(&editor);
         QVERIFY(loaded(dialog));
         auto* columns = child<QSpinBox>(dialog, "sbColumns");
-        QCOMPARE(columns->minimum(), 1);
         QCOMPARE(columns->maximum(), maximum);
         QCOMPARE(columns->value(), value);
     }
