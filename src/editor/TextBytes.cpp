@@ -50,6 +50,29 @@ bool isAscii(const char* bytes, qsizetype length)
     return high < 0x80;
 }
 
+namespace {
+
+// Latin-1 to UTF-8: every byte above 0x7F takes two.
+void appendLatin1AsUtf8(const char* bytes, int length, QByteArray& out)
+{
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+    const int high = int(std::count_if(in, in + length, [](unsigned char b) { return b >= 0x80; }));
+    const int base = out.size();
+    out.resize(base + length + high);
+    auto* to = reinterpret_cast<unsigned char*>(out.data()) + base;
+    for (int i = 0; i < length; ++i) {
+        const unsigned char b = in[i];
+        if (b < 0x80) {
+            *to++ = b;
+        } else {
+            *to++ = static_cast<unsigned char>(0xC0 | (b >> 6));
+            *to++ = static_cast<unsigned char>(0x80 | (b & 0x3F));
+        }
+    }
+}
+
+} // namespace
+
 QByteArray utf8FromEditorBytes(const QByteArray& editorBytes, bool unicode)
 {
     const char* bytes = editorBytes.constData();
@@ -61,20 +84,8 @@ QByteArray utf8FromEditorBytes(const QByteArray& editorBytes, bool unicode)
     // Decoding makes no lone surrogate, so the string goes back into UTF-8 unchanged.
     if (unicode)
         return decodeUtf8(bytes, length).toUtf8();
-    // Latin-1: every byte above 0x7F takes two.
-    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
-    const int high = int(std::count_if(in, in + length, [](unsigned char b) { return b >= 0x80; }));
-    QByteArray utf8(length + high, Qt::Uninitialized);
-    auto* to = reinterpret_cast<unsigned char*>(utf8.data());
-    for (int i = 0; i < length; ++i) {
-        const unsigned char b = in[i];
-        if (b < 0x80) {
-            *to++ = b;
-        } else {
-            *to++ = static_cast<unsigned char>(0xC0 | (b >> 6));
-            *to++ = static_cast<unsigned char>(0x80 | (b & 0x3F));
-        }
-    }
+    QByteArray utf8;
+    appendLatin1AsUtf8(bytes, length, utf8);
     return utf8;
 }
 
@@ -177,16 +188,7 @@ bool LineSpans::appendValue(int line, QByteArray& out, bool targetUnicode) const
     }
     const auto* in = reinterpret_cast<const unsigned char*>(from);
     if (targetUnicode) {
-        // Latin-1 to UTF-8: every byte above 0x7F takes two.
-        for (int i = 0; i < length; ++i) {
-            const unsigned char b = in[i];
-            if (b < 0x80) {
-                out.append(char(b));
-            } else {
-                out.append(char(0xC0 | (b >> 6)));
-                out.append(char(0x80 | (b & 0x3F)));
-            }
-        }
+        appendLatin1AsUtf8(from, length, out);
         return true;
     }
     // Clean UTF-8 to Latin-1: U+0080..U+00FF keep their value, anything beyond becomes one "?".
