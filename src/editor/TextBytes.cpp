@@ -73,6 +73,30 @@ void appendLatin1AsUtf8(const char* bytes, int length, QByteArray& out)
 
 } // namespace
 
+void appendUtf8AsLatin1(const char* bytes, int length, QByteArray& out)
+{
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+    const int base = out.size();
+    // Never longer than the UTF-8.
+    out.resize(base + length);
+    char* to = out.data() + base;
+    for (int i = 0; i < length;) {
+        const unsigned char b = in[i];
+        if (b < 0x80) {
+            *to++ = char(b);
+            ++i;
+        } else if (b < 0xE0) {
+            const unsigned value = (unsigned(b & 0x1F) << 6) | (in[i + 1] & 0x3F);
+            *to++ = value < 0x100 ? char(value) : '?';
+            i += 2;
+        } else {
+            *to++ = '?';
+            i += b < 0xF0 ? 3 : 4;
+        }
+    }
+    out.resize(int(to - out.constData()));
+}
+
 QByteArray utf8FromEditorBytes(const QByteArray& editorBytes, bool unicode)
 {
     const char* bytes = editorBytes.constData();
@@ -186,25 +210,9 @@ bool LineSpans::appendValue(int line, QByteArray& out, bool targetUnicode) const
         out.append(from, length);
         return true;
     }
-    const auto* in = reinterpret_cast<const unsigned char*>(from);
-    if (targetUnicode) {
+    if (targetUnicode)
         appendLatin1AsUtf8(from, length, out);
-        return true;
-    }
-    // Clean UTF-8 to Latin-1: U+0080..U+00FF keep their value, anything beyond becomes one "?".
-    for (int i = 0; i < length;) {
-        const unsigned char b = in[i];
-        if (b < 0x80) {
-            out.append(char(b));
-            ++i;
-        } else if (b < 0xE0) {
-            const unsigned value = (unsigned(b & 0x1F) << 6) | (in[i + 1] & 0x3F);
-            out.append(value < 0x100 ? char(value) : '?');
-            i += 2;
-        } else {
-            out.append('?');
-            i += b < 0xF0 ? 3 : 4;
-        }
-    }
+    else
+        appendUtf8AsLatin1(from, length, out);
     return true;
 }

@@ -21,6 +21,10 @@ void appendEditorText(const QString& text, bool unicode, QByteArray& out);
 // UTF-8 and an invalid UTF-8 sequence U+FFFD. Clean UTF-8 and ASCII come back shared, uncopied.
 QByteArray utf8FromEditorBytes(const QByteArray& bytes, bool unicode);
 
+// Well-formed UTF-8 to Latin-1: U+0080..U+00FF keep their value, any other character (also a lone
+// surrogate written in three bytes) becomes one "?".
+void appendUtf8AsLatin1(const char* bytes, int length, QByteArray& out);
+
 // True when decoding the bytes as UTF-8 and encoding them again gives them back unchanged: no
 // invalid, overlong, surrogate or truncated sequence.
 bool isStrictUtf8(const char* bytes, qsizetype length);

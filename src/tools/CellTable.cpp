@@ -865,19 +865,11 @@ QByteArray CellTable::columnBytes(int column, bool unicode) const
     QByteArray text = joinColumn(column);
     if (unicode || isAscii(text.constData(), text.size()))
         return text;
-    // Latin-1 in place, never longer: a character outside it becomes one "?", as encodeEditorText
-    // makes it. The pool writes a pair as one character, so a pair too gives one "?".
-    const auto* in = reinterpret_cast<const unsigned char*>(text.constData());
-    char* out = text.data();
-    int written = 0;
-    for (int i = 0; i < text.size();) {
-        const int length = sequenceLength(in[i]);
-        const uint code = codeOfSequence(in + i, length);
-        out[written++] = code < 0x100 ? char(code) : '?';
-        i += length;
-    }
-    text.resize(written);
-    return text;
+    // A character outside Latin-1 becomes one "?", as encodeEditorText makes it. The pool writes a
+    // pair as one character, so a pair too gives one "?".
+    QByteArray latin1;
+    appendUtf8AsLatin1(text.constData(), text.size(), latin1);
+    return latin1;
 }
 
 QString CellTable::text(const QString& separator) const
