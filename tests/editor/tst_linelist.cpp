@@ -110,27 +110,6 @@ private slots:
         QCOMPARE(list.joined(), expected.join(QStringLiteral("\r\n")));
     }
 
-    void shuffleKeepsLines_data()
-    {
-        QTest::addColumn<QStringList>("input");
-        QStringList many;
-        for (int i = 0; i < 500; ++i)
-            many << QString::number(i % 37);
-        QTest::addRow("500 lines, repeats") << many;
-        QTest::addRow("no line") << QStringList();
-        QTest::addRow("one line") << lines("x");
-    }
-    void shuffleKeepsLines()
-    {
-        QFETCH(QStringList, input);
-        LineList list(input, EolUnix, false);
-        list.shuffle();
-        QStringList out = list.lines();
-        std::sort(out.begin(), out.end());
-        std::sort(input.begin(), input.end());
-        QCOMPARE(out, input);
-    }
-
     void shuffleIsFair()
     {
         // 60,000 shuffles of three lines: each of the six orders within 5% of 10,000.

@@ -49,7 +49,6 @@ private slots:
         QTest::addColumn<int>("records");
         QTest::addColumn<bool>("secondTicked");
         QTest::addColumn<QString>("pattern"); // every record matches it
-        QTest::addRow("one record") << "#1#-#2#" << 1 << true << "[abc]-[xy]";
         QTest::addRow("many records") << "#1#-#2#" << 50 << true << "[abc]-[xy]";
         QTest::addRow("unticked column takes part") << "#1#-#2#" << 50 << false << "[abc]-[xy]";
         QTest::addRow("no snippet in the template") << "plain" << 5 << true << "plain";

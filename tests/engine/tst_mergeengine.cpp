@@ -125,11 +125,7 @@ private slots:
         QTest::addRow("own break, multi-line off") << -1 << "#1#\n" << QStringList{"#1#=x|y"} << "x\ny\n";
         QTest::addRow("shorter column") << int(EolUnix) << "#1#-#2#" << QStringList{"#1#=a|b|c", "#2#=x"}
                                         << "a-x\nb-\nc-";
-        QTest::addRow("unnamed column ignored")
-            << int(EolUnix) << "<#1#>" << QStringList{"#1#=x|y", "#2#=p|q|r"} << "<x>\n<y>";
         QTest::addRow("no snippet in template") << int(EolUnix) << "plain" << QStringList{"#1#=x"} << "";
-        QTest::addRow("no columns") << int(EolUnix) << "plain #1#" << QStringList() << "plain #1#";
-        QTest::addRow("empty template") << int(EolUnix) << "" << QStringList{"#1#=x"} << "";
         QTest::addRow("empty column") << int(EolUnix) << "[#1#]" << QStringList{"#1#="} << "[]";
     }
     void merge()
@@ -236,7 +232,6 @@ private slots:
         QTest::addColumn<QStringList>("columns");
         QTest::addColumn<QString>("expected"); // three records, joined by CR LF
         QTest::addRow("empty template") << "" << QStringList{"#1#=v"} << "\r\n\r\n";
-        QTest::addRow("no columns") << "t#1#" << QStringList() << "t#1#\r\nt#1#\r\nt#1#";
         QTest::addRow("one line") << "<#1#>" << QStringList{"#1#=v"} << "<v>\r\n<v>\r\n<v>";
     }
     void randomRecords()

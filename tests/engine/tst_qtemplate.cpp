@@ -1,9 +1,7 @@
-// The template file: defaults, round trips, the column-count bound, writing only what changed, failures;
-// its reader against the settings library's own reading.
+// The template file: defaults, round trips, the column-count bound, writing only what changed, failures.
 
 #include "TestSupport.h"
 #include "editor/TextBytes.h"
-#include "engine/IniReader.h"
 #include "engine/QTemplate.h"
 
 #include <QtTest>
@@ -28,109 +26,6 @@ const QStringList Awkward =
     QStringList{"@Invalid()", "@ByteArray(a)",       "true", "42", "\x01\x1f\x7f", "", "\r", "\n", "\t", "\"", "'",
                 " ",          "Grüße — 東京 😀 עברית"};
 
-// Every key a template file's reader looks up, and some it does not, in sections of several kinds.
-QStringList candidateKeys()
-{
-    QStringList keys;
-    for (const char* section : {"global", "column0", "column1", "column3", "Column0", "other"}) {
-        for (const char* key :
-             {"multiline", "template", "metacounts", "content", "snippet", "escape", "format", "Content", "k"})
-            keys.append(QString::fromLatin1(section) + QLatin1Char('/') + QString::fromLatin1(key));
-    }
-    return keys;
-}
-
-// A random text of pieces that the INI format escapes, quotes or cuts at.
-QString randomText(QRandomGenerator& random)
-{
-    static const QStringList pieces{"\r\n", "\r", "\n",   "\"",   "\\", "\u00e9", "\u6771", "\U0001F600", ";",
-                                    ",",    " ",  "\t",   "=",    "@",  "@@",     "#",      "[x]",        "a",
-                                    "xyz",  "0",  "\x01", "\x7f", "'",  "\u00ff", "%41",    "<lone>",     "@String(a)"};
-    QString text;
-    for (int n = random.bounded(7); n > 0; --n) {
-        const QString& piece = pieces.at(random.bounded(pieces.size()));
-        text += piece == QLatin1String("<lone>") ? QString(QChar(0xd800)) : piece; // half a surrogate pair
-    }
-    return text;
-}
-
-// A file of random values under random keys, as the settings library writes it; some sections are
-// written again further down, where the later entries count.
-QByteArray libraryWritten(QRandomGenerator& random, const QString& path, bool sectionAgain)
-{
-    {
-        QSettings settings(path, QSettings::IniFormat);
-        const QStringList keys = candidateKeys();
-        for (int n = random.bounded(1, 12); n > 0; --n) {
-            const QString& key = keys.at(random.bounded(keys.size()));
-            if (random.bounded(8) == 0)
-                settings.setValue(key, QStringList{randomText(random), randomText(random)});
-            else
-                settings.setValue(key, randomText(random));
-        }
-    }
-    return readBytes(path) + (sectionAgain ? "\n[global]\ntemplate=again\n[column0]\ncontent = \"x\" y ,\n" : "");
-}
-
-// Lines of random pieces as a hand-edited file may hold them: every kind of line break, spaces and tabs
-// around keys and values, quotes, escapes and continued lines, comments, bytes outside ASCII, sections
-// written again and sections the reader leaves to the library.
-QByteArray handWritten(QRandomGenerator& random)
-{
-    static const char* const headers[] = {"[global]",  "[column0]",  "[column1]", "[Column0]", "[column3]",
-                                          "[ other ]", "[global] x", "[a%41]",    "[General]", "[column0"};
-    static const char* const keys[] = {"template", "content", " snippet ", "multiline\t", "metacounts",
-                                       "Content",  "k",       "con%74ent", "a\\b",        ""};
-    static const char* const pieces[] = {
-        "a",     "xyz", " ",    "\t",    "\"",   "\\\"",           ",",       ";",    "=",        "\\n", "\\r",
-        "\\x41", "\\x", "\\0",  "\\101", "\\\n", "\\\r\n",         "\\z",     "\xe9", "\xc3\xa9", "@",   "@@",
-        "(",     ")",   "true", "0",     "-7",   "\\ud83d\\ude00", "\\xd800", "\\",   "\\\\",     "'",   "\\?"};
-    static const char* const breaks[] = {"\n", "\r\n", "\r", "\n\n"};
-    const auto pick = [&random](const auto& list) { return list[random.bounded(int(sizeof list / sizeof *list))]; };
-    QByteArray text = random.bounded(20) == 0 ? "\xef\xbb\xbf" : "";
-    for (int line = random.bounded(1, 9); line > 0; --line) {
-        const int kind = random.bounded(10);
-        if (kind < 3) {
-            text += pick(headers);
-        } else if (kind == 3) {
-            text += random.bounded(2) ? "; a comment, = \"" : "garbage";
-        } else {
-            text += pick(keys);
-            text += random.bounded(2) ? "=" : " = ";
-            for (int n = random.bounded(6); n > 0; --n)
-                text += pick(pieces);
-        }
-        text += pick(breaks);
-    }
-    return text;
-}
-
-// Compares the reader with a settings object on the same text, key by key, in both editor encodings.
-void compareWithLibrary(const QByteArray& text, const QString& path, int* read, int* left)
-{
-    QVERIFY(writeBytes(path, text));
-    const QStringList keys = candidateKeys();
-    const QSettings settings(path, QSettings::IniFormat); // value() only: it parses no more than it needs
-    for (const bool unicode : {true, false}) {
-        IniReader reader(keys, unicode);
-        const IniReader::Outcome outcome = reader.read(text);
-        QVERIFY(outcome != IniReader::Outcome::Stopped);
-        QCOMPARE(reader.holdsEncodedValue(), QTemplate::holdsEncodedValue(text));
-        if (outcome == IniReader::Outcome::LeftToLibrary || reader.holdsEncodedValue()) {
-            *left += unicode;
-            continue;
-        }
-        *read += unicode;
-        QCOMPARE(settings.status(), QSettings::NoError);
-        for (const QString& key : keys) {
-            const QVariant expected = settings.value(key);
-            QVERIFY2(reader.value(key) == expected,
-                     qPrintable(key + QLatin1String(" in ") + QString::fromLatin1(text)));
-            QVERIFY2(reader.takeBytes(key) == encodeEditorText(IniReader::valueText(expected), unicode),
-                     qPrintable(key + QLatin1String(" in ") + QString::fromLatin1(text)));
-        }
-    }
-}
 } // namespace
 
 class TestQTemplate : public QObject
@@ -141,26 +36,6 @@ private slots:
     {
         TestSupport::useTemporaryConfigHome(); // with its start-columns preference of 2
         std::signal(SIGXFSZ, SIG_IGN);         // a write past the size limit fails instead of ending the test
-    }
-
-    void readsAsTheLibrary()
-    {
-        // Files the library wrote and files written by hand, read key by key as the library reads them.
-        QRandomGenerator written(20261208);
-        QRandomGenerator hand(8122026);
-        QTemporaryDir dir;
-        int read = 0;
-        int left = 0;
-        for (int round = 0; round < 3300; ++round) {
-            const QByteArray text =
-                round < 300 ? libraryWritten(written, dir.filePath(QStringLiteral("w%1.s").arg(round)), round % 3 == 0)
-                            : handWritten(hand);
-            compareWithLibrary(text, dir.filePath(QStringLiteral("c%1.s").arg(round)), &read, &left);
-            if (QTest::currentTestFailed())
-                return;
-        }
-        // Both kinds come up often enough to count.
-        QVERIFY2(read > 1250 && left > 300, qPrintable(QStringLiteral("%1 read, %2 left").arg(read).arg(left)));
     }
 
     void editorBytesAsTheStrings()

@@ -21,7 +21,6 @@ namespace {
 // non-ASCII and a character outside the 16-bit range.
 const QStringList AwkwardValues = {
     QString(),
-    QStringLiteral("'"),
     QStringLiteral("\"\"\""),
     QStringLiteral("O'Brien"),
     QStringLiteral("say \"hi\", then go"),
@@ -80,8 +79,6 @@ private slots:
         row("sql doubles quotes", ValueEscape::Sql, "O'Brien''", "O''Brien''''");
         row("sql leaves double quotes", ValueEscape::Sql, "say \"hi\"", "say \"hi\"");
         row("csv plain stays bare", ValueEscape::Csv, "plain text", "plain text");
-        row("csv separator", ValueEscape::Csv, "a,b", "\"a,b\"");
-        row("csv carriage return", ValueEscape::Csv, "a\rb", "\"a\rb\"");
         row("csv empty", ValueEscape::Csv, "", "");
         row("json controls", ValueEscape::Json, QStringLiteral("\n\t") + QChar(0) + QChar(0x1f),
             "\\u000a\\u0009\\u0000\\u001f");

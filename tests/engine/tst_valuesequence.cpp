@@ -43,15 +43,12 @@ private slots:
 
     void numbersEveryBase()
     {
-        // Across zero both ways and at both ends of int in every base, then random ranges anywhere.
+        // Across zero both ways and at both ends of int in every base.
         const qint64 fixed[][2] = {{-300, 600}, {1297, -2594}, {INT_MIN, 40}, {INT_MAX, -40}};
-        QRandomGenerator random(20150501);
-        for (int round = 0; round < 35 * 4 + 400; ++round) {
+        for (int round = 0; round < 35 * 4; ++round) {
             const int base = 2 + round % 35;
-            const bool isFixed = round < 35 * 4;
-            const int from = isFixed ? int(fixed[round / 35][0]) : int(random.generate());
-            const qint64 span = isFixed ? fixed[round / 35][1] : random.bounded(-200, 201);
-            const int to = int(qBound<qint64>(INT_MIN, from + span, INT_MAX));
+            const int from = int(fixed[round / 35][0]);
+            const int to = int(qBound<qint64>(INT_MIN, from + fixed[round / 35][1], INT_MAX));
             const bool upper = round % 3 == 1;
             const QString separator = separatorFor(round);
             const SequenceResult result = numberSequence(from, to, base, upper, separator);
