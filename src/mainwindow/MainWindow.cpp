@@ -234,11 +234,6 @@ bool MainWindow::fillResult(const std::function<void(ByteSink& sink, bool unicod
     return filled;
 }
 
-void MainWindow::setResultLines(const QStringList& lines)
-{
-    setResultText(lines.join(QLatin1Char('\n')));
-}
-
 void MainWindow::showStatusMessage(const QString& message, int milliseconds)
 {
     statusBar()->showMessage(message, milliseconds);

@@ -55,7 +55,6 @@ public:
     // the user has not edited is replaced by a new document filled as the pieces come, one with an
     // undo history in one undo step. False (the result kept) when the text did not fit into memory.
     bool fillResult(const std::function<void(ByteSink& sink, bool unicode)>& fill);
-    void setResultLines(const QStringList& lines);
     void showStatusMessage(const QString& message, int milliseconds = 3000);
     // The template editor's whole text.
     QString templateText() const;
