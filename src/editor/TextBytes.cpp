@@ -50,25 +50,31 @@ bool isAscii(const char* bytes, qsizetype length)
     return high < 0x80;
 }
 
+char* writeLatin1AsUtf8(const char* bytes, int length, char* to)
+{
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes);
+    for (int i = 0; i < length; ++i) {
+        const unsigned char b = in[i];
+        if (b < 0x80) {
+            *to++ = char(b);
+        } else {
+            *to++ = char(0xC0 | (b >> 6));
+            *to++ = char(0x80 | (b & 0x3F));
+        }
+    }
+    return to;
+}
+
 namespace {
 
-// Latin-1 to UTF-8: every byte above 0x7F takes two.
+// Latin-1 to UTF-8, sized exactly: every byte above 0x7F takes two.
 void appendLatin1AsUtf8(const char* bytes, int length, QByteArray& out)
 {
     const auto* in = reinterpret_cast<const unsigned char*>(bytes);
     const int high = int(std::count_if(in, in + length, [](unsigned char b) { return b >= 0x80; }));
     const int base = out.size();
     out.resize(base + length + high);
-    auto* to = reinterpret_cast<unsigned char*>(out.data()) + base;
-    for (int i = 0; i < length; ++i) {
-        const unsigned char b = in[i];
-        if (b < 0x80) {
-            *to++ = b;
-        } else {
-            *to++ = static_cast<unsigned char>(0xC0 | (b >> 6));
-            *to++ = static_cast<unsigned char>(0x80 | (b & 0x3F));
-        }
-    }
+    writeLatin1AsUtf8(bytes, length, out.data() + base);
 }
 
 } // namespace

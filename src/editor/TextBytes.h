@@ -21,6 +21,8 @@ void appendEditorText(const QString& text, bool unicode, QByteArray& out);
 // UTF-8 and an invalid UTF-8 sequence U+FFFD. Clean UTF-8 and ASCII come back shared, uncopied.
 QByteArray utf8FromEditorBytes(const QByteArray& bytes, bool unicode);
 
+// Writes Latin-1 bytes as UTF-8 from to on, which has room for twice length; returns the end.
+char* writeLatin1AsUtf8(const char* bytes, int length, char* to);
 // Well-formed UTF-8 to Latin-1: U+0080..U+00FF keep their value, any other character (also a lone
 // surrogate written in three bytes) becomes one "?".
 void appendUtf8AsLatin1(const char* bytes, int length, QByteArray& out);

@@ -272,15 +272,7 @@ void ByteSink::raw(const char* bytes, int length)
     }
     // Latin-1 bytes into UTF-8.
     reserve(2 * length);
-    for (int k = 0; k < length; ++k) {
-        const uchar b = uchar(bytes[k]);
-        if (b < 0x80) {
-            *m_at++ = char(b);
-        } else {
-            *m_at++ = char(0xc0 | (b >> 6));
-            *m_at++ = char(0x80 | (b & 0x3f));
-        }
-    }
+    m_at = writeLatin1AsUtf8(bytes, length, m_at);
 }
 
 void ByteSink::unit(char16_t unit)
