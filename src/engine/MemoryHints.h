@@ -22,16 +22,26 @@ inline void prefetchRead(const void* address)
 #endif
 }
 
+#ifdef Q_OS_LINUX
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
+// Gives the advice for the whole pages of pageSize inside a block, if there are any.
+inline void adviseWholePages(const void* begin, std::size_t bytes, quintptr pageSize, int advice)
+{
+    const quintptr first = (quintptr(begin) + pageSize - 1) & ~(pageSize - 1);
+    const quintptr last = (quintptr(begin) + bytes) & ~(pageSize - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void*>(first), last - first, advice);
+}
+#endif
+
 // Asks for transparent huge pages for the whole 2 MiB pages inside a block not yet written: reads
 // spread over it then miss the address cache far less often, and filling it takes fewer page faults.
 inline void adviseHugePages(const void* begin, std::size_t bytes)
 {
 #ifdef Q_OS_LINUX
-    constexpr quintptr HugePage = quintptr(2) << 20;
-    const quintptr first = (quintptr(begin) + HugePage - 1) & ~(HugePage - 1);
-    const quintptr last = (quintptr(begin) + bytes) & ~(HugePage - 1);
-    if (last > first)
-        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    adviseWholePages(begin, bytes, quintptr(2) << 20, MADV_HUGEPAGE);
 #else
     Q_UNUSED(begin)
     Q_UNUSED(bytes)
@@ -43,14 +53,7 @@ inline void adviseHugePages(const void* begin, std::size_t bytes)
 inline void prefaultForWrite(const void* begin, std::size_t bytes)
 {
 #ifdef Q_OS_LINUX
-#ifndef MADV_POPULATE_WRITE
-#define MADV_POPULATE_WRITE 23
-#endif
-    constexpr quintptr Page = 4096;
-    const quintptr first = (quintptr(begin) + Page - 1) & ~(Page - 1);
-    const quintptr last = (quintptr(begin) + bytes) & ~(Page - 1);
-    if (last > first)
-        madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+    adviseWholePages(begin, bytes, 4096, MADV_POPULATE_WRITE);
 #else
     Q_UNUSED(begin)
     Q_UNUSED(bytes)
